@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test twice: an optimised g++ build with
+# warnings as errors, and a clang build under AddressSanitizer and UndefinedBehaviorSanitizer
+# (which also replays the fuzz targets' regression inputs).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+jobs=$(nproc)
+for preset in ci asan; do
+  echo "=== $preset ==="
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  ctest --preset "$preset" -j "$jobs" --timeout 300
+done

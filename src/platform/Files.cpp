@@ -1,0 +1,241 @@
+#include "Files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+unsigned char AsciiLower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
+
+bool IsRegular(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Opens a file for reading only when it is a regular file. O_NONBLOCK keeps a FIFO that
+// appeared under the name from blocking the open; it is cleared again for the reads.
+int OpenRegularForReading(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  return fd;
+}
+
+// Creates a temporary file in the folder of `target`; returns its descriptor and name.
+int CreateTempBeside(const std::string& target, std::string& tempName) {
+  std::string folder = ExtractFilePath(target);
+  tempName = folder + ".fennimo-tmp.XXXXXX";
+  std::vector<char> buf(tempName.begin(), tempName.end());
+  buf.push_back('\0');
+  int fd = ::mkostemp(buf.data(), O_CLOEXEC);
+  if (fd >= 0) tempName.assign(buf.data());
+  return fd;
+}
+
+// Writes the data produced by `fill` into a temporary file, flushes it and renames it over
+// `target`. The temporary file is removed on any failure.
+template <typename Fill>
+bool ReplaceViaTemp(const std::string& target, Fill fill) {
+  std::string temp;
+  int fd = CreateTempBeside(target, temp);
+  if (fd < 0) return false;
+  bool ok = fill(fd);
+  ok = ok && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  // Give the file the permissions an ordinary new file would have; mkstemp makes it 0600.
+  if (ok) {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(temp.c_str(), 0666 & ~mask);
+  }
+  ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+  if (!ok) ::unlink(temp.c_str());
+  return ok;
+}
+
+}  // namespace
+
+std::string IncludeTrailingPathDelimiter(std::string path) {
+  if (!path.empty() && path.back() != PathDelim) path.push_back(PathDelim);
+  return path;
+}
+
+std::string ExtractFilePath(const std::string& path) {
+  auto pos = path.rfind(PathDelim);
+  return pos == std::string::npos ? std::string() : path.substr(0, pos + 1);
+}
+
+std::string ExtractFileName(const std::string& path) {
+  auto pos = path.rfind(PathDelim);
+  return pos == std::string::npos ? path : path.substr(pos + 1);
+}
+
+bool FileExists(const std::string& path) { return !path.empty() && IsRegular(path); }
+
+bool DirectoryExists(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool ForceDirectories(const std::string& path) {
+  if (path.empty()) return false;
+  std::string current;
+  std::size_t pos = 0;
+  while (pos <= path.size()) {
+    std::size_t next = path.find(PathDelim, pos);
+    if (next == std::string::npos) next = path.size();
+    current = path.substr(0, next);
+    if (!current.empty() && !DirectoryExists(current)) {
+      if (::mkdir(current.c_str(), 0777) != 0 && errno != EEXIST) return false;
+    }
+    pos = next + 1;
+  }
+  return DirectoryExists(path);
+}
+
+bool MatchesMask(std::string_view name, std::string_view mask) {
+  if (mask == "*.*") mask = "*";
+  // Iterative wildcard match with one backtrack point for the last "*".
+  std::size_t n = 0, m = 0, starM = std::string_view::npos, starN = 0;
+  while (n < name.size()) {
+    if (m < mask.size() && mask[m] == '*') {
+      starM = m++;
+      starN = n;
+    } else if (m < mask.size() &&
+               (mask[m] == '?' || AsciiLower(static_cast<unsigned char>(mask[m])) ==
+                                      AsciiLower(static_cast<unsigned char>(name[n])))) {
+      ++m;
+      ++n;
+    } else if (starM != std::string_view::npos) {
+      m = starM + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && mask[m] == '*') ++m;
+  return m == mask.size();
+}
+
+std::vector<std::string> FindFiles(const std::string& pattern) {
+  std::vector<std::string> names;
+  std::string folder = ExtractFilePath(pattern);
+  std::string mask = ExtractFileName(pattern);
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return names;
+  while (dirent* entry = ::readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    if (!MatchesMask(name, mask)) continue;
+    if (entry->d_type != DT_REG && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+      continue;
+    if (!IsRegular(folder + name)) continue;
+    names.push_back(std::move(name));
+  }
+  ::closedir(dir);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool CopyFileReplace(const std::string& from, const std::string& to) {
+  int in = OpenRegularForReading(from);
+  if (in < 0) return false;
+  bool ok = ReplaceViaTemp(to, [in](int out) {
+    char buffer[64 * 1024];
+    for (;;) {
+      ssize_t n = ::read(in, buffer, sizeof buffer);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      if (n == 0) return true;
+      if (!WriteAll(out, buffer, static_cast<std::size_t>(n))) return false;
+    }
+  });
+  ::close(in);
+  return ok;
+}
+
+bool MoveFileNoReplace(const std::string& from, const std::string& to) {
+  struct stat st {};
+  if (::lstat(from.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  if (::lstat(to.c_str(), &st) == 0) return false;
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    return true;
+  if (errno == EINVAL || errno == ENOSYS) {
+    // The file system can't rename without replacing: a hard link fails on an existing name.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+      ::unlink(from.c_str());
+      return true;
+    }
+    if (errno != EXDEV && errno != EPERM) return false;
+  }
+  if (errno == EXDEV || errno == EPERM) {
+    if (::lstat(to.c_str(), &st) == 0) return false;
+    if (!CopyFileReplace(from, to)) return false;
+    ::unlink(from.c_str());
+    return true;
+  }
+  return false;
+}
+
+bool DeleteFile(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  return ::unlink(path.c_str()) == 0;
+}
+
+bool ReadFile(const std::string& path, std::string& data) {
+  int fd = OpenRegularForReading(path);
+  if (fd < 0) return false;
+  data.clear();
+  char buffer[64 * 1024];
+  bool ok = true;
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    if (n == 0) break;
+    data.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return ok;
+}
+
+bool WriteFileAtomic(const std::string& path, std::string_view data) {
+  if (path.empty() || DirectoryExists(path)) return false;
+  return ReplaceViaTemp(path, [data](int out) { return WriteAll(out, data.data(), data.size()); });
+}
+
+}  // namespace platform

@@ -1,0 +1,59 @@
+// A small INI file layer with the rules of the classic profile-file service: sections and keys
+// compare without regard to letter case and the first match wins; a value is the text after the
+// first "=", with blanks around it dropped and one pair of matching quotes removed, at most 2047
+// bytes; integers are decimal with an optional sign or hexadecimal with "0x"; whatever is
+// missing or malformed reads as the caller's default. Nothing is cached: every call reads the
+// file. A write keeps every other line as it was, ends lines in CR LF and replaces the file
+// atomically; a failed write throws EIniWriteError ("Unable to write to <path>").
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+class EIniWriteError : public std::runtime_error {
+public:
+  explicit EIniWriteError(const std::string& path);
+  const std::string& Path() const { return path_; }
+
+private:
+  std::string path_;
+};
+
+inline constexpr std::size_t MaxIniValueLength = 2047;
+
+class TIniFile {
+public:
+  explicit TIniFile(std::string fileName);
+
+  const std::string& FileName() const { return fileName_; }
+
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view def) const;
+  int ReadInteger(std::string_view section, std::string_view key, int def) const;
+  // True for any non-zero integer.
+  bool ReadBool(std::string_view section, std::string_view key, bool def) const;
+  bool SectionExists(std::string_view section) const;
+  bool ValueExists(std::string_view section, std::string_view key) const;
+  // Section names in file order (duplicates once, first spelling).
+  std::vector<std::string> ReadSections() const;
+  // Key names of the first matching section, in file order.
+  std::vector<std::string> ReadSection(std::string_view section) const;
+
+  void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  void WriteInteger(std::string_view section, std::string_view key, int value);
+  // Writes "1" or "0".
+  void WriteBool(std::string_view section, std::string_view key, bool value);
+
+private:
+  std::string fileName_;
+};
+
+// Integer parsing with the profile rules above; false when the text is not an integer that
+// fits 32 bits.
+bool ParseIniInteger(std::string_view text, int& value);
+
+}  // namespace platform

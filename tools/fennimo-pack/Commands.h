@@ -1,0 +1,18 @@
+// The sub-commands of fennimo-pack. Each takes the arguments after its own name and returns
+// the process exit code: 0 success, 1 the command found problems, 2 bad usage or unreadable
+// input.
+#pragma once
+
+#include <string>
+#include <vector>
+
+using CommandArgs = std::vector<std::string>;
+
+int RunFramesCommand(const CommandArgs& args);
+int RunLangCommand(const CommandArgs& args);
+int RunCheckCommand(const CommandArgs& args);
+
+// One-paragraph usage of each command, printed by --help.
+extern const char* const FramesUsage;
+extern const char* const LangUsage;
+extern const char* const CheckUsage;

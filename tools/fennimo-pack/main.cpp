@@ -1,0 +1,55 @@
+// fennimo-pack: command-line tools for smile-pack authors and translators.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "Commands.h"
+
+namespace {
+
+struct Command {
+  const char* name;
+  int (*run)(const CommandArgs&);
+  const char* const* usage;
+};
+
+const Command kCommands[] = {
+    {"frames", RunFramesCommand, &FramesUsage},
+    {"check", RunCheckCommand, &CheckUsage},
+    {"lang", RunLangCommand, &LangUsage},
+};
+
+void PrintHelp(std::FILE* out) {
+  std::fputs("Usage: fennimo-pack COMMAND [ARGS...]\n\nCommands:\n", out);
+  for (const auto& c : kCommands) std::fprintf(out, "\n%s\n", *c.usage);
+  std::fputs("\nExit codes: 0 success, 1 problems found, 2 bad usage or unreadable input.\n", out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    PrintHelp(stderr);
+    return 2;
+  }
+  std::string name = argv[1];
+  if (name == "--help" || name == "-h" || name == "help") {
+    PrintHelp(stdout);
+    return 0;
+  }
+  for (const auto& c : kCommands) {
+    if (name == c.name) {
+      CommandArgs args(argv + 2, argv + argc);
+      for (const auto& a : args) {
+        if (a == "--help" || a == "-h") {
+          std::printf("%s\n", *c.usage);
+          return 0;
+        }
+      }
+      return c.run(args);
+    }
+  }
+  std::fprintf(stderr, "fennimo-pack: unknown command '%s'\n\n", name.c_str());
+  PrintHelp(stderr);
+  return 2;
+}
