@@ -4,11 +4,23 @@
 // replace an existing file.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace platform {
+
+// A file that had to be written could not be: "Unable to write to <path>".
+class EWriteError : public std::runtime_error {
+public:
+  explicit EWriteError(const std::string& path)
+      : std::runtime_error("Unable to write to " + path), path_(path) {}
+  const std::string& Path() const { return path_; }
+
+private:
+  std::string path_;
+};
 
 inline constexpr char PathDelim = '/';
 

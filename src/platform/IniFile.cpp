@@ -74,9 +74,20 @@ std::string Unquote(std::string_view value) {
   return std::string(value);
 }
 
+// A UTF-8 byte-order mark opens the file but is no part of its first line; without this the
+// first section of a file saved "as UTF-8 with BOM" could never be found.
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+bool RemoveBom(std::string& data) {
+  if (data.compare(0, kUtf8Bom.size(), kUtf8Bom) != 0) return false;
+  data.erase(0, kUtf8Bom.size());
+  return true;
+}
+
 std::vector<std::string> LoadLines(const std::string& fileName) {
   std::string data;
   if (!ReadFile(fileName, data)) return {};
+  RemoveBom(data);
   return SplitLines(data);
 }
 
@@ -109,9 +120,6 @@ bool FindValue(const std::vector<std::string>& lines, std::string_view section,
 }
 
 }  // namespace
-
-EIniWriteError::EIniWriteError(const std::string& path)
-    : std::runtime_error("Unable to write to " + path), path_(path) {}
 
 bool ParseIniInteger(std::string_view text, int& value) {
   text = Trim(text);
@@ -209,7 +217,9 @@ void TIniFile::WriteString(std::string_view section, std::string_view key,
                            std::string_view value) {
   std::vector<std::string> lines;
   std::string data;
+  bool hadBom = false;
   if (ReadFile(fileName_, data)) {
+    hadBom = RemoveBom(data);
     lines = SplitLines(data);
   } else if (FileExists(fileName_) || DirectoryExists(fileName_)) {
     // Present but unreadable: rewriting it would lose whatever it holds.
@@ -239,7 +249,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view key,
     lines.push_back(entry);
   }
 
-  std::string out;
+  std::string out(hadBom ? kUtf8Bom : std::string_view());
   for (const auto& line : lines) {
     out += line;
     out += "\r\n";

@@ -7,20 +7,17 @@
 // atomically; a failed write throws EIniWriteError ("Unable to write to <path>").
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "Files.h"
+
 namespace platform {
 
-class EIniWriteError : public std::runtime_error {
+class EIniWriteError : public EWriteError {
 public:
-  explicit EIniWriteError(const std::string& path);
-  const std::string& Path() const { return path_; }
-
-private:
-  std::string path_;
+  using EWriteError::EWriteError;
 };
 
 inline constexpr std::size_t MaxIniValueLength = 2047;

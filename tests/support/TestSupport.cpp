@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
 #include <dirent.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,6 +45,23 @@ ScopedAppData::~ScopedAppData() {
   else ::unsetenv("XDG_DATA_HOME");
   if (hadHome_) ::setenv("HOME", oldHome_.c_str(), 1);
   else ::unsetenv("HOME");
+}
+
+ScopedFileSizeLimit::ScopedFileSizeLimit(unsigned long long bytes) {
+  oldHandler_ = ::signal(SIGXFSZ, SIG_IGN);
+  rlimit lim {};
+  ::getrlimit(RLIMIT_FSIZE, &lim);
+  oldSoft_ = lim.rlim_cur;
+  lim.rlim_cur = bytes;
+  ::setrlimit(RLIMIT_FSIZE, &lim);
+}
+
+ScopedFileSizeLimit::~ScopedFileSizeLimit() {
+  rlimit lim {};
+  ::getrlimit(RLIMIT_FSIZE, &lim);
+  lim.rlim_cur = oldSoft_;
+  ::setrlimit(RLIMIT_FSIZE, &lim);
+  ::signal(SIGXFSZ, oldHandler_);
 }
 
 void WriteBytes(const std::string& path, std::string_view data) {

@@ -44,6 +44,20 @@ private:
   bool hadXdg_ = false, hadHome_ = false;
 };
 
+// Lowers the soft file-size limit of this process (SIGXFSZ ignored), so that any write past
+// Bytes fails with EFBIG: a way to make writes fail part-way. Restored on destruction.
+class ScopedFileSizeLimit {
+public:
+  explicit ScopedFileSizeLimit(unsigned long long bytes);
+  ~ScopedFileSizeLimit();
+  ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+  ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+
+private:
+  unsigned long long oldSoft_ = 0;
+  void (*oldHandler_)(int) = nullptr;
+};
+
 void WriteBytes(const std::string& path, std::string_view data);
 std::string ReadBytes(const std::string& path);
 bool Exists(const std::string& path);
