@@ -1,0 +1,53 @@
+// The two config.ini files: the workspace one (section "Storage": how the packs are viewed,
+// where they come from, the user's options) and the global one (section "Options": the chosen
+// language). Callers address keys by index; each class maps the index to key and default.
+// Both borrow their storage, which must outlive them. Nothing is cached; a failed write throws
+// platform::EIniWriteError.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "IniFile.h"
+
+class TStorageManager;
+
+class TConfigManager {
+public:
+  enum TFlagIndex {
+    cfBothSmilePacks = 0,
+    cfBothPathsAssigned = 1,
+    cfAnimated = 2,
+    cfCloseOnExit = 3,
+    cfShowWarnings = 4,
+    cfSaveOnExit = 5,
+  };
+  enum TStringIndex { csBothPath = 0 };
+
+  // Marks the storage as set up (first construction only) and opens Path + "config.ini".
+  explicit TConfigManager(TStorageManager& storage);
+
+  bool GetFlag(int index) const;
+  void SetFlag(int index, bool value);
+  std::string GetString(int index) const;
+  void SetString(int index, const std::string& value);
+  // The storage's Path + "Temp/", created when missing (the outcome is not checked).
+  std::string GetTempFolder() const;
+
+private:
+  TStorageManager& storage_;
+  std::unique_ptr<platform::TIniFile> ini_;
+};
+
+class TGlobalConfigManager {
+public:
+  enum TStringIndex { gsLangDirectory = 0 };
+
+  explicit TGlobalConfigManager(TStorageManager& storage);
+
+  std::string GetString(int index) const;
+  void SetString(int index, const std::string& value);
+
+private:
+  std::unique_ptr<platform::TIniFile> ini_;
+};

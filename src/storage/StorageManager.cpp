@@ -1,0 +1,109 @@
+#include "StorageManager.h"
+
+#include <algorithm>
+#include <set>
+
+#include "AppData.h"
+#include "Cp1251.h"
+#include "Files.h"
+
+namespace {
+
+constexpr const char* kSection = "Storage";
+
+struct TKey {
+  const char* name;
+  bool defaultFlag;
+};
+
+constexpr const char* kStringKeys[] = {"SourcePath"};
+constexpr TKey kFlagKeys[] = {
+    {"StorageAllocated", false}, {"PathAssigned", false}, {"SmiliesLoaded", false}};
+
+std::string AsciiLower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return s;
+}
+
+}  // namespace
+
+TStorageManager::TStorageManager(const std::string& name) {
+  std::string root = platform::AppDataFolder();
+  if (root.empty()) return;
+  Path = platform::IncludeTrailingPathDelimiter(root + name);
+  Allocated = platform::ForceDirectories(Path);
+}
+
+void TStorageManager::Notify(const std::string& fileName) {
+  if (OnFile) OnFile(this, fileName);
+}
+
+bool TStorageManager::DeleteFiles(const std::string& mask) {
+  // Without a folder of its own the mask would name files of the current directory.
+  if (Path.empty()) return false;
+  return DeleteFilesAt(Path + mask);
+}
+
+bool TStorageManager::DeleteFilesAt(const std::string& pattern) {
+  std::string folder = platform::ExtractFilePath(pattern);
+  auto names = platform::FindFiles(pattern);
+  for (const auto& name : names) {
+    Notify(name);
+    platform::DeleteFile(folder + name);
+  }
+  return !names.empty();
+}
+
+bool TStorageManager::CopyFilesIn(const std::string& pattern) {
+  if (!Allocated) return false;
+  std::string folder = platform::ExtractFilePath(pattern);
+  auto names = platform::FindFiles(pattern);
+  std::set<std::string> present(names.begin(), names.end());
+  for (const auto& name : names) {
+    std::string lower = AsciiLower(name);
+    Notify(name);
+    // A file already spelled in lower case takes the name; its variants in other cases don't
+    // overwrite it.
+    if (lower != name && present.count(lower)) continue;
+    platform::CopyFileReplace(folder + name, Path + lower);
+  }
+  return !names.empty();
+}
+
+bool TStorageManager::CopyFilesOut(const std::string& target) {
+  if (!Allocated) return false;
+  auto names = platform::FindFiles(Path + "*.*");
+  for (const auto& name : names) {
+    Notify(name);
+    platform::CopyFileReplace(Path + name, target + name);
+  }
+  return !names.empty();
+}
+
+TStorageIniFile::TStorageIniFile(TStorageManager& storage) : storage_(storage) {
+  // A storage without a folder has no state file: reads give the defaults and writes fail.
+  std::string fileName;
+  if (!storage_.Path.empty()) {
+    std::string config = storage_.Path + "Config/";
+    platform::ForceDirectories(config);
+    fileName = config + "Storage.ini";
+  }
+  ini_ = std::make_unique<platform::TIniFile>(fileName);
+}
+
+std::string TStorageIniFile::GetString(int index) const {
+  return ini_->ReadString(kSection, kStringKeys[index], "");
+}
+
+void TStorageIniFile::SetString(int index, const std::string& value) {
+  ini_->WriteString(kSection, kStringKeys[index], value);
+}
+
+bool TStorageIniFile::GetFlag(int index) const {
+  return ini_->ReadBool(kSection, kFlagKeys[index].name, kFlagKeys[index].defaultFlag);
+}
+
+void TStorageIniFile::SetFlag(int index, bool value) {
+  ini_->WriteBool(kSection, kFlagKeys[index].name, value);
+}

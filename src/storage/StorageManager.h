@@ -1,0 +1,70 @@
+// Working storages: one private folder under the user's application-data folder per pack under
+// edit (and one per configuration), with a small state file, Config/Storage.ini, that records
+// whether the storage is set up, whether it holds a pack and where that pack came from.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "IniFile.h"
+
+// Root of every storage name, below the application-data folder.
+inline constexpr const char* StorageRootName = "Fennimo for Parlino 2005/2.0";
+
+// One storage folder and the bulk file operations on it. Owns nothing; the pack model and the
+// main window own their storages. Every bulk operation walks the regular files its pattern
+// matches (letter case ignored, in name order), calls OnFile with each bare name before
+// handling it, ignores failures of single files, and returns true when the pattern matched at
+// least one file.
+class TStorageManager {
+public:
+  using TFileEvent = std::function<void(TStorageManager* sender, const std::string& fileName)>;
+
+  // Name is a relative path such as "Fennimo for Parlino 2005/2.0/Storage/Static". Path
+  // becomes the application-data folder + Name + "/", created with every missing level.
+  explicit TStorageManager(const std::string& name);
+
+  // True when the folder existed or could be created at construction; never re-checked.
+  bool Allocated = false;
+  // The storage folder, ending in "/"; empty when there is no application-data folder.
+  std::string Path;
+  TFileEvent OnFile;
+
+  // Deletes the storage's files matching a bare mask such as "*.ini". With an empty Path
+  // nothing is touched and the result is false.
+  bool DeleteFiles(const std::string& mask);
+  // Deletes the files matching an absolute pattern such as "/packs/Animated/*.gif".
+  bool DeleteFilesAt(const std::string& pattern);
+  // Copies the files matching an absolute pattern into the storage under lower-case names,
+  // replacing files of the same name. When two source names differ only in letter case, the
+  // one already in lower case wins. False at once when the storage is not allocated.
+  bool CopyFilesIn(const std::string& pattern);
+  // Copies every file directly in the storage folder (never its Config sub-folder) into
+  // Target, which ends in "/", replacing files of the same name. False at once when the
+  // storage is not allocated.
+  bool CopyFilesOut(const std::string& target);
+
+private:
+  void Notify(const std::string& fileName);
+};
+
+// Short-lived accessor of a storage's Config/Storage.ini (section "Storage"): one text key and
+// three flags, addressed by index. Creating it makes the Config sub-folder when missing. Every
+// read and write goes to the file; a failed write throws platform::EIniWriteError.
+class TStorageIniFile {
+public:
+  enum TStringIndex { siSourcePath = 0 };
+  enum TFlagIndex { fiStorageAllocated = 0, fiPathAssigned = 1, fiSmiliesLoaded = 2 };
+
+  explicit TStorageIniFile(TStorageManager& storage);
+
+  std::string GetString(int index) const;
+  void SetString(int index, const std::string& value);
+  bool GetFlag(int index) const;
+  void SetFlag(int index, bool value);
+
+private:
+  TStorageManager& storage_;
+  std::unique_ptr<platform::TIniFile> ini_;
+};
