@@ -1,0 +1,11 @@
+// Section "General": texts that the main window reads and hands on to the pack model, the
+// progress window, the symbol dialog and the file choosers.
+#pragma once
+
+#include "LangTable.h"
+
+// Keys: 0 the word for "none", 1 the word for a picture that failed to decode, 2-5 the progress
+// stage names, 6-8 the symbol dialog captions (add, find, edit), 9 and 10 the titles of the
+// pack choosers (open, save), 11 the title of the picture chooser, 12 and 13 the file-type
+// names of static and animated pictures, 14 the name of the all-files filter entry.
+extern const TLangTable GeneralLang;

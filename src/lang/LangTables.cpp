@@ -1,0 +1,247 @@
+#include "LangTables.h"
+
+#include <iterator>
+
+// The Russian texts of every window section, by key index. The comment above each text names
+// the control that shows it.
+
+namespace {
+
+constexpr std::string_view kMainForm[] = {
+    // 0: window caption
+    "Fennimo",
+    // 1: hint of ToolButton1
+    "Новый смайлпак",
+    // 2: hint of ToolButton2
+    "Открыть смайлпак",
+    // 3: hint of ToolButton3
+    "Сохранить смайлпак",
+    // 4: hint of ToolButton4
+    "Сохранить смайлпак как...",
+    // 5: hint of ToolButton5
+    "Закрыть смайлпак",
+    // 6: hint of ToolButton7
+    "Статичные смайлы",
+    // 7: hint of ToolButton8
+    "Анимированные смайлы",
+    // 8: hint of ToolButton9
+    "Оба смайлпака",
+    // 9: hint of ToolButton11
+    "Опции",
+    // 10: hint of ToolButton13
+    "О программе",
+    // 11: hint of BitBtn4
+    "Добавить смайл",
+    // 12: hint of BitBtn7
+    "Удалить смайл",
+    // 13: hint of BitBtn11
+    "Заменить рисунок",
+    // 14: hint of BitBtn16
+    "Удалить рисунок",
+    // 15: hint of BitBtn12
+    "Поднять смайл вверх",
+    // 16: hint of BitBtn13
+    "Опустить смайл вниз",
+    // 17: hint of BitBtn5
+    "Добавить символ",
+    // 18: hint of BitBtn6
+    "Удалить символ",
+    // 19: hint of BitBtn17
+    "Редактировать символ",
+    // 20: hint of BitBtn18
+    "Найти символ",
+    // 21: hint of BitBtn14
+    "Поднять символ вверх",
+    // 22: hint of BitBtn15
+    "Опустить символ вниз",
+    // 23: caption of GroupBox1
+    "Смайлы",
+    // 24: caption of GroupBox2
+    "Предварительный просмотр",
+    // 25: hint of BitBtn9
+    "Выход",
+    // 26: PlayCaptions [stopped]
+    "Запуск",
+    // 27: PlayCaptions [playing]
+    "Пауза",
+    // 28: caption of BitBtn2
+    "Предыдущий",
+    // 29: caption of BitBtn3
+    "Следующий",
+    // 30: OfText
+    "из",
+};
+static_assert(std::size(kMainForm) == 31);
+
+constexpr std::string_view kLoadForm[] = {
+    // 0: window caption
+    "Загрузка",
+    // 1: Label1, caption of the current stage
+    "Текущее действие:",
+    // 2: Label3, caption of the current file
+    "Обработка файла:",
+    // 3: Label5, caption of the error count
+    "Количество ошибок:",
+};
+static_assert(std::size(kLoadForm) == 4);
+
+constexpr std::string_view kSaveErrorsForm[] = {
+    // 0: window caption
+    "Отчет об ошибках",
+    // 1: Label1
+    "Внимание!",
+    // 2: Label2
+    "Смайпак содержит ошибки:",
+    // 3: Label3; its count in Label7
+    "Ошибки при загрузке:",
+    // 4: Label4; its count in Label8
+    "Не хватает файлов:",
+    // 5: Label9; its count in Label10
+    "Смайлов без символов:",
+    // 6: Label5
+    "Данные ошибки могут привести к неверному отображению смайлпака в Parlino'е.",
+    // 7: Label6
+    "Вы действительно хотите сохранить смайлпак?",
+};
+static_assert(std::size(kSaveErrorsForm) == 8);
+
+constexpr std::string_view kNewSymbolForm[] = {
+    // 0: Label1, left of the edit field
+    "Имя символа:",
+};
+static_assert(std::size(kNewSymbolForm) == 1);
+
+constexpr std::string_view kAboutForm[] = {
+    // 0: window caption
+    "О программе",
+    // 1: start of StaticText2
+    "Версия:",
+    // 2: start of StaticText3
+    "Автор:",
+};
+static_assert(std::size(kAboutForm) == 3);
+
+constexpr std::string_view kSmileExistsForm[] = {
+    // 0: window caption
+    "Символ уже существует",
+    // 1: Label1
+    "Невозможно добавить символ, так как он уже существует! Выберите одно из предложеных ниже действий.",
+    // 2: BitBtn1, result Cancel
+    "Показать символ",
+};
+static_assert(std::size(kSmileExistsForm) == 3);
+
+constexpr std::string_view kWarningForm[] = {
+    // 0: window caption
+    "Предупреждение",
+    // 1: Label1
+    "Внимание!",
+    // 2: Label2
+    "Данная операция не может быть отменена! Продолжить?",
+    // 3: CheckBox1
+    "Больше не показывать предупреждения",
+};
+static_assert(std::size(kWarningForm) == 4);
+
+constexpr std::string_view kErrorForm[] = {
+    // 0: window caption
+    "Ошибка при загрузке",
+    // 1: Label1
+    "Невозможно запустить программу: необходимые для загрузки данные заняты другим экземляром программы.",
+};
+static_assert(std::size(kErrorForm) == 2);
+
+constexpr std::string_view kOptionsForm[] = {
+    // 0: window caption
+    "Опции",
+    // 1: GroupBox1, frame around the two check boxes
+    "Общие",
+    // 2: GroupBox2, frame around the language list
+    "Язык",
+    // 3: CheckBox1
+    "Закрывать смайлпак при завершении прграммы",
+    // 4: CheckBox2
+    "Показывать предупреждения",
+};
+static_assert(std::size(kOptionsForm) == 5);
+
+constexpr std::string_view kCheckForm[] = {
+    // 0: window caption
+    "Ошибка при загрузке",
+    // 1: Label1
+    "Произошла ошибка при загрузке смайла: файл не существует. Возможна замена этого файла на ближайший существующий.",
+    // 2: Label2; the value in Label3
+    "Текущий файл:",
+    // 3: Label7; the value in Label8
+    "Текущий символ:",
+    // 4: Label4; the value in Label5
+    "Следуюший файл:",
+    // 5: Label9; beside it PaintBox1 and Label10
+    "Следующий смайл:",
+    // 6: Label6
+    "Если это ошибка в порядке имен файлов, то нажмите \"Заменить\". Возможно этот файл был случайно удален: тогда следует нажать \"Пропустить\".",
+    // 7: Label11
+    "Внимание! В первом случае смайл, изображенный на картинке сверху, будет соответсвовать коду, приведенному в поле \"Текущий символ\".",
+    // 8: BitBtn1, result OK
+    "Заменить",
+    // 9: BitBtn3, result All
+    "Заменить все",
+    // 10: BitBtn2, result No; the default button
+    "Пропустить",
+    // 11: BitBtn4, result Cancel
+    "Пропустить все",
+};
+static_assert(std::size(kCheckForm) == 12);
+
+constexpr std::string_view kQueryForm[] = {
+    // 0: Label1
+    "Сохранить изменения?",
+};
+static_assert(std::size(kQueryForm) == 1);
+
+constexpr std::string_view kEmptyForm[] = {
+    // 0: window caption
+    "Смайл без символов",
+    // 1: Label1
+    "Произошла ошибка при загрузке смайлпака: обнаружена пустая строка в файле _define.ini.",
+    // 2: Label2; the value in Label3
+    "Текущий файл:",
+    // 3: Label9; beside it PaintBox1 and Label10
+    "Текущий смайл:",
+    // 4: Label4
+    "Если данная строка не представляет смайла, то нажмите \"Удалить\", иначе нажмите \"Пропустить\".",
+    // 5: BitBtn1, result OK
+    "Удалить",
+    // 6: BitBtn3, result All
+    "Удалить все",
+    // 7: BitBtn2, result No; the default button
+    "Пропустить",
+    // 8: BitBtn4, result Cancel
+    "Пропустить все",
+};
+static_assert(std::size(kEmptyForm) == 9);
+
+}  // namespace
+
+const TLangTable MainFormLang{"MainForm", kMainForm};
+const TLangTable LoadFormLang{"LoadForm", kLoadForm};
+const TLangTable SaveErrorsFormLang{"SaveErrorsForm", kSaveErrorsForm};
+const TLangTable NewSymbolFormLang{"NewSymbolForm", kNewSymbolForm};
+const TLangTable AboutFormLang{"AboutForm", kAboutForm};
+const TLangTable SmileExistsFormLang{"SmileExistsForm", kSmileExistsForm};
+const TLangTable WarningFormLang{"WarningForm", kWarningForm};
+const TLangTable ErrorFormLang{"ErrorForm", kErrorForm};
+const TLangTable OptionsFormLang{"OptionsForm", kOptionsForm};
+const TLangTable CheckFormLang{"CheckForm", kCheckForm};
+const TLangTable QueryFormLang{"QueryForm", kQueryForm};
+const TLangTable EmptyFormLang{"EmptyForm", kEmptyForm};
+
+std::span<const TLangTable* const> AllLangTables() {
+  static const TLangTable* const kAll[] = {
+      &MainFormLang,    &GeneralLang,         &CommonLang,      &LoadFormLang,
+      &SaveErrorsFormLang, &NewSymbolFormLang, &AboutFormLang,   &SmileExistsFormLang,
+      &WarningFormLang, &ErrorFormLang,       &OptionsFormLang, &CheckFormLang,
+      &QueryFormLang,   &EmptyFormLang,
+  };
+  return kAll;
+}
