@@ -1,0 +1,109 @@
+// fennimo-pack lang: what a translator sees and the exit codes scripts rely on.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "Commands.h"
+#include "LangFiles.h"
+#include "LangTables.h"
+
+using lang_testing::LangFolder;
+
+namespace {
+
+struct Outcome {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+Outcome RunLang(const CommandArgs& args) {
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  int code = RunLangCommand(args);
+  std::fflush(stdout);
+  std::fflush(stderr);
+  std::string out = testing::internal::GetCapturedStdout();
+  std::string err = testing::internal::GetCapturedStderr();
+  return {code, out, err};
+}
+
+std::string CompleteFile() {
+  std::string text =
+      "[Description]\nLangName=Deutsch\nLangDesc=d\nLangAuth=a\nLangVer=1\nLangUrl=u\n"
+      "LangMail=m\n";
+  for (const TLangTable* table : AllLangTables()) {
+    text += "[" + std::string(table->Section) + "]\n";
+    for (int i = 0; i < table->Count(); ++i) text += std::to_string(i) + "=t\n";
+  }
+  return text;
+}
+
+TEST(LangCommand, CompleteFileSaysSoAndExitsWithZero) {
+  LangFolder dir;
+  std::string path = dir.Write("de.lng", CompleteFile());
+  Outcome r = RunLang({path});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, path + ": Deutsch\nComplete.\n");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(LangCommand, ListsFindingsSectionBySectionWithRunsOfKeysAndExitsWithOne) {
+  LangFolder dir;
+  std::string text = CompleteFile();
+  text.erase(text.find("LangUrl=u\n"), 10);
+  std::size_t main = text.find("[MainForm]");
+  std::size_t general = text.find("[General]");
+  text.replace(main, general - main, "[MainForm]\n4=t\n8=t\n31=t\n32=t\nTitle=t\n4=t\n");
+  std::size_t query = text.find("[QueryForm]");
+  text.erase(query, text.find("[EmptyForm]") - query);
+  text += "[Help]\n0=t\n";
+  std::string path = dir.Write("de.lng", text);
+
+  Outcome r = RunLang({path});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, path + ": Deutsch\n"
+                          "[Description]\n"
+                          "  missing: LangUrl\n"
+                          "[MainForm]\n"
+                          "  missing: 0-3, 5-7, 9-30\n"
+                          "  unknown: 31-32, Title\n"
+                          "  repeated: 4\n"
+                          "[QueryForm]\n"
+                          "  missing section: 0\n"
+                          "[Help]\n"
+                          "  unknown section\n"
+                          "Incomplete: 31 keys missing, 3 unknown keys, 1 unknown section, "
+                          "1 repeated key.\n");
+}
+
+TEST(LangCommand, ControlCharactersFromTheFileAreShownEscaped) {
+  LangFolder dir;
+  std::string path = dir.WriteBytes("x.lng", CompleteFile() + "[\x1b[31mred]\n");
+  Outcome r = RunLang({path});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("[\\x1B[31mred]\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
+}
+
+TEST(LangCommand, EmptyAndBinaryFilesAreIncompleteNotErrors) {
+  LangFolder dir;
+  EXPECT_EQ(RunLang({dir.WriteBytes("empty.lng", "")}).code, 1);
+  EXPECT_EQ(RunLang({dir.WriteBytes("binary.lng", std::string("\0\xff\xfe[\x01]\n\0=\0", 11))}).code,
+            1);
+}
+
+TEST(LangCommand, UnreadableFileOrBadUsageExitsWithTwo) {
+  LangFolder dir;
+  Outcome missing = RunLang({dir.PathOf("missing.lng")});
+  EXPECT_EQ(missing.code, 2);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_NE(missing.err.find("can't read"), std::string::npos);
+  EXPECT_EQ(RunLang({dir.Path()}).code, 2);
+  EXPECT_EQ(RunLang({}).code, 2);
+  EXPECT_EQ(RunLang({""}).code, 2);
+  EXPECT_EQ(RunLang({dir.Write("a.lng", CompleteFile()), dir.Write("b.lng", CompleteFile())}).code, 2);
+}
+
+}  // namespace
