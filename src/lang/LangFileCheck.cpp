@@ -48,7 +48,8 @@ TLangSectionCheck CheckSection(const platform::TIniFile& ini, std::string_view s
   for (const auto& key : keys) {
     std::string folded = Fold(key);
     if (!seen.insert(folded).second) {
-      if (repeated.insert(folded).second) check.RepeatedKeys.push_back(lang_text::Decode(key, utf8));
+      if (repeated.insert(folded).second)
+        check.RepeatedKeys.push_back(lang_text::Decode(key, utf8));
     } else if (!known.contains(folded)) {
       check.UnknownKeys.push_back(lang_text::Decode(key, utf8));
     }

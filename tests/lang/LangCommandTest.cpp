@@ -8,6 +8,7 @@
 #include "LangFiles.h"
 #include "LangTables.h"
 
+using lang_testing::CompleteLangFile;
 using lang_testing::LangFolder;
 
 namespace {
@@ -29,20 +30,9 @@ Outcome RunLang(const CommandArgs& args) {
   return {code, out, err};
 }
 
-std::string CompleteFile() {
-  std::string text =
-      "[Description]\nLangName=Deutsch\nLangDesc=d\nLangAuth=a\nLangVer=1\nLangUrl=u\n"
-      "LangMail=m\n";
-  for (const TLangTable* table : AllLangTables()) {
-    text += "[" + std::string(table->Section) + "]\n";
-    for (int i = 0; i < table->Count(); ++i) text += std::to_string(i) + "=t\n";
-  }
-  return text;
-}
-
 TEST(LangCommand, CompleteFileSaysSoAndExitsWithZero) {
   LangFolder dir;
-  std::string path = dir.Write("de.lng", CompleteFile());
+  std::string path = dir.Write("de.lng", CompleteLangFile("Deutsch"));
   Outcome r = RunLang({path});
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out, path + ": Deutsch\nComplete.\n");
@@ -51,7 +41,7 @@ TEST(LangCommand, CompleteFileSaysSoAndExitsWithZero) {
 
 TEST(LangCommand, ListsFindingsSectionBySectionWithRunsOfKeysAndExitsWithOne) {
   LangFolder dir;
-  std::string text = CompleteFile();
+  std::string text = CompleteLangFile("Deutsch");
   text.erase(text.find("LangUrl=u\n"), 10);
   std::size_t main = text.find("[MainForm]");
   std::size_t general = text.find("[General]");
@@ -80,7 +70,7 @@ TEST(LangCommand, ListsFindingsSectionBySectionWithRunsOfKeysAndExitsWithOne) {
 
 TEST(LangCommand, ControlCharactersFromTheFileAreShownEscaped) {
   LangFolder dir;
-  std::string path = dir.WriteBytes("x.lng", CompleteFile() + "[\x1b[31mred]\n");
+  std::string path = dir.WriteBytes("x.lng", CompleteLangFile("Deutsch") + "[\x1b[31mred]\n");
   Outcome r = RunLang({path});
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.out.find("[\\x1B[31mred]\n"), std::string::npos) << r.out;
@@ -90,8 +80,8 @@ TEST(LangCommand, ControlCharactersFromTheFileAreShownEscaped) {
 TEST(LangCommand, EmptyAndBinaryFilesAreIncompleteNotErrors) {
   LangFolder dir;
   EXPECT_EQ(RunLang({dir.WriteBytes("empty.lng", "")}).code, 1);
-  EXPECT_EQ(RunLang({dir.WriteBytes("binary.lng", std::string("\0\xff\xfe[\x01]\n\0=\0", 11))}).code,
-            1);
+  std::string binary("\0\xff\xfe[\x01]\n\0=\0", 11);
+  EXPECT_EQ(RunLang({dir.WriteBytes("binary.lng", binary)}).code, 1);
 }
 
 TEST(LangCommand, UnreadableFileOrBadUsageExitsWithTwo) {
@@ -103,7 +93,8 @@ TEST(LangCommand, UnreadableFileOrBadUsageExitsWithTwo) {
   EXPECT_EQ(RunLang({dir.Path()}).code, 2);
   EXPECT_EQ(RunLang({}).code, 2);
   EXPECT_EQ(RunLang({""}).code, 2);
-  EXPECT_EQ(RunLang({dir.Write("a.lng", CompleteFile()), dir.Write("b.lng", CompleteFile())}).code, 2);
+  std::string complete = dir.Write("a.lng", CompleteLangFile("Deutsch"));
+  EXPECT_EQ(RunLang({complete, complete}).code, 2);
 }
 
 }  // namespace

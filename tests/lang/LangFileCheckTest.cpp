@@ -8,22 +8,12 @@
 #include "LangFiles.h"
 #include "LangTables.h"
 
+using lang_testing::CompleteLangFile;
 using lang_testing::LangFolder;
 
 namespace {
 
 using Keys = std::vector<std::string>;
-
-// Every section and key the program reads, with plain values.
-std::string CompleteFile() {
-  std::string text =
-      "[Description]\nLangName=Test\nLangDesc=d\nLangAuth=a\nLangVer=1\nLangUrl=u\nLangMail=m\n";
-  for (const TLangTable* table : AllLangTables()) {
-    text += "[" + std::string(table->Section) + "]\n";
-    for (int i = 0; i < table->Count(); ++i) text += std::to_string(i) + "=t\n";
-  }
-  return text;
-}
 
 const TLangSectionCheck* Find(const TLangFileCheck& check, const std::string& section) {
   for (const auto& s : check.Sections) {
@@ -34,7 +24,7 @@ const TLangSectionCheck* Find(const TLangFileCheck& check, const std::string& se
 
 TEST(LangFileCheck, CompleteFileHasNoFindings) {
   LangFolder dir;
-  TLangFileCheck check = CheckLangFile(dir.Write("t.lng", CompleteFile() + "[Description]\n"));
+  TLangFileCheck check = CheckLangFile(dir.Write("t.lng", CompleteLangFile() + "[Description]\n"));
   EXPECT_TRUE(check.Readable);
   EXPECT_TRUE(check.Complete());
   EXPECT_EQ(check.LangName, "Test");
@@ -42,7 +32,7 @@ TEST(LangFileCheck, CompleteFileHasNoFindings) {
 
 TEST(LangFileCheck, LangIdIsAllowedAndNamesIgnoreLetterCase) {
   LangFolder dir;
-  std::string text = CompleteFile() + "[description]\n";
+  std::string text = CompleteLangFile() + "[description]\n";
   text.replace(text.find("LangName"), 8, "LANGNAME");
   text.replace(text.find("[MainForm]"), 10, "[mainform]");
   text.insert(text.find("LangDesc"), "LangId=1033\n");
@@ -51,7 +41,7 @@ TEST(LangFileCheck, LangIdIsAllowedAndNamesIgnoreLetterCase) {
 
 TEST(LangFileCheck, ListsMissingKeysAndSectionsInTheProgramsOrder) {
   LangFolder dir;
-  std::string text = CompleteFile();
+  std::string text = CompleteLangFile();
   text.erase(text.find("LangMail=m\n"), 11);
   auto erase = [&](const std::string& section, const std::string& line) {
     std::size_t at = text.find(line, text.find("[" + section + "]"));
@@ -77,7 +67,7 @@ TEST(LangFileCheck, ListsMissingKeysAndSectionsInTheProgramsOrder) {
 
 TEST(LangFileCheck, ListsUnknownKeysAndSectionsAndRepeatedKeys) {
   LangFolder dir;
-  std::string text = CompleteFile();
+  std::string text = CompleteLangFile();
   text.insert(text.find("[General]"), "31=extra\n00=padded\nЗаголовок=x\n0=again\n");
   text += "[Справка]\n0=x\n[Extra]\n";
   TLangFileCheck check = CheckLangFile(dir.Write("t.lng", text));
@@ -112,7 +102,7 @@ TEST(LangFileCheck, EmptyFileLacksEverySectionAndHasNoName) {
 TEST(LangFileCheck, ByteOrderMarkedFileNamesComeOutAsUtf8) {
   LangFolder dir;
   TLangFileCheck check = CheckLangFile(
-      dir.WriteUtf8("t.lng", CompleteFile() + "[Ελληνικά]\n[MainForm]\n"));
+      dir.WriteUtf8("t.lng", CompleteLangFile() + "[Ελληνικά]\n[MainForm]\n"));
   EXPECT_EQ(check.LangName, "Test");
   ASSERT_EQ(check.Sections.size(), 1u);
   EXPECT_EQ(check.Sections[0].Section, "Ελληνικά");
@@ -120,7 +110,7 @@ TEST(LangFileCheck, ByteOrderMarkedFileNamesComeOutAsUtf8) {
 
 TEST(LangFileCheck, FileWithManyKeysIsCheckedQuickly) {
   LangFolder dir;
-  std::string text = CompleteFile() + "[Extra]\n";
+  std::string text = CompleteLangFile() + "[Extra]\n";
   for (int i = 0; i < 20000; ++i) text += "k" + std::to_string(i) + "=v\n";
   text.insert(text.find("[General]"), text.substr(text.find("[Extra]\n") + 8));
   TLangFileCheck check = CheckLangFile(dir.Write("t.lng", text));

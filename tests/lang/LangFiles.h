@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "Cp1251.h"
+#include "LangTables.h"
 #include "TestSupport.h"
 
 namespace lang_testing {
@@ -17,6 +18,17 @@ inline std::string Cp1251(std::string_view utf8) {
   std::string bytes;
   EXPECT_TRUE(platform::Utf8ToCp1251(utf8, bytes)) << utf8;
   return bytes;
+}
+
+// A language file with every section and key the program reads, each text "t".
+inline std::string CompleteLangFile(const std::string& langName = "Test") {
+  std::string text = "[Description]\nLangName=" + langName +
+                     "\nLangDesc=d\nLangAuth=a\nLangVer=1\nLangUrl=u\nLangMail=m\n";
+  for (const TLangTable* table : AllLangTables()) {
+    text += "[" + std::string(table->Section) + "]\n";
+    for (int i = 0; i < table->Count(); ++i) text += std::to_string(i) + "=t\n";
+  }
+  return text;
 }
 
 inline constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";

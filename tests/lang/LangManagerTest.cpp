@@ -28,7 +28,8 @@ protected:
   // is `cancel`; returns its path.
   std::string AddLanguage(const std::string& name, const std::string& langName,
                           const std::string& cancel = "Cancel") {
-    return dir.Write(name, "[Description]\nLangName=" + langName + "\n[Common]\n1=" + cancel + "\n");
+    return dir.Write(name,
+                     "[Description]\nLangName=" + langName + "\n[Common]\n1=" + cancel + "\n");
   }
 
   std::vector<std::string> ListedNames() const {
@@ -70,15 +71,6 @@ TEST_F(LangManagerTest, ScanListsLngFilesInNameOrderAfterTheBuiltInLanguage) {
   EXPECT_EQ(ListedNames(), (std::vector<std::string>{"Русский", "-", "Alpha", "Bravo", "-"}));
   EXPECT_EQ(manager.Items(2)->FileName, dir.PathOf("A.LNG"));
   EXPECT_TRUE(changes.empty());
-}
-
-TEST_F(LangManagerTest, RescanReplacesTheListAndClearLeavesOnlyTheBuiltInLanguage) {
-  AddLanguage("a.lng", "Alpha");
-  manager.Scan();
-  manager.Scan();
-  EXPECT_EQ(manager.Count(), 2);
-  manager.Clear();
-  EXPECT_EQ(ListedNames(), (std::vector<std::string>{"Русский"}));
 }
 
 TEST(LangManagerScan, MissingFolderListsOnlyTheBuiltInLanguage) {
@@ -165,14 +157,6 @@ TEST_F(LangManagerTest, FileDeletedBetweenScanAndSelectionGivesBuiltInTexts) {
   // The entry stays chosen, so the choice is stored and found again if the file comes back.
   EXPECT_EQ(manager.CurrentFileName, path);
   EXPECT_EQ(manager.CurrentIndex(), 1);
-}
-
-TEST_F(LangManagerTest, ListedRecordKeepsBuiltInTextsWhenItsFileVanishes) {
-  std::string path = AddLanguage("en.lng", "English");
-  manager.Scan();
-  ASSERT_EQ(std::remove(path.c_str()), 0);
-  EXPECT_EQ(manager.Items(1)->LangName, "English");
-  EXPECT_EQ(manager.Items(1)->Text(CommonLang, 1), "Отмена");
 }
 
 TEST_F(LangManagerTest, LoadFileAddsTheRecordToTheListAndMakesItCurrent) {

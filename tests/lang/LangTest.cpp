@@ -30,15 +30,6 @@ TEST(BuiltInLanguage, DescribesRussianAndAlwaysReturnsTheDefault) {
   EXPECT_EQ(lang.GetText(1, "Отмена"), "Отмена");
 }
 
-TEST(BuiltInLanguage, BuiltInFlagWinsOverAnExistingFile) {
-  LangFolder dir;
-  TLang lang(dir.Write("de.lng", kOneText), true);
-  EXPECT_TRUE(lang.IsDefault);
-  EXPECT_EQ(lang.FileName, "");
-  lang.Section = "Common";
-  EXPECT_EQ(lang.GetText(1, "Отмена"), "Отмена");
-}
-
 TEST(BuiltInLanguage, MissingFileOrFolderGivesTheBuiltInRecord) {
   LangFolder dir;
   TLang missing(dir.PathOf("gone.lng"), false);
@@ -67,14 +58,6 @@ TEST(LanguageDescription, ReadsEveryKeyAndADashForEachMissingOne) {
   EXPECT_EQ(lang.LangUrl, "-");
 }
 
-TEST(LanguageDescription, FileWithoutDescriptionIsDescribedByDashes) {
-  LangFolder dir;
-  TLang lang(dir.Write("x.lng", "[MainForm]\n0=Title\n"), false);
-  EXPECT_FALSE(lang.IsDefault);
-  EXPECT_EQ(lang.LangName, "-");
-  EXPECT_EQ(lang.LangDesc, "-");
-}
-
 TEST(LanguageLookup, ReadsTheDecimalKeyOfTheCurrentSection) {
   LangFolder dir;
   TLang lang(dir.Write("t.lng", "[MainForm]\n10=About\n1=New\n[General]\n10=Save\n"), false);
@@ -84,14 +67,6 @@ TEST(LanguageLookup, ReadsTheDecimalKeyOfTheCurrentSection) {
   lang.Section = "General";
   EXPECT_EQ(lang.GetText(10, "Сохранение смайлпака"), "Save");
   EXPECT_EQ(lang.GetText(1, "Ошибка"), "Ошибка");
-}
-
-TEST(LanguageLookup, SectionAndKeyNamesIgnoreLetterCase) {
-  LangFolder dir;
-  TLang lang(dir.Write("t.lng", "[description]\nLANGNAME=Lower\n[mainform]\n0=Title\n"), false);
-  EXPECT_EQ(lang.LangName, "Lower");
-  lang.Section = "MainForm";
-  EXPECT_EQ(lang.GetText(0, "Fennimo"), "Title");
 }
 
 TEST(LanguageLookup, MissingKeyOrSectionGivesTheDefaultButAnEmptyValueGivesEmptyText) {
@@ -104,16 +79,6 @@ TEST(LanguageLookup, MissingKeyOrSectionGivesTheDefaultButAnEmptyValueGivesEmpty
   EXPECT_EQ(lang.GetText(3, "Нет"), "Нет");
   lang.Section = "QueryForm";
   EXPECT_EQ(lang.GetText(0, "Сохранить изменения?"), "Сохранить изменения?");
-}
-
-TEST(LanguageLookup, NegativeAndOutOfTableIndexesAreOrdinaryKeys) {
-  LangFolder dir;
-  TLang lang(dir.Write("t.lng", "[MainForm]\n-1=minus\n31=extra\n"), false);
-  lang.Section = "MainForm";
-  EXPECT_EQ(lang.GetText(-1, "d"), "minus");
-  EXPECT_EQ(lang.GetText(31, "d"), "extra");
-  EXPECT_EQ(lang.Text(MainFormLang, 31), "extra");
-  EXPECT_EQ(lang.Text(MainFormLang, 32), "");
 }
 
 TEST(LanguageLookup, BlanksAndOnePairOfMatchingQuotesAroundAValueAreDropped) {
@@ -201,7 +166,8 @@ TEST(LanguageEncoding, FileWithByteOrderMarkIsReadAsUtf8FromItsFirstLine) {
 TEST(LanguageEncoding, MalformedUtf8AfterAByteOrderMarkBecomesReplacementCharacters) {
   LangFolder dir;
   TLang lang(dir.WriteUtf8("bad.lng",
-                           "[Common]\n0=a\xC3\n1=\xE2\x82\n2=\xED\xA0\x80z\n3=\xC0\xAF\xF4\x90\x80\x80\n"),
+                           "[Common]\n0=a\xC3\n1=\xE2\x82\n2=\xED\xA0\x80z\n"
+                           "3=\xC0\xAF\xF4\x90\x80\x80\n"),
              false);
   lang.Section = "Common";
   EXPECT_EQ(lang.GetText(0, ""), "a\uFFFD");

@@ -104,7 +104,8 @@ int RunLangCommand(const CommandArgs& args) {
   std::vector<std::string> parts;
   if (missing) parts.push_back(Plural(missing, "key missing", "keys missing"));
   if (unknown) parts.push_back(Plural(unknown, "unknown key", "unknown keys"));
-  if (unknownSections) parts.push_back(Plural(unknownSections, "unknown section", "unknown sections"));
+  if (unknownSections)
+    parts.push_back(Plural(unknownSections, "unknown section", "unknown sections"));
   if (repeated) parts.push_back(Plural(repeated, "repeated key", "repeated keys"));
   std::string summary;
   for (const auto& part : parts) summary += (summary.empty() ? "" : ", ") + part;
