@@ -98,6 +98,53 @@ std::string ExtractFileName(const std::string& path) {
   return pos == std::string::npos ? path : path.substr(pos + 1);
 }
 
+std::string CanonicalPath(const std::string& path) {
+  if (path.empty()) return {};
+  std::string absolute = path;
+  if (absolute.front() != PathDelim) {
+    char cwd[4096];
+    if (!::getcwd(cwd, sizeof cwd)) return {};
+    absolute = IncludeTrailingPathDelimiter(cwd) + absolute;
+  }
+  bool folder = absolute.back() == PathDelim;
+  // Split into components, resolving "." and ".." lexically.
+  std::vector<std::string> parts;
+  std::size_t pos = 0;
+  while (pos < absolute.size()) {
+    std::size_t next = absolute.find(PathDelim, pos);
+    if (next == std::string::npos) next = absolute.size();
+    std::string part = absolute.substr(pos, next - pos);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    pos = next + 1;
+  }
+  // Resolve the longest prefix that exists; keep the rest as it is.
+  for (std::size_t n = parts.size() + 1; n-- > 0;) {
+    std::string prefix = "/";
+    for (std::size_t i = 0; i < n; ++i) prefix += parts[i] + (i + 1 < n ? "/" : "");
+    char* real = ::realpath(prefix.c_str(), nullptr);
+    if (!real) continue;
+    std::string result = real;
+    std::free(real);
+    for (std::size_t i = n; i < parts.size(); ++i) {
+      if (result.back() != PathDelim) result += PathDelim;
+      result += parts[i];
+    }
+    if (folder && result.back() != PathDelim) result += PathDelim;
+    return result;
+  }
+  return {};
+}
+
+bool IsPathInside(const std::string& path, const std::string& folder) {
+  std::string p = IncludeTrailingPathDelimiter(CanonicalPath(path));
+  std::string f = IncludeTrailingPathDelimiter(CanonicalPath(folder));
+  return !p.empty() && !f.empty() && p.compare(0, f.size(), f) == 0;
+}
+
 bool FileExists(const std::string& path) { return !path.empty() && IsRegular(path); }
 
 bool DirectoryExists(const std::string& path) {

@@ -31,6 +31,13 @@ std::string ExtractFilePath(const std::string& path);
 // The name after the last separator.
 std::string ExtractFileName(const std::string& path);
 
+// The absolute, symlink-free form of a path that need not exist: the longest existing part is
+// resolved, the rest is appended with "." and ".." applied. A folder path keeps its trailing
+// separator.
+std::string CanonicalPath(const std::string& path);
+// True when Path is Folder or lies below it (both canonical).
+bool IsPathInside(const std::string& path, const std::string& folder);
+
 // True for a regular file, or a symbolic link to one.
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);

@@ -40,6 +40,7 @@ void TStorageManager::Notify(const std::string& fileName) {
 }
 
 bool TStorageManager::DeleteFiles(const std::string& mask) {
+  LastFailures = 0;
   // Without a folder of its own the mask would name files of the current directory.
   if (Path.empty()) return false;
   return DeleteFilesAt(Path + mask);
@@ -48,14 +49,16 @@ bool TStorageManager::DeleteFiles(const std::string& mask) {
 bool TStorageManager::DeleteFilesAt(const std::string& pattern) {
   std::string folder = platform::ExtractFilePath(pattern);
   auto names = platform::FindFiles(pattern);
+  LastFailures = 0;
   for (const auto& name : names) {
     Notify(name);
-    platform::DeleteFile(folder + name);
+    if (!platform::DeleteFile(folder + name)) ++LastFailures;
   }
   return !names.empty();
 }
 
 bool TStorageManager::CopyFilesIn(const std::string& pattern) {
+  LastFailures = 0;
   if (!Allocated) return false;
   std::string folder = platform::ExtractFilePath(pattern);
   auto names = platform::FindFiles(pattern);
@@ -66,17 +69,18 @@ bool TStorageManager::CopyFilesIn(const std::string& pattern) {
     // A file already spelled in lower case takes the name; its variants in other cases don't
     // overwrite it.
     if (lower != name && present.count(lower)) continue;
-    platform::CopyFileReplace(folder + name, Path + lower);
+    if (!platform::CopyFileReplace(folder + name, Path + lower)) ++LastFailures;
   }
   return !names.empty();
 }
 
 bool TStorageManager::CopyFilesOut(const std::string& target) {
+  LastFailures = 0;
   if (!Allocated) return false;
   auto names = platform::FindFiles(Path + "*.*");
   for (const auto& name : names) {
     Notify(name);
-    platform::CopyFileReplace(Path + name, target + name);
+    if (!platform::CopyFileReplace(Path + name, target + name)) ++LastFailures;
   }
   return !names.empty();
 }

@@ -30,6 +30,8 @@ public:
   // The storage folder, ending in "/"; empty when there is no application-data folder.
   std::string Path;
   TFileEvent OnFile;
+  // Files whose delete or copy failed in the last bulk operation.
+  int LastFailures = 0;
 
   // Deletes the storage's files matching a bare mask such as "*.ini". With an empty Path
   // nothing is touched and the result is false.

@@ -1,0 +1,230 @@
+// The model of the two smile packs being edited. TDefineDecoder holds the Static and the
+// Animated pack, each as a list of TSmile objects kept in a working storage of its own, and
+// writes every change through to that storage before an operation returns. Only saving
+// touches a pack's own folder. The model never calls the user interface: it reports progress
+// and asks its questions through the events below.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DefineFile.h"
+
+class TPictureDecoder;
+class TStorageManager;
+class TConfigManager;
+
+// A smile's symbols in definition-line order (the first is the leading symbol); unsorted,
+// duplicates possible. OnChange runs after every change; when it throws, the change is undone
+// before the error goes on, so the list always matches what was last stored.
+class TSymbolList {
+public:
+  std::function<void()> OnChange;
+
+  int Count() const { return static_cast<int>(items_.size()); }
+  bool Empty() const { return items_.empty(); }
+  const std::string& operator[](int index) const { return items_[static_cast<std::size_t>(index)]; }
+  const std::vector<std::string>& Items() const { return items_; }
+  // Position of the first symbol equal to Symbol with letter case folded (Windows-1251), or -1.
+  int IndexOf(const std::string& symbol) const;
+
+  void Add(std::string symbol);
+  void Insert(int index, std::string symbol);
+  void Put(int index, std::string symbol);
+  void Delete(int index);
+  void Exchange(int a, int b);
+  void Assign(std::vector<std::string> symbols);
+  void Clear();
+
+private:
+  template <typename Change>
+  void Modify(Change change);
+  std::vector<std::string> items_;
+};
+
+// One smile: its picture (a decoder with the decoded frames, or none) and its symbols. A smile
+// is "with picture", "missing picture" (the file could not be opened) or "load error" (the
+// file did not decode). Owns its decoder.
+class TSmile {
+public:
+  TSmile(const std::string& fileName, bool animated);
+  ~TSmile();
+  TSmile(const TSmile&) = delete;
+  TSmile& operator=(const TSmile&) = delete;
+
+  bool LoadError = false;
+  std::unique_ptr<TPictureDecoder> Picture;
+  TSymbolList Symbols;
+};
+
+// A set of pack kinds.
+class TPackSet {
+public:
+  bool Contains(TSmilePack pack) const { return (bits_ >> pack) & 1u; }
+  void Include(TSmilePack pack) { bits_ = static_cast<unsigned char>(bits_ | (1u << pack)); }
+  void Exclude(TSmilePack pack) { bits_ = static_cast<unsigned char>(bits_ & ~(1u << pack)); }
+  bool Empty() const { return bits_ == 0; }
+
+private:
+  unsigned char bits_ = 0;
+};
+
+enum TErrorKind { ekLoadError = 0, ekMissingPicture = 1, ekNoSymbols = 2 };
+
+// One entry of the smile list: the caption shown for the smile (UTF-8) and the smile.
+struct TSmileItem {
+  std::string Caption;
+  std::unique_ptr<TSmile> Smile;
+};
+
+// What FillList hands out: captions with borrowed smiles.
+struct TListItem {
+  std::string Caption;
+  TSmile* Smile = nullptr;
+};
+using TSmileListView = std::vector<TListItem>;
+
+class TDefineDecoder {
+public:
+  // Events. Each is optional; an unset event is skipped and its answer keeps the default the
+  // caller put in the reference parameter.
+  using TNotifyEvent = std::function<void(TDefineDecoder* sender)>;
+  using TStageEvent =
+      std::function<void(TDefineDecoder* sender, unsigned char stage, int min, int max)>;
+  using TProgressEvent = std::function<void(TDefineDecoder* sender, const std::string& fileName,
+                                            int position, int errors)>;
+  // Symbol is display text (UTF-8): the line's leading symbol, or NoneText.
+  using TMissingFileEvent = std::function<void(
+      TDefineDecoder* sender, bool& skip, bool& forAll, const std::string& currentFile,
+      const std::string& nextFile, const std::string& symbol, TSmile* smile)>;
+  using TEmptyLineEvent = std::function<void(TDefineDecoder* sender, bool& keep, bool& forAll,
+                                             const std::string& fileName, TSmile* smile)>;
+  // Answer: 0 save first, 1 go on without saving, 2 cancel.
+  using TSaveQueryEvent = std::function<void(TDefineDecoder* sender, unsigned char& answer)>;
+  using TChooseFolderEvent =
+      std::function<void(TDefineDecoder* sender, bool both, std::string& path, bool& ok)>;
+
+  // Stages reported through OnStage.
+  enum TStage : unsigned char { stPrepare = 0, stReadDefine = 1, stCheck = 2, stLoad = 3 };
+
+  // Builds the model on the storages of the workspace ("Storage", or the host tool's
+  // workspace); loads nothing.
+  explicit TDefineDecoder(const std::string& workspaceName);
+  // Unloads (writing each loaded pack's definition file) and frees everything.
+  ~TDefineDecoder();
+  TDefineDecoder(const TDefineDecoder&) = delete;
+  TDefineDecoder& operator=(const TDefineDecoder&) = delete;
+
+  // ---- State (read directly by the main window) ----
+  int LoadErrors[2] = {0, 0};
+  int MissingPictures[2] = {0, 0};
+  int NoSymbolSmiles[2] = {0, 0};
+  // Definition lines past the last position a pack can hold, left out by the last opening.
+  int SurplusLines[2] = {0, 0};
+  bool BothPacks = false;
+  TSmilePack ActivePack = spAnimated;
+  bool Loaded = false;
+  bool BothPathsAssigned = false;
+  TPackSet LoadedPacks;
+  TPackSet SourceAssigned;
+  std::vector<TSmileItem> Smiles[2];
+  std::string DefinePath[2];
+  std::string StorageFolder[2];
+  std::string SourcePath[2];
+  std::string BothPath;
+  std::string TempFolder;
+  int TotalLoadErrors = 0;
+  std::unique_ptr<TStorageManager> PackStorages[2];
+  bool Hosted = false;
+  std::string HostPath;
+  std::unique_ptr<TStorageManager> ConfigStorage;
+  std::unique_ptr<TConfigManager> Config;
+  // The user interface's words for "none" and "error" in the current language (UTF-8).
+  std::string NoneText = "Нет";
+  std::string ErrorText = "Ошибка";
+
+  TNotifyEvent OnBeginOperation;
+  TNotifyEvent OnEndOperation;
+  TStageEvent OnStage;
+  TProgressEvent OnProgress;
+  TMissingFileEvent OnMissingFile;
+  TEmptyLineEvent OnEmptyLine;
+  TSaveQueryEvent OnSaveQuery;
+  TChooseFolderEvent OnChooseFolder;
+  TNotifyEvent OnPackClosing;
+
+  // ---- Construction and state ----
+  void SetActivePack(TSmilePack pack);
+  void SetBothPacks(bool value);
+  void SetHostPath(const std::string& path);
+  void UnloadAll();
+
+  // ---- The active pack ----
+  int SmileCount() const;
+  TSmile* GetSmile(int index) const;
+  bool FillList(TSmileListView& strings) const;
+  void RefreshCaptions();
+  bool FindSymbol(const std::string& symbol, int& smileIndex, int& symbolIndex) const;
+
+  // ---- Definition file of the active pack ----
+  std::string PictureFileName(int index) const;
+  bool ReadDefineFile(std::vector<std::string>& lines);
+  static void ParseSymbols(const std::string& line, std::vector<std::string>& symbols);
+  bool WriteDefineFile();
+
+  // ---- Editing the active pack ----
+  TSmile* AddSmile(const std::string& fileName);
+  TSmile* InsertSmile(int index, const std::string& fileName);
+  TSmile* ReplacePicture(int index, const std::string& fileName);
+  bool ExchangeSmiles(int a, int b);
+  bool DeleteSmile(int index);
+  bool DeletePicture(int index);
+  void SymbolsChanged();
+
+  // ---- Opening ----
+  void LoadFromStorage();
+  bool NewPack();
+  bool OpenPack(const std::string& path);
+  bool QuerySaveChanges();
+  void ResetPackStorage();
+  bool ImportPack(const std::string& folder);
+  bool CheckFiles(std::vector<std::string>& lines);
+  bool LoadSmiles(const std::vector<std::string>& lines);
+  bool CreateEmptyFile(const std::string& path);
+
+  // ---- Saving and closing ----
+  int ErrorCount(int kind) const;
+  bool HasErrors() const;
+  bool SavePack();
+  bool SavePackAs(const std::string& path);
+  bool ClosePack();
+  bool ExportToSource();
+  bool ExportToFolder(const std::string& folder);
+  bool ClosePackStorage();
+
+  // True when Folder lies inside this program's storage tree, where a pack must never be
+  // opened from or saved to (doing so would delete the working copy it copies).
+  bool IsInsideStorageTree(const std::string& folder) const;
+
+private:
+  std::string StoragePicture(int index) const;
+  std::string Caption(int index) const;
+  void Connect(TSmile& smile);
+  std::unique_ptr<TSmile> MakeSmile(const std::string& fileName) const;
+  void FreeSmiles();
+  void StoreBothPath(bool assigned, const std::string& path);
+  void StoreHostOrEmptyBothPath();
+  void WriteStorageState(bool allocated, bool pathAssigned, bool loaded,
+                         const std::string& source);
+  bool ExportTo(const std::string& folder);
+  void Progress(const std::string& fileName, int position, int errors);
+  void Stage(TStage stage, int min, int max);
+  // Runs Fn for Static, then Animated (skipping packs not loaded when onlyLoaded), as the
+  // active pack, and restores the active pack afterwards, also when Fn throws.
+  template <typename Fn>
+  void ForEachPack(bool onlyLoaded, Fn fn);
+
+  std::string storageRoot_;
+};
