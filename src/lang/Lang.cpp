@@ -120,7 +120,8 @@ void TLangManager::SelectByFileName(const std::string& fileName) {
   int index = IndexOf(fileName);
   // The record is made from the listed name, which is the file's real spelling.
   SetOwnedCurrent(index < 0 ? std::make_unique<TLang>("", true)
-                            : std::make_unique<TLang>(languages_[index].Key, false));
+                            : std::make_unique<TLang>(
+                                  languages_[static_cast<std::size_t>(index)].Key, false));
   CurrentFileName = current_->FileName;
   NotifyChanged();
 }
@@ -167,7 +168,8 @@ void TLangManager::SetOwnedCurrent(std::unique_ptr<TLang> lang) {
 }
 
 void TLangManager::NotifyChanged() {
-  if (OnLanguageChanged) OnLanguageChanged(this, current_);
+  // A copy, so that a handler may replace or clear the event while it runs.
+  if (TLanguageChangedEvent handler = OnLanguageChanged) handler(this, current_);
 }
 
 // ---- Finding the language folder ------------------------------------------------------------

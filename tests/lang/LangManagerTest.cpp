@@ -220,6 +220,19 @@ TEST_F(LangManagerTest, SwitchingBackAndForthReleasesEveryOwnedRecord) {
   EXPECT_EQ(changes.size(), 15u);
 }
 
+TEST_F(LangManagerTest, HandlerMayClearTheNotificationWhileItRuns) {
+  int calls = 0;
+  std::string captured = "kept alive by the running handler";
+  manager.OnLanguageChanged = [&, captured](TLangManager* sender, TLang*) {
+    sender->OnLanguageChanged = nullptr;
+    EXPECT_EQ(captured, "kept alive by the running handler");
+    ++calls;
+  };
+  manager.SelectByIndex(0);
+  manager.SelectByIndex(0);
+  EXPECT_EQ(calls, 1);
+}
+
 TEST_F(LangManagerTest, NotificationIsOptional) {
   AddLanguage("a.lng", "Alpha");
   manager.OnLanguageChanged = nullptr;

@@ -51,7 +51,7 @@ TEST(LanguagesDirectory, FallsBackToTheProgramsFolderAndThenToTheRelativeName) {
 
   EXPECT_EQ(FindLanguagesDirectory(), "Languages/");
 
-  ASSERT_TRUE(platform::ForceDirectories(beside));
+  if (!platform::ForceDirectories(beside)) GTEST_SKIP() << "can't write beside the program";
   std::string found = FindLanguagesDirectory();
   ::rmdir(beside.c_str());
   EXPECT_EQ(found, beside);
