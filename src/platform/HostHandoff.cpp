@@ -1,0 +1,93 @@
+#include "HostHandoff.h"
+
+#include <fcntl.h>
+#include <semaphore.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+std::uint32_t Le32(const unsigned char* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+void PutLe32(std::string& s, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+// The string starting at Offset up to its zero byte, which must lie at or before Last.
+bool TakeString(const unsigned char* data, std::uint64_t offset, std::uint64_t last,
+                std::string& out) {
+  const unsigned char* begin = data + offset;
+  const unsigned char* end = data + last + 1;
+  const unsigned char* zero = std::find(begin, end, 0);
+  if (zero == end) return false;
+  out.assign(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(zero - begin));
+  return true;
+}
+
+}  // namespace
+
+THandoffBlock ParseHandoffBlock(const unsigned char* data, std::size_t size, std::uint32_t pid,
+                                std::string& home, std::string& open) {
+  if (size < 12) return THandoffBlock::Malformed;
+  if (Le32(data) != pid) return THandoffBlock::OtherProcess;
+  std::uint64_t length1 = Le32(data + 4), length2 = Le32(data + 8);
+  // 64-bit arithmetic: two 32-bit lengths plus 14 can't overflow it.
+  std::uint64_t total = length1 + length2 + 14;
+  if (total > size) return THandoffBlock::Malformed;
+  std::string first, second;
+  if (!TakeString(data, 12, 12 + length1, first) ||
+      !TakeString(data, 13 + length1, 13 + length1 + length2, second))
+    return THandoffBlock::Malformed;
+  home = std::move(first);
+  open = std::move(second);
+  return THandoffBlock::Ours;
+}
+
+bool ReadHostHandoff(std::string& home, std::string& open, const char* blockName,
+                     const char* eventName) {
+  int fd = ::shm_open(blockName, O_RDONLY, 0);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ours = false;
+  if (::fstat(fd, &st) == 0 && st.st_size >= 12) {
+    auto size = static_cast<std::size_t>(st.st_size);
+    void* view = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+    if (view != MAP_FAILED) {
+      ours = ParseHandoffBlock(static_cast<const unsigned char*>(view), size,
+                               static_cast<std::uint32_t>(::getpid()), home,
+                               open) == THandoffBlock::Ours;
+      ::munmap(view, size);
+    }
+  }
+  ::close(fd);
+  if (!ours) return false;
+  sem_t* event = ::sem_open(eventName, 0);
+  if (event != SEM_FAILED) {
+    ::sem_post(event);
+    ::sem_close(event);
+  }
+  return true;
+}
+
+std::string MakeHandoffBlock(std::uint32_t pid, const std::string& home, const std::string& open) {
+  std::string block;
+  PutLe32(block, pid);
+  PutLe32(block, static_cast<std::uint32_t>(home.size()));
+  PutLe32(block, static_cast<std::uint32_t>(open.size()));
+  block += home;
+  block += '\0';
+  block += open;
+  block += '\0';
+  return block;
+}
+
+}  // namespace platform

@@ -1,0 +1,108 @@
+#include "HostHandoff.h"
+
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <semaphore.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include "TestSupport.h"
+#include "WorkspaceLock.h"
+
+using platform::THandoffBlock;
+
+namespace {
+
+THandoffBlock Parse(const std::string& block, std::uint32_t pid, std::string& home,
+                    std::string& open) {
+  return platform::ParseHandoffBlock(reinterpret_cast<const unsigned char*>(block.data()),
+                                     block.size(), pid, home, open);
+}
+
+void SetLe32(std::string& block, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) block[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+}  // namespace
+
+TEST(HandoffBlock, AWellFormedBlockForThisProcessGivesBothFolders) {
+  std::string home, open;
+  auto block = platform::MakeHandoffBlock(42, "/home/u/packs", "/media/in");
+  ASSERT_EQ(Parse(block, 42, home, open), THandoffBlock::Ours);
+  EXPECT_EQ(home, "/home/u/packs");
+  EXPECT_EQ(open, "/media/in");
+  block = platform::MakeHandoffBlock(42, "/h", "");
+  ASSERT_EQ(Parse(block, 42, home, open), THandoffBlock::Ours);
+  EXPECT_EQ(open, "");
+}
+
+TEST(HandoffBlock, ABlockForAnotherProcessIsLeftAlone) {
+  std::string home = "keep", open = "keep";
+  EXPECT_EQ(Parse(platform::MakeHandoffBlock(7, "/h", "/o"), 8, home, open),
+            THandoffBlock::OtherProcess);
+  EXPECT_EQ(home, "keep");
+}
+
+TEST(HandoffBlock, MalformedBlocksAreNeverReadPastTheirEnd) {
+  std::string home = "keep", open = "keep";
+  auto good = platform::MakeHandoffBlock(1, "/home", "/open");
+  // Every truncation of a good block.
+  for (std::size_t n = 0; n < good.size(); ++n)
+    EXPECT_EQ(Parse(good.substr(0, n), 1, home, open), THandoffBlock::Malformed) << n;
+  // Lengths that overflow 32 bits when added, or point past the end.
+  std::string bad = good;
+  SetLe32(bad, 4, 0xFFFFFFFFu);
+  SetLe32(bad, 8, 0xFFFFFFFFu);
+  EXPECT_EQ(Parse(bad, 1, home, open), THandoffBlock::Malformed);
+  bad = good;
+  SetLe32(bad, 8, 0xFFFFFFF0u);
+  EXPECT_EQ(Parse(bad, 1, home, open), THandoffBlock::Malformed);
+  // Terminators missing inside the block.
+  bad = good;
+  bad[12 + 5] = 'x';  // string 1's zero byte
+  bad[13 + 5 + 5] = 'y';
+  EXPECT_EQ(Parse(bad, 1, home, open), THandoffBlock::Malformed);
+  EXPECT_EQ(home, "keep");
+  // A zero byte earlier than length1 says ends the string there; length1 still finds string 2.
+  bad = good;
+  bad[14] = '\0';
+  ASSERT_EQ(Parse(bad, 1, home, open), THandoffBlock::Ours);
+  EXPECT_EQ(home, "/h");
+  EXPECT_EQ(open, "/open");
+}
+
+TEST(HandoffBlock, ReadFromSharedMemoryPostsTheSemaphore) {
+  std::string name = "/FennimoTestFile" + std::to_string(::getpid());
+  std::string event = "/FennimoTestEvent" + std::to_string(::getpid());
+  std::string home, open;
+  EXPECT_FALSE(platform::ReadHostHandoff(home, open, name.c_str(), event.c_str()));
+
+  auto block = platform::MakeHandoffBlock(static_cast<std::uint32_t>(::getpid()), "/h", "/o");
+  int fd = ::shm_open(name.c_str(), O_CREAT | O_RDWR, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::write(fd, block.data(), block.size()), static_cast<ssize_t>(block.size()));
+  ::close(fd);
+  sem_t* sem = ::sem_open(event.c_str(), O_CREAT, 0600, 0);
+  ASSERT_NE(sem, SEM_FAILED);
+
+  ASSERT_TRUE(platform::ReadHostHandoff(home, open, name.c_str(), event.c_str()));
+  EXPECT_EQ(home, "/h");
+  EXPECT_EQ(open, "/o");
+  EXPECT_EQ(::sem_trywait(sem), 0);  // posted once
+  EXPECT_NE(::sem_trywait(sem), 0);
+
+  ::sem_close(sem);
+  ::sem_unlink(event.c_str());
+  ::shm_unlink(name.c_str());
+}
+
+TEST(WorkspaceLock, OnlyOneHolderAtATime) {
+  testing_support::TempDir dir;
+  std::string file = dir.Path() + "StorageStorageMutex.lock";
+  auto first = platform::TWorkspaceLock::TryAcquire(file);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(platform::TWorkspaceLock::TryAcquire(file), nullptr);
+  EXPECT_NE(platform::TWorkspaceLock::TryAcquire(dir.Path() + "TessaroStorageMutex.lock"), nullptr);
+  first.reset();
+  EXPECT_NE(platform::TWorkspaceLock::TryAcquire(file), nullptr);
+}
