@@ -1,0 +1,228 @@
+// The main window: the smiles of the active pack in one list, the symbols of the selected smile
+// in another, and an animated preview of the selected smile, with the tool bar of pack commands.
+// It owns the pack model, the global configuration and its storage; it borrows the dialogs
+// (created after it) and, for the preview, the selected smile's picture decoder. It holds no
+// pack data of its own: after every command it refills its lists from the model.
+//
+// The layout, the view, start-up and shutdown live in ManagerMain.cpp; the command handlers in
+// ManagerCommands.cpp.
+#pragma once
+
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DefineDecoder.h"
+#include "DialogSeam.h"
+
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QScrollArea;
+class QTimer;
+class QToolButton;
+class TConfigManager;
+struct TDialogs;
+class TGlobalConfigManager;
+class TLang;
+class TLangManager;
+class TPictureDecoder;
+class TStorageManager;
+class TPaintBox;
+namespace platform {
+class TWorkspaceLock;
+}
+
+class TForm1 : public QWidget {
+  Q_OBJECT
+
+public:
+  // FormCreate: reads the host hand-off, fixes the workspace, creates the global configuration.
+  explicit TForm1(QWidget* parent = nullptr);
+  // FormDestroy.
+  ~TForm1() override;
+
+  // The dialogs, created after this window; must be set before the window is shown.
+  void SetDialogs(TDialogs* dialogs) { Dialogs = dialogs; }
+
+  // ---- Controls ----
+  QScrollArea* PageScroller1 = nullptr;
+  QWidget* ToolBar1 = nullptr;
+  QToolButton* ToolButton1 = nullptr;   // new pack
+  QToolButton* ToolButton2 = nullptr;   // open pack
+  QToolButton* ToolButton3 = nullptr;   // save pack
+  QToolButton* ToolButton4 = nullptr;   // save pack as
+  QToolButton* ToolButton5 = nullptr;   // close pack
+  QToolButton* ToolButton7 = nullptr;   // Static (check, grouped with 8)
+  QToolButton* ToolButton8 = nullptr;   // Animated (check, grouped with 7)
+  QToolButton* ToolButton9 = nullptr;   // both packs (check)
+  QToolButton* ToolButton11 = nullptr;  // options
+  QToolButton* ToolButton13 = nullptr;  // about
+  QGroupBox* GroupBox1 = nullptr;
+  QListWidget* ListBox1 = nullptr;  // smiles
+  QListWidget* ListBox2 = nullptr;  // symbols of the selected smile
+  QPushButton* BitBtn4 = nullptr;   // add smile
+  QPushButton* BitBtn7 = nullptr;   // delete smile
+  QPushButton* BitBtn11 = nullptr;  // replace picture
+  QPushButton* BitBtn16 = nullptr;  // delete picture
+  QPushButton* BitBtn12 = nullptr;  // move smile up
+  QPushButton* BitBtn13 = nullptr;  // move smile down
+  QPushButton* BitBtn5 = nullptr;   // add symbol
+  QPushButton* BitBtn6 = nullptr;   // delete symbol
+  QPushButton* BitBtn17 = nullptr;  // edit symbol
+  QPushButton* BitBtn18 = nullptr;  // find symbol
+  QPushButton* BitBtn14 = nullptr;  // move symbol up
+  QPushButton* BitBtn15 = nullptr;  // move symbol down
+  QGroupBox* GroupBox2 = nullptr;
+  TPaintBox* PaintBox1 = nullptr;   // frame stretched over the box
+  TPaintBox* PaintBox2 = nullptr;   // frame at natural size, centred
+  QPushButton* BitBtn1 = nullptr;   // Start/Pause
+  QPushButton* BitBtn2 = nullptr;   // Previous
+  QPushButton* BitBtn3 = nullptr;   // Next
+  QLabel* StaticText1 = nullptr;    // smile count
+  QLabel* StaticText2 = nullptr;    // frame counter
+  QPushButton* BitBtn9 = nullptr;   // exit
+  QTimer* Timer1 = nullptr;         // preview animation
+
+  // ---- Start-up state ----
+  bool StartupFailed = false;
+  std::unique_ptr<platform::TWorkspaceLock> WorkspaceMutex;
+  bool Hosted = false;
+  std::string HostHomePath;
+  std::string HostOpenPath;
+  std::string WorkspaceName = "Storage";
+  bool Initialized = false;
+  std::unique_ptr<TDefineDecoder> Pack;
+  std::unique_ptr<TStorageManager> GlobalStorage;
+  std::unique_ptr<TGlobalConfigManager> GlobalConfig;
+  TDialogs* Dialogs = nullptr;
+
+  // ---- View state ----
+  int LastSmileIndex = -1;
+  int LastSymbolIndex = -1;
+  TPictureDecoder* CurrentPicture = nullptr;
+  int CurrentFrame = 0;
+  bool PlayWanted = true;
+  QPixmap GlyphBitmap;
+
+  // ---- Module texts (UTF-8, set by ApplyLanguage) ----
+  std::array<std::string, 2> PlayCaptions;          // stopped, playing
+  std::string OfText;
+  std::string NoneText;
+  std::string ErrorText;
+  std::array<std::string, 4> StageNames;
+  std::array<std::string, 3> SymbolDialogCaptions;  // add, find, edit
+  std::string OpenPackTitle;
+  std::string SavePackTitle;
+  std::string PictureDialogTitle;
+  std::array<std::string, 2> FilterNames;           // Static, Animated
+  std::string AllFilesFilter;
+  TFileDialogOptions OpenDialog1;                   // pack file dialog
+  TFileDialogOptions OpenDialog2;                   // picture file dialog
+
+  // ---- Start-up and shutdown ----
+  bool ReadHostHandoff(std::string& home, std::string& open);
+  // The deferred initialisation (first idle moment) and the host hand-off that follows it.
+  void ApplicationEvents1Idle();
+  void InitializeWorkspace();
+  bool ShutdownWorkspace();
+  void LanguageChanged(TLangManager* sender, TLang* language);
+  // Path of the workspace lock file.
+  std::string WorkspaceLockFile() const;
+
+  // ---- View ----
+  void ListBox1Click();
+  void ListBox2Click();
+  void PaintPreview();
+  void UpdateFrameCounter();
+  void Timer1Timer();
+  void BitBtn1Click();
+  void BitBtn2Click();
+  void BitBtn3Click();
+  void SetAnimation(bool play, bool remember);
+  void ResumeAnimation();
+  void StopAnimation();
+  void ToolButton7Click();
+  void ToolButton8Click();
+  void ToolButton9Click();
+  void UpdatePackButtons();
+  void RecaptionSmiles();
+  void ApplyLanguage(TLang& language);
+
+  // ---- Model events ----
+  void ShowProgress(TDefineDecoder* sender);
+  void HideProgress(TDefineDecoder* sender);
+  void ProgressStage(TDefineDecoder* sender, unsigned char stage, int min, int max);
+  void ProgressStep(TDefineDecoder* sender, const std::string& fileName, int position,
+                    int errors);
+  void AskMissingFile(TDefineDecoder* sender, bool& skip, bool& forAll,
+                      const std::string& currentFile, const std::string& nextFile,
+                      const std::string& symbol, TSmile* smile);
+  void AskEmptyLine(TDefineDecoder* sender, bool& keep, bool& forAll, const std::string& fileName,
+                    TSmile* smile);
+  void AskSaveChanges(TDefineDecoder* sender, unsigned char& answer);
+  void ChooseSaveTargetEvent(TDefineDecoder* sender, bool both, std::string& path, bool& ok);
+  void ReleasePreview(TDefineDecoder* sender);
+
+  // ---- Commands (ManagerCommands.cpp) ----
+  void ToolButton1Click();  // new pack
+  void ToolButton2Click();  // open pack
+  void ToolButton3Click();  // save pack
+  void ToolButton4Click();  // save pack as
+  void ToolButton5Click();  // close pack
+  void ToolButton11Click(); // options
+  void ToolButton13Click(); // about
+  void BitBtn9Click();      // exit
+  void BitBtn4Click();      // add smiles
+  void BitBtn7Click();      // delete smile
+  void BitBtn11Click();     // replace picture
+  void BitBtn16Click();     // delete picture
+  void BitBtn12Click();     // move smile up
+  void BitBtn13Click();     // move smile down
+  void BitBtn5Click();      // add symbol
+  void BitBtn6Click();      // delete symbol
+  void BitBtn17Click();     // edit symbol
+  void BitBtn18Click();     // find symbol
+  void BitBtn14Click();     // move symbol up
+  void BitBtn15Click();     // move symbol down
+  std::string InitialPackPath() const;
+  bool ChooseOpenSource(bool both, std::string& path);
+  bool ChooseSaveTarget(bool both, std::string& path);
+  bool ConfirmDeletion();
+  // Adds picture files as smiles after position Pos (-1: at the front), as the add command
+  // does; used by the add command and by files dropped on the smile list.
+  void AddSmileFiles(const std::vector<std::string>& files, int pos);
+
+  // ---- Recurring steps of the commands ----
+  void ResetSelection();
+  void RefillSmiles(bool showCount);
+  void RefillSymbols(int smile);
+  void ReselectSmileQuietly(int smile);
+  void SelectSmile(int index);   // select (or clear with -1), LastSmileIndex = -1, ListBox1Click
+  void SelectSymbol(int index);  // the same for the symbol list
+  int SelectedSmile() const;
+  int SelectedSymbol() const;
+
+protected:
+  void closeEvent(QCloseEvent* event) override;  // FormClose
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  void CreateControls();
+  void CreateCommands();  // connects the command buttons, shortcuts and drops (ManagerCommands.cpp)
+  void LayoutControls();
+  void PaintBox1Paint(QPainter& painter);
+  void PaintBox2Paint(QPainter& painter);
+  bool idleScheduled_ = false;
+};
+
+// Symbols are bytes in Windows-1251; the lists show them as text.
+QString SymbolText(const std::string& symbol);
