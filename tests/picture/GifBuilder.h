@@ -64,7 +64,7 @@ inline std::string EncodeLzw(const std::vector<std::uint8_t>& pixels, int minCod
     first = true;
     table.clear();
   };
-  auto emit = [&](unsigned code) {
+  auto Emit = [&](unsigned code) {
     out.Put(code, size);
     if (code == clear) return reset();
     if (code == end) return;
@@ -81,7 +81,7 @@ inline std::string EncodeLzw(const std::vector<std::uint8_t>& pixels, int minCod
     }
   };
   reset();
-  emit(clear);
+  Emit(clear);
   if (!pixels.empty()) {
     unsigned w = pixels[0];
     for (std::size_t i = 1; i < pixels.size(); ++i) {
@@ -93,14 +93,14 @@ inline std::string EncodeLzw(const std::vector<std::uint8_t>& pixels, int minCod
           continue;
         }
       }
-      emit(w);
+      Emit(w);
       table[key] = encoderNext++;
-      if (encoderNext == 4096) emit(clear);
+      if (encoderNext == 4096) Emit(clear);
       w = pixels[i];
     }
-    emit(w);
+    Emit(w);
   }
-  emit(end);
+  Emit(end);
   return out.Bytes();
 }
 
