@@ -43,7 +43,7 @@ protected:
 
   // Runs "fennimo-pack check ARGS" with the test's application-data folder.
   Outcome Check(const Strings& args) {
-    std::string command = ShellQuoted(FENNIMO_PACK_TOOL) + " check";
+    std::string command = ShellQuoted(FENNIMO_PACK) + " check";
     for (const auto& a : args) command += " " + ShellQuoted(a);
     command += " >" + scratch.Path() + "out 2>" + scratch.Path() + "err";
     int status = std::system(command.c_str());
@@ -362,7 +362,7 @@ class CheckAgreesWithOpening : public pack_testing::PackModelTest {};
 
 TEST_F(CheckAgreesWithOpening, TheReportedMovesAreTheMovesOpeningMakes) {
   std::string dir = MakePack("p", ":a\r\n:b\r\n:c\r\n:d\r\n:e\r\n:f", {"aa", "ac", "af", "ag"});
-  std::string command = std::string(FENNIMO_PACK_TOOL) + " check '" + dir + "'";
+  std::string command = std::string(FENNIMO_PACK) + " check '" + dir + "'";
   std::string out;
   if (FILE* pipe = ::popen(command.c_str(), "r")) {
     char buffer[256];
