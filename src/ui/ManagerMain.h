@@ -154,6 +154,9 @@ public:
   void UpdatePackButtons();
   void RecaptionSmiles();
   void ApplyLanguage(TLang& language);
+  // Appends each command's keyboard shortcut to its hint (ManagerCommands.cpp); runs after
+  // every language change.
+  void ApplyShortcutHints();
 
   // ---- Model events ----
   void ShowProgress(TDefineDecoder* sender);
