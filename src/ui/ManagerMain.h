@@ -201,6 +201,23 @@ public:
   // Adds picture files as smiles after position Pos (-1: at the front), as the add command
   // does; used by the add command and by files dropped on the smile list.
   void AddSmileFiles(const std::vector<std::string>& files, int pos);
+  // Picture files dragged from a file manager onto the smile list. eventFilter hands the
+  // DragEnter, DragMove and Drop events of ListBox1's viewport here; true when the event was
+  // taken. Dropped files go after the smile above the drop point, through AddSmileFiles.
+  bool HandleSmileListDrop(QEvent* event);
+  // The commands' own texts and the shortcut keys shown in the hints. ApplyLanguage calls it
+  // last, after it has set the hints.
+  void ApplyCommandLanguage(TLang& language);
+  // Messages of the commands (UTF-8): a typed symbol that a pack can't hold in Windows-1251, or
+  // that holds a comma (which separates symbols on a definition line); definition lines an
+  // open left out because a pack holds at most 676 smiles; a save that failed.
+  std::string UnencodableSymbolText;
+  std::string CommaSymbolText;
+  std::string SurplusLinesText;
+  std::string SaveFailedText;
+  // Set by ChooseSaveTarget: the user cancelled the last folder choice (so a save that returns
+  // false was cancelled rather than failed).
+  bool SaveTargetCancelled = false;
 
   // ---- Recurring steps of the commands ----
   void ResetSelection();
