@@ -205,8 +205,8 @@ public:
   // DragEnter, DragMove and Drop events of ListBox1's viewport here; true when the event was
   // taken. Dropped files go after the smile above the drop point, through AddSmileFiles.
   bool HandleSmileListDrop(QEvent* event);
-  // The commands' own texts and the shortcut keys shown in the hints. ApplyLanguage calls it
-  // last, after it has set the hints.
+  // The commands' own messages below, from section "General" of the language; ApplyLanguage
+  // calls it (the shortcut hints are ApplyShortcutHints).
   void ApplyCommandLanguage(TLang& language);
   // Messages of the commands (UTF-8): a typed symbol that a pack can't hold in Windows-1251, or
   // that holds a comma (which separates symbols on a definition line); definition lines an
