@@ -20,8 +20,18 @@ constexpr std::string_view kTexts[] = {
     "BMP-файлы",                   // 12: static picture filter
     "GIF-файлы",                   // 13: animated picture filter
     "Все файлы",                   // 14: all-files filter entry
+    // 15: a typed symbol with a character that Windows-1251 can't hold
+    "Символ содержит знаки, которые нельзя сохранить в смайлпаке: допустимы только знаки "
+    "кодировки Windows-1251.",
+    // 16: a typed symbol with a comma
+    "Символ не может содержать запятую: в файле _define.ini запятая разделяет символы.",
+    // 17: definition lines past the last position left out by an open; the number follows
+    "Смайлпак вмещает не более 676 смайлов. Строки файла _define.ini после 676-й не "
+    "загружены; их число:",
+    // 18: a save that failed
+    "Не удалось сохранить смайлпак.",
 };
-static_assert(std::size(kTexts) == 15);
+static_assert(std::size(kTexts) == 19);
 
 }  // namespace
 

@@ -7,5 +7,7 @@
 // Keys: 0 the word for "none", 1 the word for a picture that failed to decode, 2-5 the progress
 // stage names, 6-8 the symbol dialog captions (add, find, edit), 9 and 10 the titles of the
 // pack choosers (open, save), 11 the title of the picture chooser, 12 and 13 the file-type
-// names of static and animated pictures, 14 the name of the all-files filter entry.
+// names of static and animated pictures, 14 the name of the all-files filter entry, 15-18 the
+// main window's messages (a symbol a pack can't hold, a symbol with a comma, definition lines
+// left out by an open, a failed save).
 extern const TLangTable GeneralLang;
