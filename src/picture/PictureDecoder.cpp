@@ -99,6 +99,14 @@ void TSmileBitmapStorage::CopyStorage(const TSmileBitmapStorage& source) {
   }
 }
 
+bool TSmileBitmapStorage::ClipRect(int& left, int& top, int& right, int& bottom) const {
+  left = std::max(left, 0);
+  top = std::max(top, 0);
+  right = std::min(right, width);
+  bottom = std::min(bottom, height);
+  return allocated_ && left < right && top < bottom;
+}
+
 // Rows are stored bottom-up, so the wrapped image is upside down; a vertical flip in the
 // painter's transform puts it upright without copying the pixels.
 void TSmileBitmapStorage::DrawFlipped(const QImage& image, const QRect& target,
@@ -130,13 +138,9 @@ void TSmileBitmap8::SetPixel(int x, int y, std::uint8_t index) {
 }
 
 void TSmileBitmap8::FillRect(int left, int top, int right, int bottom, std::uint8_t index) {
-  if (!allocated_) return;
-  left = std::max(left, 0);
-  top = std::max(top, 0);
-  right = std::min(right, width);
-  bottom = std::min(bottom, height);
-  if (left >= right) return;
-  for (int y = top; y < bottom; ++y) std::memset(Row(y) + left, index, right - left);
+  if (!ClipRect(left, top, right, bottom)) return;
+  for (int y = top; y < bottom; ++y)
+    std::memset(Row(y) + left, index, static_cast<std::size_t>(right - left));
 }
 
 void TSmileBitmap8::SetPaletteColor(int index, std::uint32_t color) {
@@ -195,11 +199,7 @@ void TSmileBitmap32::SetPixel(int x, int y, std::uint32_t color) {
 }
 
 void TSmileBitmap32::FillRect(int left, int top, int right, int bottom, std::uint32_t color) {
-  if (!allocated_) return;
-  left = std::max(left, 0);
-  top = std::max(top, 0);
-  right = std::min(right, width);
-  bottom = std::min(bottom, height);
+  if (!ClipRect(left, top, right, bottom)) return;
   const std::uint32_t quad = SwapRedBlue(color) & 0xFFFFFF;
   for (int y = top; y < bottom; ++y) {
     std::uint8_t* row = Row(y);

@@ -91,10 +91,15 @@ protected:
   void AllocateStorage(int bytesPerPixel, int colorCount);
   void CopyStorage(const TSmileBitmapStorage& source);
   // Row y counted from the top; only for 0 <= y < height on an allocated bitmap.
-  std::uint8_t* Row(int y) { return bits_.get() + static_cast<std::size_t>(height - 1 - y) * rowStride_; }
+  std::uint8_t* Row(int y) {
+    return bits_.get() + static_cast<std::size_t>(height - 1 - y) * rowStride_;
+  }
   const std::uint8_t* Row(int y) const {
     return bits_.get() + static_cast<std::size_t>(height - 1 - y) * rowStride_;
   }
+  // Clips a rectangle (right and bottom exclusive) to the picture; false when nothing is left
+  // or there is no storage.
+  bool ClipRect(int& left, int& top, int& right, int& bottom) const;
   bool OnPicture(int x, int y) const {
     return allocated_ && x >= 0 && y >= 0 && x < width && y < height;
   }
