@@ -1,0 +1,602 @@
+// The main window's commands: the pack commands of the tool bar, options and about, and every
+// smile and symbol edit, with their file choosers, the warning before deletions, keyboard
+// shortcuts and picture files dropped on the smile list.
+//
+// A command never changes pack data itself: smile commands call one operation of the model,
+// symbol commands change the selected smile's symbol list (which writes itself through). Then
+// the lists are refilled from the model and the selection is set again by index.
+#include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QShortcut>
+#include <QToolButton>
+#include <QUrl>
+
+#include <memory>
+
+#include "AboutForm.h"
+#include "ConfigManager.h"
+#include "Cp1251.h"
+#include "Dialogs.h"
+#include "Files.h"
+#include "GeneralLang.h"
+#include "Lang.h"
+#include "ManagerMain.h"
+#include "ModalResult.h"
+#include "NewSymbolForm.h"
+#include "OptionsForm.h"
+#include "SaveErrorsForm.h"
+#include "SmileExistsForm.h"
+#include "WarningForm.h"
+
+namespace {
+
+QString Q(const std::string& utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+const char* PictureExtension(TSmilePack pack) { return pack == spStatic ? "bmp" : "gif"; }
+
+// Symbol dialog captions by use.
+enum { SymbolAdd = 0, SymbolFind = 1, SymbolEdit = 2 };
+
+// General keys of the commands' own messages.
+enum { UnencodableSymbolKey = 15, CommaSymbolKey = 16, SurplusLinesKey = 17, SaveFailedKey = 18 };
+
+std::string BuiltIn(int key) { return std::string(GeneralLang.Texts[static_cast<size_t>(key)]); }
+
+// A message of the commands, shown through the modal seam like every dialog.
+void ShowMessage(TForm1& window, const std::string& text) {
+  QMessageBox box(QMessageBox::Warning, window.windowTitle(), Q(text), QMessageBox::Ok, &window);
+  RunModal(box);
+}
+
+// The text of the symbol dialog as pack bytes. An empty text gives false without a word (there
+// is nothing to store); a text that Windows-1251 can't hold, or that holds the comma that
+// separates symbols on a definition line (it would come back as two symbols), gives false with
+// a message.
+bool TypedSymbol(TForm1& window, std::string& symbol) {
+  std::string typed = window.Dialogs->NewSymbolForm->Edit1->text().toStdString();
+  if (typed.empty()) return false;
+  if (!platform::Utf8ToCp1251(typed, symbol)) {
+    ShowMessage(window, window.UnencodableSymbolText);
+    return false;
+  }
+  if (symbol.find(',') != std::string::npos) {
+    ShowMessage(window, window.CommaSymbolText);
+    return false;
+  }
+  return true;
+}
+
+// The first symbol of the active pack equal to Symbol without regard to letter case, other than
+// symbol `ownSymbol` of smile `ownSmile`.
+bool FindOtherHolder(const TDefineDecoder& pack, const std::string& symbol, int ownSmile,
+                     int ownSymbol, int& smileIndex, int& symbolIndex) {
+  for (int s = 0; s < pack.SmileCount(); ++s) {
+    const TSymbolList& symbols = pack.GetSmile(s)->Symbols;
+    for (int j = 0; j < symbols.Count(); ++j) {
+      if ((s != ownSmile || j != ownSymbol) && platform::SameText1251(symbols[j], symbol)) {
+        smileIndex = s;
+        symbolIndex = j;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+// The symbol some smile holds already: OK leaves everything as it is; "Show symbol" or the
+// close box selects that smile and symbol.
+void ShowExistingSymbol(TForm1& window, int smile, int symbol) {
+  if (window.Dialogs->SmileExistsForm->ShowModal() == mrOk) return;
+  window.SelectSmile(smile);
+  window.SelectSymbol(symbol);
+}
+
+// The error summary before a save; true when there are no errors or the user saves anyway.
+bool ConfirmSaveWithErrors(TForm1& window) {
+  const TDefineDecoder& pack = *window.Pack;
+  if (!pack.HasErrors()) return true;
+  TForm3& form = *window.Dialogs->SaveErrorsForm;
+  form.Label7->setText(QString::number(pack.ErrorCount(ekLoadError)));
+  form.Label8->setText(QString::number(pack.ErrorCount(ekMissingPicture)));
+  form.Label10->setText(QString::number(pack.ErrorCount(ekNoSymbols)));
+  return form.ShowModal() == mrOk;
+}
+
+// The picture file dialog for the active pack; several files may be chosen.
+bool ChoosePictures(TForm1& window, std::vector<std::string>& files) {
+  TSmilePack kind = window.Pack->ActivePack;
+  std::string ext = PictureExtension(kind);
+  TFileDialogOptions& dialog = window.OpenDialog2;
+  dialog.DefaultExt = ext;
+  dialog.Filter = window.FilterNames[kind] + " (*." + ext + ")|*." + ext + window.AllFilesFilter;
+  dialog.Title = window.PictureDialogTitle;
+  dialog.MultiSelect = true;
+  if (!ChooseFiles(&window, dialog, files) || files.empty()) return false;
+  // The next picture dialog starts where the user found these.
+  dialog.InitialDir = platform::ExtractFilePath(files.front());
+  return true;
+}
+
+// Definition lines an open left out because a pack holds at most 676 smiles.
+void TellSurplusLines(TForm1& window) {
+  const TDefineDecoder& pack = *window.Pack;
+  int surplus = 0;
+  for (TSmilePack kind : {spStatic, spAnimated})
+    if (pack.BothPacks || kind == pack.ActivePack) surplus += pack.SurplusLines[kind];
+  if (surplus > 0) ShowMessage(window, window.SurplusLinesText + " " + std::to_string(surplus));
+}
+
+// The picture files among dropped data that suit the active pack: local regular files with its
+// extension, letter case ignored.
+std::vector<std::string> DroppedPictures(TForm1& window, const QMimeData* data) {
+  std::vector<std::string> files;
+  if (!data || !data->hasUrls() || !window.Pack) return files;
+  const QString ext = PictureExtension(window.Pack->ActivePack);
+  for (const QUrl& url : data->urls()) {
+    if (!url.isLocalFile()) continue;
+    QFileInfo info(url.toLocalFile());
+    if (info.isFile() && info.suffix().compare(ext, Qt::CaseInsensitive) == 0)
+      files.push_back(LocalPath(info.filePath()));
+  }
+  return files;
+}
+
+// The smile after which files dropped at Point go: dropped on the upper half of a smile they go
+// before it, on the lower half after it, below every smile at the end.
+int DropPosition(QListWidget& list, const QPoint& point) {
+  QModelIndex index = list.indexAt(point);
+  if (!index.isValid()) return list.count() - 1;
+  QRect rect = list.visualRect(index);
+  return point.y() < rect.center().y() ? index.row() - 1 : index.row();
+}
+
+// Hint text followed by its shortcut key, as "Save smile pack (Ctrl+S)".
+QString WithShortcut(const QString& hint, const QKeySequence& key) {
+  QString suffix = " (" + key.toString(QKeySequence::NativeText) + ")";
+  return hint.endsWith(suffix) ? hint : hint + suffix;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Connections
+
+namespace {
+
+// The command keys. Keys of the lists work while that list has the focus.
+const QKeySequence NewKey(Qt::CTRL | Qt::Key_N);
+const QKeySequence OpenKey(Qt::CTRL | Qt::Key_O);
+const QKeySequence SaveKey(Qt::CTRL | Qt::Key_S);
+const QKeySequence SaveAsKey(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+const QKeySequence CloseKey(Qt::CTRL | Qt::Key_W);
+const QKeySequence FindKey(Qt::CTRL | Qt::Key_F);
+const QKeySequence DeleteKey(Qt::Key_Delete);
+const QKeySequence UpKey(Qt::ALT | Qt::Key_Up);
+const QKeySequence DownKey(Qt::ALT | Qt::Key_Down);
+const QKeySequence EditKey(Qt::Key_Return);
+const QKeySequence EditKeypadKey(Qt::Key_Enter);
+
+}  // namespace
+
+void TForm1::CreateCommands() {
+  const std::pair<QAbstractButton*, void (TForm1::*)()> commands[] = {
+      {ToolButton1, &TForm1::ToolButton1Click},  {ToolButton2, &TForm1::ToolButton2Click},
+      {ToolButton3, &TForm1::ToolButton3Click},  {ToolButton4, &TForm1::ToolButton4Click},
+      {ToolButton5, &TForm1::ToolButton5Click},  {ToolButton11, &TForm1::ToolButton11Click},
+      {ToolButton13, &TForm1::ToolButton13Click}, {BitBtn9, &TForm1::BitBtn9Click},
+      {BitBtn4, &TForm1::BitBtn4Click},          {BitBtn7, &TForm1::BitBtn7Click},
+      {BitBtn11, &TForm1::BitBtn11Click},        {BitBtn16, &TForm1::BitBtn16Click},
+      {BitBtn12, &TForm1::BitBtn12Click},        {BitBtn13, &TForm1::BitBtn13Click},
+      {BitBtn5, &TForm1::BitBtn5Click},          {BitBtn6, &TForm1::BitBtn6Click},
+      {BitBtn17, &TForm1::BitBtn17Click},        {BitBtn18, &TForm1::BitBtn18Click},
+      {BitBtn14, &TForm1::BitBtn14Click},        {BitBtn15, &TForm1::BitBtn15Click},
+  };
+  for (auto [button, handler] : commands)
+    connect(button, &QAbstractButton::clicked, this, [this, handler = handler] { (this->*handler)(); });
+
+  // A shortcut presses its button, so it does exactly what the button does and nothing while
+  // the button is disabled.
+  auto shortcut = [this](const QKeySequence& key, QWidget* scope, QAbstractButton* button) {
+    auto* s = new QShortcut(key, scope);
+    s->setContext(scope == this ? Qt::WindowShortcut : Qt::WidgetShortcut);
+    connect(s, &QShortcut::activated, button, [button] {
+      if (button->isEnabled()) button->click();
+    });
+  };
+  shortcut(NewKey, this, ToolButton1);
+  shortcut(OpenKey, this, ToolButton2);
+  shortcut(SaveKey, this, ToolButton3);
+  shortcut(SaveAsKey, this, ToolButton4);
+  shortcut(CloseKey, this, ToolButton5);
+  shortcut(FindKey, this, BitBtn18);
+  shortcut(DeleteKey, ListBox1, BitBtn7);
+  shortcut(UpKey, ListBox1, BitBtn12);
+  shortcut(DownKey, ListBox1, BitBtn13);
+  shortcut(DeleteKey, ListBox2, BitBtn6);
+  shortcut(UpKey, ListBox2, BitBtn14);
+  shortcut(DownKey, ListBox2, BitBtn15);
+  shortcut(EditKey, ListBox2, BitBtn17);
+  shortcut(EditKeypadKey, ListBox2, BitBtn17);
+
+  // eventFilter hands the viewport's drag and drop events to HandleSmileListDrop.
+  ListBox1->viewport()->setAcceptDrops(true);
+
+  OpenDialog1.DefaultExt = "ini";
+  OpenDialog1.MultiSelect = false;
+  UnencodableSymbolText = BuiltIn(UnencodableSymbolKey);
+  CommaSymbolText = BuiltIn(CommaSymbolKey);
+  SurplusLinesText = BuiltIn(SurplusLinesKey);
+  SaveFailedText = BuiltIn(SaveFailedKey);
+}
+
+void TForm1::ApplyCommandLanguage(TLang& language) {
+  UnencodableSymbolText = language.Text(GeneralLang, UnencodableSymbolKey);
+  CommaSymbolText = language.Text(GeneralLang, CommaSymbolKey);
+  SurplusLinesText = language.Text(GeneralLang, SurplusLinesKey);
+  SaveFailedText = language.Text(GeneralLang, SaveFailedKey);
+}
+
+void TForm1::ApplyShortcutHints() {
+  const std::pair<QWidget*, QKeySequence> keys[] = {
+      {ToolButton1, NewKey}, {ToolButton2, OpenKey},  {ToolButton3, SaveKey},
+      {ToolButton4, SaveAsKey}, {ToolButton5, CloseKey}, {BitBtn18, FindKey},
+      {BitBtn7, DeleteKey},  {BitBtn12, UpKey},       {BitBtn13, DownKey},
+      {BitBtn6, DeleteKey},  {BitBtn14, UpKey},       {BitBtn15, DownKey},
+      {BitBtn17, EditKeypadKey},
+  };
+  for (const auto& [widget, key] : keys) widget->setToolTip(WithShortcut(widget->toolTip(), key));
+}
+
+bool TForm1::HandleSmileListDrop(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      // QDragEnterEvent is a QDragMoveEvent.
+      auto* drag = static_cast<QDragMoveEvent*>(event);
+      if (BitBtn4->isEnabled() && !DroppedPictures(*this, drag->mimeData()).empty()) {
+        drag->setDropAction(Qt::CopyAction);
+        drag->accept();
+      } else {
+        drag->ignore();
+      }
+      return true;
+    }
+    case QEvent::Drop: {
+      auto* drop = static_cast<QDropEvent*>(event);
+      std::vector<std::string> files = DroppedPictures(*this, drop->mimeData());
+      if (!BitBtn4->isEnabled() || files.empty()) {
+        drop->ignore();
+        return true;
+      }
+      drop->setDropAction(Qt::CopyAction);
+      drop->accept();
+      AddSmileFiles(files, DropPosition(*ListBox1, drop->position().toPoint()));
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Choosers and the warning
+
+std::string TForm1::InitialPackPath() const {
+  if (Pack->BothPacks && Pack->BothPathsAssigned) return Pack->BothPath;
+  return Pack->SourcePath[Pack->ActivePack];
+}
+
+bool TForm1::ChooseOpenSource(bool both, std::string& path) {
+  if (both) {
+    std::string folder = path;
+    if (!SelectFolder(this, OpenPackTitle, folder, false)) return false;
+    path = folder;
+    return true;
+  }
+  TFileDialogOptions dialog = OpenDialog1;
+  dialog.Title = OpenPackTitle;
+  dialog.InitialDir = path;
+  dialog.MultiSelect = false;
+  std::vector<std::string> files;
+  if (!ChooseFiles(this, dialog, files) || files.empty()) return false;
+  path = files.front();
+  return true;
+}
+
+bool TForm1::ChooseSaveTarget(bool both, std::string& path) {
+  std::string folder = both ? path : platform::ExtractFilePath(path);
+  SaveTargetCancelled = !SelectFolder(this, SavePackTitle, folder, true);
+  if (SaveTargetCancelled) return false;
+  path = both ? folder : platform::IncludeTrailingPathDelimiter(folder) + "_define.ini";
+  return true;
+}
+
+bool TForm1::ConfirmDeletion() {
+  TConfigManager& config = *Pack->Config;
+  if (!config.GetFlag(TConfigManager::cfShowWarnings)) return true;
+  TForm7& form = *Dialogs->WarningForm;
+  form.CheckBox1->setChecked(false);
+  int result = form.ShowModal();
+  config.SetFlag(TConfigManager::cfShowWarnings, !form.CheckBox1->isChecked());
+  return result == mrOk;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pack commands
+
+void TForm1::ToolButton1Click() {
+  if (!Pack) return;
+  // Starting the new pack frees the active pack's pictures without the closing notice, and the
+  // progress reports let the preview's timer run: the preview lets go first.
+  ReleasePreview(Pack.get());
+  Pack->NewPack();
+  ResetSelection();
+  RefillSmiles(true);
+  UpdatePackButtons();
+}
+
+void TForm1::ToolButton2Click() {
+  if (!Pack) return;
+  std::string path = InitialPackPath();
+  if (!ChooseOpenSource(Pack->BothPacks, path)) return;
+  ResetSelection();
+  bool opened = Pack->OpenPack(path);
+  RefillSmiles(true);
+  ListBox1Click();
+  UpdatePackButtons();
+  if (opened) TellSurplusLines(*this);
+}
+
+void TForm1::ToolButton3Click() {
+  if (!Pack || !ConfirmSaveWithErrors(*this)) return;
+  TSmilePack active = Pack->ActivePack;
+  bool saved = false;
+  SaveTargetCancelled = false;
+  if (!Pack->BothPacks && Pack->LoadedPacks.Contains(active) &&
+      !Pack->SourceAssigned.Contains(active)) {
+    // A new pack has nowhere to go yet: ask, as save as does, rather than do nothing.
+    std::string path = InitialPackPath();
+    if (ChooseSaveTarget(false, path)) saved = Pack->SavePackAs(path);
+  } else {
+    saved = Pack->SavePack();
+  }
+  if (!saved && !SaveTargetCancelled) ShowMessage(*this, SaveFailedText);
+  UpdatePackButtons();
+}
+
+void TForm1::ToolButton4Click() {
+  if (!Pack || !ConfirmSaveWithErrors(*this)) return;
+  std::string path = InitialPackPath();
+  if (ChooseSaveTarget(Pack->BothPacks, path) && !Pack->SavePackAs(path))
+    ShowMessage(*this, SaveFailedText);
+  UpdatePackButtons();
+}
+
+void TForm1::ToolButton5Click() {
+  if (!Pack || !Pack->ClosePack()) return;
+  ResetSelection();
+  RefillSmiles(false);
+  UpdatePackButtons();
+}
+
+void TForm1::ToolButton11Click() {
+  if (!Pack) return;
+  TForm9& form = *Dialogs->OptionsForm;
+  TConfigManager& config = *Pack->Config;
+  form.CheckBox1->setChecked(config.GetFlag(TConfigManager::cfSaveOnExit));
+  form.CheckBox2->setChecked(config.GetFlag(TConfigManager::cfShowWarnings));
+
+  TLangManager languages(FindLanguagesDirectory());
+  languages.Scan();
+  languages.SelectByFileName(GlobalConfig->GetString(TGlobalConfigManager::gsLangDirectory));
+  // Installed only now, so that selecting the stored language re-texts nothing.
+  languages.OnLanguageChanged = [this](TLangManager* sender, TLang* language) {
+    LanguageChanged(sender, language);
+  };
+  form.LangManager = &languages;
+  int result = form.ShowModal();
+  form.LangManager = nullptr;
+
+  if (result == mrOk) {
+    config.SetFlag(TConfigManager::cfSaveOnExit, form.CheckBox1->isChecked());
+    config.SetFlag(TConfigManager::cfShowWarnings, form.CheckBox2->isChecked());
+  }
+  // A language chosen in the dialog stays, also after Cancel.
+  GlobalConfig->SetString(TGlobalConfigManager::gsLangDirectory, languages.CurrentFileName);
+}
+
+void TForm1::ToolButton13Click() { Dialogs->AboutForm->ShowModal(); }
+
+void TForm1::BitBtn9Click() { close(); }
+
+// ---------------------------------------------------------------------------------------------
+// Smile commands
+
+void TForm1::BitBtn4Click() {
+  if (!Pack) return;
+  std::vector<std::string> files;
+  if (!ChoosePictures(*this, files)) return;
+  AddSmileFiles(files, SelectedSmile());
+}
+
+void TForm1::AddSmileFiles(const std::vector<std::string>& files, int pos) {
+  // Each file goes right after the one before it; a file the model could not take leaves no
+  // gap, so the new smiles follow smile Pos without a stranger between them.
+  int next = pos + 1, last = -1;
+  for (const std::string& file : files) {
+    TSmile* added =
+        next >= Pack->SmileCount() ? Pack->AddSmile(file) : Pack->InsertSmile(next, file);
+    if (added) last = next++;
+  }
+  RefillSmiles(true);
+  LastSymbolIndex = -1;
+  SelectSmile(last >= 0 ? last : pos);
+  ListBox2Click();
+}
+
+void TForm1::BitBtn7Click() {
+  int i = SelectedSmile();
+  if (!Pack || i < 0 || !ConfirmDeletion()) return;
+  // Clearing the selection stops the animation and lets go of the picture the model frees.
+  SelectSmile(-1);
+  Pack->DeleteSmile(i);
+  RefillSmiles(true);
+  SelectSmile(i >= 1 ? i - 1 : (Pack->SmileCount() > 0 ? 0 : -1));
+  LastSymbolIndex = -1;
+  ListBox2Click();
+}
+
+void TForm1::BitBtn11Click() {
+  int i = SelectedSmile();
+  if (!Pack || i < 0) return;
+  std::vector<std::string> files;
+  if (!ChoosePictures(*this, files)) return;
+  // The model frees the smile's old picture, which the preview shows.
+  ReleasePreview(Pack.get());
+  Pack->ReplacePicture(i, files.front());
+  RefillSmiles(false);
+  LastSymbolIndex = -1;
+  SelectSmile(i);
+  ListBox2Click();
+}
+
+void TForm1::BitBtn16Click() {
+  int i = SelectedSmile();
+  if (!Pack || i < 0 || !ConfirmDeletion()) return;
+  ReleasePreview(Pack.get());
+  Pack->DeletePicture(i);
+  RefillSmiles(false);
+  LastSymbolIndex = -1;
+  SelectSmile(i);
+  ListBox2Click();
+}
+
+namespace {
+
+void MoveSmile(TForm1& window, int by) {
+  int i = window.SelectedSmile(), j = i + by;
+  if (!window.Pack || i < 0 || j < 0 || j >= window.Pack->SmileCount()) return;
+  window.Pack->ExchangeSmiles(i, j);
+  window.RefillSmiles(false);
+  window.SelectSmile(j);
+}
+
+}  // namespace
+
+void TForm1::BitBtn12Click() { MoveSmile(*this, -1); }
+
+void TForm1::BitBtn13Click() { MoveSmile(*this, +1); }
+
+// ---------------------------------------------------------------------------------------------
+// Symbol commands
+
+void TForm1::BitBtn5Click() {
+  int s = SelectedSmile();
+  TSmile* smile = Pack ? Pack->GetSmile(s) : nullptr;
+  if (!smile) return;
+  TForm4& form = *Dialogs->NewSymbolForm;
+  form.setWindowTitle(Q(SymbolDialogCaptions[SymbolAdd]));
+  if (form.ShowModal() != mrOk) return;
+  std::string symbol;
+  if (!TypedSymbol(*this, symbol)) return;
+  int foundSmile = -1, foundSymbol = -1;
+  if (Pack->FindSymbol(symbol, foundSmile, foundSymbol)) {
+    ShowExistingSymbol(*this, foundSmile, foundSymbol);
+    return;
+  }
+  int pos = SelectedSymbol() + 1;
+  if (pos >= smile->Symbols.Count())
+    smile->Symbols.Add(symbol);
+  else
+    smile->Symbols.Insert(pos, symbol);
+  RefillSymbols(s);
+  SelectSymbol(pos);
+  RefillSmiles(false);
+  ReselectSmileQuietly(s);
+}
+
+void TForm1::BitBtn6Click() {
+  int s = SelectedSmile(), j = SelectedSymbol();
+  TSmile* smile = Pack ? Pack->GetSmile(s) : nullptr;
+  if (!smile || j < 0 || j >= smile->Symbols.Count() || !ConfirmDeletion()) return;
+  smile->Symbols.Delete(j);
+  RefillSymbols(s);
+  SelectSymbol(j >= 1 ? j - 1 : (smile->Symbols.Empty() ? -1 : 0));
+  RefillSmiles(false);
+  ReselectSmileQuietly(s);
+}
+
+void TForm1::BitBtn17Click() {
+  int s = SelectedSmile(), j = SelectedSymbol();
+  TSmile* smile = Pack ? Pack->GetSmile(s) : nullptr;
+  if (!smile || j < 0 || j >= smile->Symbols.Count()) return;
+  TForm4& form = *Dialogs->NewSymbolForm;
+  form.setWindowTitle(Q(SymbolDialogCaptions[SymbolEdit]));
+  form.Edit1->setText(SymbolText(smile->Symbols[j]));
+  if (form.ShowModal() != mrOk) return;
+  std::string symbol;
+  if (!TypedSymbol(*this, symbol)) return;
+  // Confirming the text unchanged finds the symbol itself. A change of letter case only is an
+  // edit of this symbol, refused only when another symbol holds the new text.
+  int foundSmile = -1, foundSymbol = -1;
+  bool found = symbol == smile->Symbols[j]
+                   ? Pack->FindSymbol(symbol, foundSmile, foundSymbol)
+                   : FindOtherHolder(*Pack, symbol, s, j, foundSmile, foundSymbol);
+  if (found) {
+    ShowExistingSymbol(*this, foundSmile, foundSymbol);
+    return;
+  }
+  smile->Symbols.Put(j, symbol);
+  RefillSymbols(s);
+  SelectSymbol(j);
+  RefillSmiles(false);
+  ReselectSmileQuietly(s);
+}
+
+void TForm1::BitBtn18Click() {
+  if (!Pack) return;
+  TForm4& form = *Dialogs->NewSymbolForm;
+  form.setWindowTitle(Q(SymbolDialogCaptions[SymbolFind]));
+  if (form.ShowModal() != mrOk) return;
+  // A text that no pack can hold is found nowhere; nothing found clears the selection.
+  int foundSmile = -1, foundSymbol = -1;
+  std::string symbol;
+  if (platform::Utf8ToCp1251(form.Edit1->text().toStdString(), symbol))
+    Pack->FindSymbol(symbol, foundSmile, foundSymbol);
+  SelectSmile(foundSmile);
+  SelectSymbol(foundSymbol);
+}
+
+namespace {
+
+void MoveSymbol(TForm1& window, int by) {
+  int s = window.SelectedSmile(), j = window.SelectedSymbol(), k = j + by;
+  TSmile* smile = window.Pack ? window.Pack->GetSmile(s) : nullptr;
+  if (!smile || j < 0 || k < 0 || j >= smile->Symbols.Count() || k >= smile->Symbols.Count())
+    return;
+  smile->Symbols.Exchange(j, k);
+  window.RefillSmiles(false);
+  window.ReselectSmileQuietly(s);
+  window.RefillSymbols(s);
+  window.SelectSymbol(k);
+}
+
+}  // namespace
+
+void TForm1::BitBtn14Click() { MoveSymbol(*this, -1); }
+
+void TForm1::BitBtn15Click() { MoveSymbol(*this, +1); }
