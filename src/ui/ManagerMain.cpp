@@ -1,0 +1,987 @@
+#include "ManagerMain.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+
+#include "AppData.h"
+#include "ConfigManager.h"
+#include "Cp1251.h"
+#include "Dialogs.h"
+#include "HostHandoff.h"
+#include "Lang.h"
+#include "LangTables.h"
+#include "ModalResult.h"
+#include "PictureDecoder.h"
+#include "StorageManager.h"
+#include "WorkspaceLock.h"
+
+// Every form window in this program uses these.
+#include "CheckForm.h"
+#include "EmptyForm.h"
+#include "ErrorForm.h"
+#include "LoadForm.h"
+#include "OptionsForm.h"
+#include "PreviewForm.h"
+#include "QueryForm.h"
+
+namespace {
+
+QString Q(const std::string& utf8) { return QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size())); }
+
+QFont WindowFont(int pixelSize) {
+  QFont font = QApplication::font();
+  if (QFontDatabase::hasFamily("Tahoma")) font.setFamily("Tahoma");
+  font.setPixelSize(pixelSize);
+  return font;
+}
+
+// Pictures for the tool bar and the glyph buttons: the desktop theme's icon where there is
+// one, else a simple drawing of our own.
+enum class TGlyph {
+  New, Open, Save, SaveAs, Close, Static, Animated, Both, Options, About,
+  Add, Remove, Picture, NoPicture, Up, Down, Edit, Find, Play, Pause, Previous, Next, Exit
+};
+
+QPixmap DrawGlyph(TGlyph glyph, int size) {
+  QPixmap pixmap(size, size);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  const double s = size / 32.0;
+  p.scale(s, s);
+  QPen pen(QColor(40, 60, 110), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+  p.setPen(pen);
+  auto page = [&](QColor fill) {
+    p.setBrush(fill);
+    p.drawRoundedRect(QRectF(7, 3, 18, 25), 2, 2);
+  };
+  auto letters = [&](const char* text, QColor color) {
+    QFont f = p.font();
+    f.setPixelSize(text[1] ? 11 : 16);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(color);
+    p.drawText(QRectF(0, 0, 32, 32), Qt::AlignCenter, text);
+  };
+  switch (glyph) {
+    case TGlyph::New: page(Qt::white); p.drawLine(12, 11, 20, 11); p.drawLine(16, 7, 16, 15); break;
+    case TGlyph::Open:
+      p.setBrush(QColor(240, 200, 90));
+      p.drawPolygon(QPolygonF({{4, 9}, {12, 9}, {14, 12}, {28, 12}, {28, 26}, {4, 26}}));
+      break;
+    case TGlyph::Save:
+    case TGlyph::SaveAs:
+      p.setBrush(QColor(90, 130, 210));
+      p.drawRect(QRectF(5, 5, 22, 22));
+      p.setBrush(Qt::white);
+      p.drawRect(QRectF(10, 5, 12, 8));
+      if (glyph == TGlyph::SaveAs) { p.setPen(QPen(QColor(200, 60, 40), 3)); p.drawLine(18, 27, 29, 16); }
+      break;
+    case TGlyph::Close: page(Qt::white); p.setPen(QPen(QColor(200, 50, 40), 3.5)); p.drawLine(11, 11, 21, 21); p.drawLine(21, 11, 11, 21); break;
+    case TGlyph::Static: letters("BMP", QColor(30, 90, 160)); break;
+    case TGlyph::Animated: letters("GIF", QColor(160, 60, 30)); break;
+    case TGlyph::Both: letters("2", QColor(40, 120, 60)); p.setPen(pen); p.setBrush(Qt::NoBrush); p.drawRoundedRect(QRectF(4, 4, 24, 24), 4, 4); break;
+    case TGlyph::Options:
+      p.setBrush(QColor(150, 160, 180));
+      p.drawEllipse(QPointF(16, 16), 10, 10);
+      p.setBrush(Qt::white);
+      p.drawEllipse(QPointF(16, 16), 4, 4);
+      break;
+    case TGlyph::About: letters("?", QColor(40, 60, 110)); p.setPen(pen); p.setBrush(Qt::NoBrush); p.drawEllipse(QPointF(16, 16), 12, 12); break;
+    case TGlyph::Add: p.setPen(QPen(QColor(30, 140, 60), 4)); p.drawLine(16, 7, 16, 25); p.drawLine(7, 16, 25, 16); break;
+    case TGlyph::Remove: p.setPen(QPen(QColor(200, 50, 40), 4)); p.drawLine(7, 16, 25, 16); break;
+    case TGlyph::Picture:
+      p.setBrush(QColor(170, 210, 240));
+      p.drawRect(QRectF(5, 7, 22, 18));
+      p.setBrush(QColor(60, 150, 70));
+      p.drawPolygon(QPolygonF({{7, 23}, {14, 14}, {19, 20}, {22, 17}, {25, 23}}));
+      break;
+    case TGlyph::NoPicture:
+      p.setBrush(QColor(170, 210, 240));
+      p.drawRect(QRectF(5, 7, 22, 18));
+      p.setPen(QPen(QColor(200, 50, 40), 3.5));
+      p.drawLine(8, 10, 24, 22);
+      p.drawLine(24, 10, 8, 22);
+      break;
+    case TGlyph::Up: p.setBrush(pen.color()); p.drawPolygon(QPolygonF({{16, 7}, {26, 21}, {6, 21}})); break;
+    case TGlyph::Down: p.setBrush(pen.color()); p.drawPolygon(QPolygonF({{16, 25}, {26, 11}, {6, 11}})); break;
+    case TGlyph::Edit:
+      p.setPen(QPen(QColor(200, 140, 40), 5, Qt::SolidLine, Qt::FlatCap));
+      p.drawLine(9, 23, 23, 9);
+      p.setPen(pen);
+      p.drawLine(6, 27, 26, 27);
+      break;
+    case TGlyph::Find:
+      p.setBrush(QColor(220, 235, 250));
+      p.drawEllipse(QPointF(13, 13), 7, 7);
+      p.setPen(QPen(pen.color(), 4.5, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(19, 19, 26, 26);
+      break;
+    case TGlyph::Play: p.setBrush(QColor(30, 140, 60)); p.setPen(Qt::NoPen); p.drawPolygon(QPolygonF({{9, 6}, {26, 16}, {9, 26}})); break;
+    case TGlyph::Pause: p.setBrush(QColor(200, 120, 30)); p.setPen(Qt::NoPen); p.drawRect(QRectF(8, 6, 6, 20)); p.drawRect(QRectF(18, 6, 6, 20)); break;
+    case TGlyph::Previous: p.setBrush(pen.color()); p.setPen(Qt::NoPen); p.drawPolygon(QPolygonF({{22, 6}, {8, 16}, {22, 26}})); p.drawRect(QRectF(5, 6, 3, 20)); break;
+    case TGlyph::Next: p.setBrush(pen.color()); p.setPen(Qt::NoPen); p.drawPolygon(QPolygonF({{10, 6}, {24, 16}, {10, 26}})); p.drawRect(QRectF(24, 6, 3, 20)); break;
+    case TGlyph::Exit:
+      p.setBrush(QColor(230, 230, 230));
+      p.drawRect(QRectF(6, 5, 14, 22));
+      p.setPen(QPen(QColor(200, 50, 40), 3.5));
+      p.drawLine(14, 16, 28, 16);
+      p.drawLine(23, 11, 28, 16);
+      p.drawLine(23, 21, 28, 16);
+      break;
+  }
+  return pixmap;
+}
+
+QIcon Glyph(TGlyph glyph, const char* themeName) {
+  QIcon icon = QIcon::fromTheme(themeName);
+  if (!icon.isNull()) return icon;
+  QIcon drawn;
+  for (int size : {16, 24, 32, 48, 64}) drawn.addPixmap(DrawGlyph(glyph, size));
+  return drawn;
+}
+
+}  // namespace
+
+QString SymbolText(const std::string& symbol) { return Q(platform::Cp1251ToUtf8(symbol)); }
+
+// ---------------------------------------------------------------------------------------------
+// Creation and layout
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+  setWindowTitle("Fennimo");
+  setFont(WindowFont(11));
+  CreateControls();
+  CreateCommands();
+
+  // FormCreate
+  std::string home, open;
+  if (ReadHostHandoff(home, open)) {
+    HostHomePath = home;
+    HostOpenPath = open;
+    WorkspaceName = "Tessaro";
+    Hosted = true;
+  }
+  PlayWanted = true;
+  CurrentPicture = nullptr;
+  Initialized = false;
+  GlyphBitmap = QPixmap(32, 16);
+  GlobalStorage = std::make_unique<TStorageManager>(std::string(StorageRootName) + "/Config");
+  GlobalConfig = std::make_unique<TGlobalConfigManager>(*GlobalStorage);
+}
+
+TForm1::~TForm1() {
+  // FormDestroy. A window destroyed without a close (the application is being terminated)
+  // still lets go of the workspace; its packs stay in the storage rather than being closed
+  // without the user's answer.
+  if (Initialized) {
+    if (Pack) {
+      Pack->OnSaveQuery = nullptr;
+      Pack->OnChooseFolder = nullptr;
+    }
+    try {
+      Pack.reset();
+    } catch (...) {
+    }
+    WorkspaceMutex.reset();
+    Initialized = false;
+  }
+  GlobalConfig.reset();
+  GlobalStorage.reset();
+}
+
+void TForm1::CreateControls() {
+  resize(632, 520);
+  setMinimumSize(319, 232);
+
+  PageScroller1 = new QScrollArea(this);
+  PageScroller1->setFrameShape(QFrame::NoFrame);
+  PageScroller1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  PageScroller1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  PageScroller1->setWidgetResizable(false);
+  ToolBar1 = new QWidget;
+  auto* bar = new QHBoxLayout(ToolBar1);
+  bar->setContentsMargins(0, 2, 0, 2);
+  bar->setSpacing(0);
+  auto tool = [&](TGlyph glyph, const char* theme, bool checkable) {
+    auto* button = new QToolButton(ToolBar1);
+    button->setIcon(Glyph(glyph, theme));
+    button->setIconSize(QSize(32, 32));
+    button->setFixedSize(39, 38);
+    button->setAutoRaise(true);
+    button->setCheckable(checkable);
+    bar->addWidget(button);
+    return button;
+  };
+  auto separator = [&](int width) { bar->addSpacing(width); };
+  ToolButton1 = tool(TGlyph::New, "document-new", false);
+  ToolButton2 = tool(TGlyph::Open, "document-open", false);
+  ToolButton3 = tool(TGlyph::Save, "document-save", false);
+  ToolButton4 = tool(TGlyph::SaveAs, "document-save-as", false);
+  ToolButton5 = tool(TGlyph::Close, "document-close", false);
+  separator(11);
+  ToolButton7 = tool(TGlyph::Static, "", true);
+  ToolButton8 = tool(TGlyph::Animated, "", true);
+  ToolButton9 = tool(TGlyph::Both, "", true);
+  separator(8);
+  ToolButton11 = tool(TGlyph::Options, "preferences-system", false);
+  separator(8);
+  ToolButton13 = tool(TGlyph::About, "help-about", false);
+  ToolBar1->adjustSize();
+  PageScroller1->setWidget(ToolBar1);
+  auto* kinds = new QButtonGroup(this);
+  kinds->setExclusive(true);
+  kinds->addButton(ToolButton7);
+  kinds->addButton(ToolButton8);
+  ToolButton7->setChecked(true);
+  connect(ToolButton7, &QToolButton::clicked, this, [this] { ToolButton7Click(); });
+  connect(ToolButton8, &QToolButton::clicked, this, [this] { ToolButton8Click(); });
+  connect(ToolButton9, &QToolButton::clicked, this, [this] { ToolButton9Click(); });
+
+  GroupBox1 = new QGroupBox(this);
+  auto makeList = [&] {
+    auto* list = new QListWidget(GroupBox1);
+    list->setFlow(QListView::TopToBottom);
+    list->setWrapping(true);
+    list->setResizeMode(QListView::Adjust);
+    list->setUniformItemSizes(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    list->setTextElideMode(Qt::ElideNone);
+    list->viewport()->installEventFilter(this);
+    return list;
+  };
+  ListBox1 = makeList();
+  ListBox2 = makeList();
+  connect(ListBox1, &QListWidget::itemSelectionChanged, this, [this] { ListBox1Click(); });
+  connect(ListBox2, &QListWidget::itemSelectionChanged, this, [this] { ListBox2Click(); });
+  auto glyphButton = [&](TGlyph glyph, const char* theme) {
+    auto* button = new QPushButton(GroupBox1);
+    button->setIcon(Glyph(glyph, theme));
+    button->setIconSize(QSize(24, 24));
+    button->setFixedSize(33, 33);
+    button->setEnabled(false);
+    button->setAutoDefault(false);
+    return button;
+  };
+  BitBtn4 = glyphButton(TGlyph::Add, "list-add");
+  BitBtn11 = glyphButton(TGlyph::Picture, "insert-image");
+  BitBtn12 = glyphButton(TGlyph::Up, "go-up");
+  BitBtn5 = glyphButton(TGlyph::Add, "list-add");
+  BitBtn17 = glyphButton(TGlyph::Edit, "document-edit");
+  BitBtn14 = glyphButton(TGlyph::Up, "go-up");
+  BitBtn7 = glyphButton(TGlyph::Remove, "list-remove");
+  BitBtn16 = glyphButton(TGlyph::NoPicture, "edit-clear");
+  BitBtn13 = glyphButton(TGlyph::Down, "go-down");
+  BitBtn6 = glyphButton(TGlyph::Remove, "list-remove");
+  BitBtn18 = glyphButton(TGlyph::Find, "edit-find");
+  BitBtn15 = glyphButton(TGlyph::Down, "go-down");
+
+  GroupBox2 = new QGroupBox(this);
+  PaintBox1 = new TPaintBox(GroupBox2);
+  PaintBox1->OnPaint = [this](QPainter& p) { PaintBox1Paint(p); };
+  PaintBox2 = new TPaintBox(GroupBox2);
+  PaintBox2->OnPaint = [this](QPainter& p) { PaintBox2Paint(p); };
+  auto previewButton = [&](TGlyph glyph, const char* theme, int width) {
+    auto* button = new QPushButton(GroupBox2);
+    button->setIcon(Glyph(glyph, theme));
+    button->setIconSize(QSize(16, 16));
+    button->setFixedSize(width, 33);
+    button->setEnabled(false);
+    button->setAutoDefault(false);
+    return button;
+  };
+  BitBtn1 = previewButton(TGlyph::Play, "media-playback-start", 98);
+  BitBtn3 = previewButton(TGlyph::Next, "media-skip-forward", 97);
+  BitBtn2 = previewButton(TGlyph::Previous, "media-skip-backward", 97);
+  connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+  connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+  connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
+  auto counter = [&](QWidget* parent, int width) {
+    auto* label = new QLabel(parent);
+    label->setAlignment(Qt::AlignCenter);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setFont(WindowFont(16));
+    label->setFixedSize(width, 20);
+    return label;
+  };
+  StaticText2 = counter(GroupBox2, 97);
+  StaticText1 = counter(this, 68);
+
+  BitBtn9 = new QPushButton(this);
+  BitBtn9->setIcon(Glyph(TGlyph::Exit, "application-exit"));
+  BitBtn9->setIconSize(QSize(24, 24));
+  BitBtn9->setFixedSize(33, 33);
+  BitBtn9->setAutoDefault(false);
+  BitBtn9->setFocus();
+
+  Timer1 = new QTimer(this);
+  connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+
+  LayoutControls();
+}
+
+// Positions follow the window's design at 96 dpi: the lists and the preview grow with the
+// window, the buttons below them keep to the bottom edge.
+void TForm1::LayoutControls() {
+  const int w = width(), h = height();
+  PageScroller1->setGeometry(0, 0, w, 44);
+  const int groupHeight = std::max(h - 95, 200);
+  GroupBox1->setGeometry(8, 46, 273, groupHeight);
+  const int listHeight = groupHeight - 104;
+  ListBox1->setGeometry(8, 16, 122, listHeight);
+  ListBox2->setGeometry(140, 16, 122, listHeight);
+  for (QListWidget* list : {ListBox1, ListBox2})
+    list->setGridSize(QSize(list->viewport()->width(), 13));
+  const int row1 = groupHeight - 80, row2 = groupHeight - 41;
+  BitBtn4->move(8, row1);
+  BitBtn11->move(53, row1);
+  BitBtn12->move(97, row1);
+  BitBtn5->move(140, row1);
+  BitBtn17->move(184, row1);
+  BitBtn14->move(229, row1);
+  BitBtn7->move(8, row2);
+  BitBtn16->move(53, row2);
+  BitBtn13->move(97, row2);
+  BitBtn6->move(140, row2);
+  BitBtn18->move(184, row2);
+  BitBtn15->move(229, row2);
+
+  const int g2w = std::max(w - 294, 240);
+  GroupBox2->setGeometry(288, 46, g2w, groupHeight);
+  PaintBox1->setGeometry(8, 16, g2w - 17, groupHeight - 104);
+  PaintBox2->setGeometry(8, groupHeight - 82, 81, 73);
+  BitBtn1->move(g2w - 219, groupHeight - 82);
+  BitBtn3->move(g2w - 115, groupHeight - 82);
+  BitBtn2->move(g2w - 115, groupHeight - 43);
+  StaticText2->move(g2w - 218, groupHeight - 36);
+  StaticText1->move(24, h - 34);
+  BitBtn9->move(w - 56, h - 41);
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  LayoutControls();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // The heavy part of start-up waits for the first idle moment after the window is shown, so
+  // that every dialog exists and has its texts before the model can show one.
+  if (!idleScheduled_) {
+    idleScheduled_ = true;
+    QTimer::singleShot(0, this, [this] { ApplicationEvents1Idle(); });
+  }
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ListBox1->viewport() &&
+      (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+       event->type() == QEvent::Drop) &&
+      HandleSmileListDrop(event))
+    return true;
+  // A click on the item that is already selected runs the selection handler once more, which
+  // clears the selection.
+  if (event->type() == QEvent::MouseButtonPress) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    for (QListWidget* list : {ListBox1, ListBox2}) {
+      if (watched != list->viewport() || mouse->button() != Qt::LeftButton) continue;
+      QListWidgetItem* item = list->itemAt(mouse->position().toPoint());
+      if (!item || !item->isSelected()) continue;
+      if (list == ListBox1 && list->row(item) == LastSmileIndex) {
+        ListBox1Click();
+        return true;
+      }
+      if (list == ListBox2 && list->row(item) == LastSymbolIndex) {
+        ListBox2Click();
+        return true;
+      }
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up and shutdown
+
+bool TForm1::ReadHostHandoff(std::string& home, std::string& open) {
+  return platform::ReadHostHandoff(home, open);
+}
+
+std::string TForm1::WorkspaceLockFile() const {
+  std::string root = platform::AppDataFolder();
+  if (root.empty()) return {};
+  std::string folder = root + StorageRootName + "/";
+  platform::ForceDirectories(folder);
+  return folder + WorkspaceName + "StorageMutex.lock";
+}
+
+void TForm1::ApplicationEvents1Idle() {
+  if (Initialized || StartupFailed) return;
+  InitializeWorkspace();
+  if (!Hosted || !Initialized) return;
+
+  // The host's hand-off: both packs from the host's folder, always closed on exit.
+  Dialogs->OptionsForm->CheckBox1->setEnabled(false);
+  Pack->Config->SetFlag(TConfigManager::cfSaveOnExit, true);
+  Pack->SetBothPacks(true);
+  LastSmileIndex = LastSymbolIndex = -1;
+  {
+    QSignalBlocker b1(ListBox1), b2(ListBox2);
+    ListBox1->clearSelection();
+    ListBox2->clearSelection();
+  }
+  ListBox1Click();
+  ListBox2Click();
+  if (HostOpenPath.empty()) HostOpenPath = HostHomePath;
+  Pack->SetHostPath(HostHomePath);
+  Pack->OpenPack(HostOpenPath);
+  RefillSmiles(true);
+  ListBox1Click();
+  UpdatePackButtons();
+}
+
+void TForm1::InitializeWorkspace() {
+  {
+    TLangManager languages(FindLanguagesDirectory());
+    languages.OnLanguageChanged = [this](TLangManager* sender, TLang* language) {
+      LanguageChanged(sender, language);
+    };
+    languages.LoadFile(GlobalConfig->GetString(TGlobalConfigManager::gsLangDirectory));
+  }
+
+  std::string lockFile = WorkspaceLockFile();
+  WorkspaceMutex = lockFile.empty() ? nullptr : platform::TWorkspaceLock::TryAcquire(lockFile);
+  if (!WorkspaceMutex) {
+    StartupFailed = true;
+    Dialogs->ErrorForm->ShowModal();
+    QCoreApplication::exit(0);
+    close();
+    return;
+  }
+
+  LastSmileIndex = LastSymbolIndex = -1;
+  ListBox1->clear();
+  ListBox2->clear();
+
+  Pack = std::make_unique<TDefineDecoder>(WorkspaceName);
+  Pack->NoneText = NoneText;
+  Pack->ErrorText = ErrorText;
+  Pack->OnBeginOperation = [this](TDefineDecoder* s) { ShowProgress(s); };
+  Pack->OnEndOperation = [this](TDefineDecoder* s) { HideProgress(s); };
+  Pack->OnStage = [this](TDefineDecoder* s, unsigned char stage, int min, int max) {
+    ProgressStage(s, stage, min, max);
+  };
+  Pack->OnProgress = [this](TDefineDecoder* s, const std::string& file, int position, int errors) {
+    ProgressStep(s, file, position, errors);
+  };
+  Pack->OnMissingFile = [this](TDefineDecoder* s, bool& skip, bool& forAll,
+                               const std::string& current, const std::string& next,
+                               const std::string& symbol, TSmile* smile) {
+    AskMissingFile(s, skip, forAll, current, next, symbol, smile);
+  };
+  Pack->OnEmptyLine = [this](TDefineDecoder* s, bool& keep, bool& forAll,
+                             const std::string& file, TSmile* smile) {
+    AskEmptyLine(s, keep, forAll, file, smile);
+  };
+  Pack->OnSaveQuery = [this](TDefineDecoder* s, unsigned char& answer) { AskSaveChanges(s, answer); };
+  Pack->OnChooseFolder = [this](TDefineDecoder* s, bool both, std::string& path, bool& ok) {
+    ChooseSaveTargetEvent(s, both, path, ok);
+  };
+  Pack->OnPackClosing = [this](TDefineDecoder* s) { ReleasePreview(s); };
+
+  Pack->LoadFromStorage();
+  RefillSmiles(false);
+  UpdatePackButtons();
+  if (Pack->LoadedPacks.Contains(Pack->ActivePack)) {
+    StaticText1->setText(QString::number(Pack->SmileCount()));
+    BitBtn4->setEnabled(true);
+    BitBtn18->setEnabled(true);
+  }
+  Initialized = true;
+}
+
+bool TForm1::ShutdownWorkspace() {
+  if (!Initialized) return true;
+  if (Pack->Config->GetFlag(TConfigManager::cfSaveOnExit)) {
+    bool both = Pack->BothPacks;
+    Pack->SetBothPacks(true);
+    bool closed = Pack->ClosePack();
+    Pack->SetBothPacks(both);
+    if (!closed) return false;
+  }
+  LastSmileIndex = LastSymbolIndex = -1;
+  {
+    QSignalBlocker b1(ListBox1), b2(ListBox2);
+    ListBox1->clearSelection();
+    ListBox2->clearSelection();
+  }
+  ListBox1Click();
+  ListBox2Click();
+  for (QPushButton* b : {BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtn5, BitBtn6, BitBtn7, BitBtn11,
+                         BitBtn12, BitBtn13, BitBtn14, BitBtn15, BitBtn16, BitBtn17, BitBtn18})
+    b->setEnabled(false);
+  StaticText1->clear();
+  StaticText2->clear();
+  CurrentPicture = nullptr;
+  Pack.reset();
+  WorkspaceMutex.reset();
+  Initialized = false;
+  return true;
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (ShutdownWorkspace())
+    event->accept();
+  else
+    event->ignore();
+}
+
+void TForm1::LanguageChanged(TLangManager*, TLang* language) {
+  if (!language) return;
+  ApplyLanguage(*language);
+  if (Dialogs) Dialogs->ApplyLanguage(*language);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Selection
+
+int TForm1::SelectedSmile() const {
+  auto items = ListBox1->selectedItems();
+  return items.isEmpty() ? -1 : ListBox1->row(items.front());
+}
+
+int TForm1::SelectedSymbol() const {
+  auto items = ListBox2->selectedItems();
+  return items.isEmpty() ? -1 : ListBox2->row(items.front());
+}
+
+void TForm1::ListBox1Click() {
+  int index = SelectedSmile();
+  TSmile* smile = Pack ? Pack->GetSmile(index) : nullptr;
+  if (index >= 0 && index != LastSmileIndex && smile) {
+    RefillSymbols(index);
+    ListBox2Click();
+    CurrentFrame = 0;
+    CurrentPicture = smile->Picture.get();
+    update();
+    PaintBox1->update();
+    PaintBox2->update();
+    PaintPreview();
+    UpdateFrameCounter();
+    BitBtn12->setEnabled(index > 0);
+    BitBtn13->setEnabled(index < ListBox1->count() - 1);
+    for (QPushButton* b : {BitBtn11, BitBtn16, BitBtn5, BitBtn7}) b->setEnabled(true);
+    ResumeAnimation();
+    LastSmileIndex = index;
+    return;
+  }
+  StopAnimation();
+  CurrentPicture = nullptr;
+  UpdateFrameCounter();
+  for (QPushButton* b : {BitBtn1, BitBtn5, BitBtn7, BitBtn11, BitBtn12, BitBtn13, BitBtn16})
+    b->setEnabled(false);
+  bool loaded = Pack && Pack->LoadedPacks.Contains(Pack->ActivePack);
+  StaticText1->setText(loaded ? QString::number(Pack->SmileCount()) : QString());
+  BitBtn4->setEnabled(loaded);
+  BitBtn18->setEnabled(loaded);
+  update();
+  PaintBox1->update();
+  PaintBox2->update();
+  {
+    QSignalBlocker block(ListBox2);
+    ListBox2->clear();
+  }
+  LastSymbolIndex = -1;
+  ListBox2Click();
+  {
+    QSignalBlocker block(ListBox1);
+    ListBox1->clearSelection();
+    ListBox1->setCurrentRow(-1);
+  }
+  LastSmileIndex = -1;
+}
+
+void TForm1::ListBox2Click() {
+  int index = SelectedSymbol();
+  if (index >= 0 && index != LastSymbolIndex) {
+    BitBtn14->setEnabled(index > 0);
+    BitBtn15->setEnabled(index < ListBox2->count() - 1);
+    BitBtn17->setEnabled(true);
+    BitBtn6->setEnabled(true);
+    LastSymbolIndex = index;
+    return;
+  }
+  for (QPushButton* b : {BitBtn6, BitBtn14, BitBtn15, BitBtn17}) b->setEnabled(false);
+  {
+    QSignalBlocker block(ListBox2);
+    ListBox2->clearSelection();
+    ListBox2->setCurrentRow(-1);
+  }
+  LastSymbolIndex = -1;
+}
+
+void TForm1::ResetSelection() {
+  LastSmileIndex = LastSymbolIndex = -1;
+  {
+    QSignalBlocker b1(ListBox1), b2(ListBox2);
+    ListBox1->clearSelection();
+    ListBox2->clearSelection();
+  }
+  ListBox1Click();
+  ListBox2Click();
+}
+
+void TForm1::RefillSmiles(bool showCount) {
+  QSignalBlocker block(ListBox1);
+  ListBox1->clear();
+  if (!Pack) return;
+  TSmileListView list;
+  Pack->FillList(list);
+  for (const auto& item : list) ListBox1->addItem(Q(item.Caption));
+  if (showCount) StaticText1->setText(QString::number(Pack->SmileCount()));
+}
+
+void TForm1::RefillSymbols(int smile) {
+  QSignalBlocker block(ListBox2);
+  ListBox2->clear();
+  TSmile* s = Pack ? Pack->GetSmile(smile) : nullptr;
+  if (!s) return;
+  for (const auto& symbol : s->Symbols.Items()) ListBox2->addItem(SymbolText(symbol));
+}
+
+void TForm1::ReselectSmileQuietly(int smile) {
+  QSignalBlocker block(ListBox1);
+  if (smile >= 0 && smile < ListBox1->count())
+    ListBox1->setCurrentRow(smile);
+  else
+    ListBox1->clearSelection();
+}
+
+void TForm1::SelectSmile(int index) {
+  {
+    QSignalBlocker block(ListBox1);
+    if (index >= 0 && index < ListBox1->count())
+      ListBox1->setCurrentRow(index);
+    else
+      ListBox1->clearSelection();
+  }
+  LastSmileIndex = -1;
+  ListBox1Click();
+}
+
+void TForm1::SelectSymbol(int index) {
+  {
+    QSignalBlocker block(ListBox2);
+    if (index >= 0 && index < ListBox2->count())
+      ListBox2->setCurrentRow(index);
+    else
+      ListBox2->clearSelection();
+  }
+  LastSymbolIndex = -1;
+  ListBox2Click();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Preview and animation
+
+void TForm1::PaintPreview() {
+  if (!CurrentPicture) return;
+  int delay = CurrentPicture->GetFrameDelay(CurrentFrame);
+  Timer1->setInterval(delay > 0 ? delay : 1);
+  if (!CurrentPicture->GetFrame(CurrentFrame)) return;
+  PaintBox1->update();
+  PaintBox2->update();
+}
+
+void TForm1::PaintBox1Paint(QPainter& painter) {
+  TSmileBitmap* frame = CurrentPicture ? CurrentPicture->GetFrame(CurrentFrame) : nullptr;
+  if (frame) frame->StretchDraw(PaintBox1->rect(), painter);
+}
+
+void TForm1::PaintBox2Paint(QPainter& painter) {
+  TSmileBitmap* frame = CurrentPicture ? CurrentPicture->GetFrame(CurrentFrame) : nullptr;
+  if (frame)
+    frame->Draw((PaintBox2->width() - frame->width) / 2, (PaintBox2->height() - frame->height) / 2,
+                painter);
+}
+
+void TForm1::UpdateFrameCounter() {
+  if (!CurrentPicture) {
+    StaticText2->clear();
+    return;
+  }
+  StaticText2->setText(QString::number(CurrentFrame + 1) + " " + Q(OfText) + " " +
+                       QString::number(CurrentPicture->GetFrameCount()));
+}
+
+void TForm1::Timer1Timer() {
+  Timer1->stop();
+  if (!CurrentPicture) return;
+  if (++CurrentFrame >= CurrentPicture->GetFrameCount()) CurrentFrame = 0;
+  PaintPreview();
+  UpdateFrameCounter();
+  Timer1->start();
+}
+
+void TForm1::BitBtn1Click() { SetAnimation(!PlayWanted, true); }
+
+void TForm1::BitBtn2Click() {
+  if (!CurrentPicture) return;
+  if (--CurrentFrame < 0) CurrentFrame = CurrentPicture->GetFrameCount() - 1;
+  PaintPreview();
+  UpdateFrameCounter();
+}
+
+void TForm1::BitBtn3Click() {
+  if (!CurrentPicture) return;
+  if (++CurrentFrame >= CurrentPicture->GetFrameCount()) CurrentFrame = 0;
+  PaintPreview();
+  UpdateFrameCounter();
+}
+
+void TForm1::SetAnimation(bool play, bool remember) {
+  if (!CurrentPicture || CurrentPicture->GetFrameCount() < 2) {
+    BitBtn1->setEnabled(false);
+    BitBtn2->setEnabled(false);
+    BitBtn3->setEnabled(false);
+    Timer1->stop();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return;
+  }
+  BitBtn1->setEnabled(true);
+  BitBtn2->setEnabled(!play);
+  BitBtn3->setEnabled(!play);
+  if (remember) PlayWanted = play;
+  if (Timer1->isActive() == play) return;
+  if (play) {
+    Timer1->start();
+  } else {
+    Timer1->stop();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
+  BitBtn1->setText(Q(PlayCaptions[play ? 1 : 0]));
+  GlyphBitmap.fill(Qt::transparent);
+  BitBtn1->setIcon(Glyph(play ? TGlyph::Pause : TGlyph::Play,
+                         play ? "media-playback-pause" : "media-playback-start"));
+}
+
+void TForm1::ResumeAnimation() { SetAnimation(PlayWanted, false); }
+
+void TForm1::StopAnimation() {
+  SetAnimation(false, false);
+  BitBtn2->setEnabled(false);
+  BitBtn3->setEnabled(false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Packs
+
+void TForm1::ToolButton7Click() {
+  if (!Pack) return;
+  if (Pack->ActivePack == spStatic) {
+    UpdatePackButtons();
+    return;
+  }
+  ResetSelection();
+  Pack->SetActivePack(spStatic);
+  RefillSmiles(false);
+  ListBox1Click();
+  UpdatePackButtons();
+}
+
+void TForm1::ToolButton8Click() {
+  if (!Pack) return;
+  if (Pack->ActivePack == spAnimated) {
+    UpdatePackButtons();
+    return;
+  }
+  ResetSelection();
+  Pack->SetActivePack(spAnimated);
+  RefillSmiles(false);
+  ListBox1Click();
+  UpdatePackButtons();
+}
+
+void TForm1::ToolButton9Click() {
+  if (!Pack) return;
+  Pack->SetBothPacks(ToolButton9->isChecked());
+  UpdatePackButtons();
+}
+
+void TForm1::UpdatePackButtons() {
+  if (!Pack) return;
+  ToolButton7->setChecked(Pack->ActivePack == spStatic);
+  ToolButton8->setChecked(Pack->ActivePack == spAnimated);
+  ToolButton9->setChecked(Pack->BothPacks);
+  bool enabled = Pack->BothPacks ? !Pack->LoadedPacks.Empty()
+                                 : Pack->LoadedPacks.Contains(Pack->ActivePack);
+  ToolButton3->setEnabled(enabled);
+  ToolButton4->setEnabled(enabled);
+  ToolButton5->setEnabled(enabled);
+}
+
+void TForm1::RecaptionSmiles() {
+  if (!Pack) return;
+  int smile = SelectedSmile(), symbol = SelectedSymbol();
+  Pack->NoneText = NoneText;
+  Pack->ErrorText = ErrorText;
+  Pack->RefreshCaptions();
+  RefillSmiles(false);
+  QSignalBlocker block(ListBox2);
+  ReselectSmileQuietly(smile);
+  if (symbol >= 0 && symbol < ListBox2->count()) ListBox2->setCurrentRow(symbol);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Language
+
+void TForm1::ApplyLanguage(TLang& language) {
+  auto m = [&](int key) { return language.Text(MainFormLang, key); };
+  auto g = [&](int key) { return language.Text(GeneralLang, key); };
+
+  setWindowTitle(Q(m(0)));
+  if (Dialogs && Dialogs->QueryForm) Dialogs->QueryForm->setWindowTitle(windowTitle());
+  const std::pair<QWidget*, int> hints[] = {
+      {ToolButton1, 1},  {ToolButton2, 2},  {ToolButton3, 3},  {ToolButton4, 4},
+      {ToolButton5, 5},  {ToolButton7, 6},  {ToolButton8, 7},  {ToolButton9, 8},
+      {ToolButton11, 9}, {ToolButton13, 10}, {BitBtn4, 11},    {BitBtn7, 12},
+      {BitBtn11, 13},    {BitBtn16, 14},    {BitBtn12, 15},    {BitBtn13, 16},
+      {BitBtn5, 17},     {BitBtn6, 18},     {BitBtn17, 19},    {BitBtn18, 20},
+      {BitBtn14, 21},    {BitBtn15, 22},    {BitBtn9, 25}};
+  for (auto [widget, key] : hints) widget->setToolTip(Q(m(key)));
+  GroupBox1->setTitle(Q(m(23)));
+  GroupBox2->setTitle(Q(m(24)));
+  PlayCaptions[0] = m(26);
+  PlayCaptions[1] = m(27);
+  BitBtn1->setText(Q(PlayCaptions[PlayWanted ? 1 : 0]));
+  BitBtn2->setText(Q(m(28)));
+  BitBtn3->setText(Q(m(29)));
+  OfText = m(30);
+  UpdateFrameCounter();
+
+  NoneText = g(0);
+  ErrorText = g(1);
+  RecaptionSmiles();
+  for (int i = 0; i < 4; ++i) StageNames[static_cast<std::size_t>(i)] = g(2 + i);
+  for (int i = 0; i < 3; ++i) SymbolDialogCaptions[static_cast<std::size_t>(i)] = g(6 + i);
+  OpenPackTitle = g(9);
+  OpenDialog1.Title = OpenPackTitle;
+  SavePackTitle = g(10);
+  PictureDialogTitle = g(11);
+  OpenDialog2.Title = PictureDialogTitle;
+  FilterNames[spStatic] = g(12);
+  FilterNames[spAnimated] = g(13);
+  AllFilesFilter = "|" + g(14) + " (*.*)|*.*";
+  OpenDialog1.Filter = "_Define.ini|_Define.ini" + AllFilesFilter;
+  ApplyCommandLanguage(language);
+  ApplyShortcutHints();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Model events
+
+void TForm1::ShowProgress(TDefineDecoder*) {
+  hide();
+  Dialogs->LoadForm->show();
+}
+
+void TForm1::HideProgress(TDefineDecoder*) {
+  Dialogs->LoadForm->hide();
+  show();
+}
+
+void TForm1::ProgressStage(TDefineDecoder*, unsigned char stage, int min, int max) {
+  TForm2& form = *Dialogs->LoadForm;
+  form.Label2->setText(stage < StageNames.size() ? Q(StageNames[stage]) : QString());
+  form.ProgressBar1->setRange(min, max);
+  form.ProgressBar1->setValue(min);
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TForm1::ProgressStep(TDefineDecoder*, const std::string& fileName, int position, int errors) {
+  TForm2& form = *Dialogs->LoadForm;
+  form.Label4->setText(Q(fileName));
+  form.Label6->setText(QString::number(errors));
+  form.ProgressBar1->setValue(position);
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+namespace {
+
+// What a check dialog shows for the smile in question: its picture, or a word in its place.
+template <typename Form>
+void ShowSmileIn(Form& form, TSmile* smile, const std::string& noneText,
+                 const std::string& errorText) {
+  if (smile && smile->LoadError) {
+    form.Preview = nullptr;
+    form.Label10->setText(Q(errorText));
+  } else if (!smile || !smile->Picture) {
+    form.Preview = nullptr;
+    form.Label10->setText(Q(noneText));
+  } else {
+    form.Preview = smile->Picture.get();
+    form.Label10->clear();
+  }
+}
+
+}  // namespace
+
+void TForm1::AskMissingFile(TDefineDecoder*, bool& skip, bool& forAll,
+                            const std::string& currentFile, const std::string& nextFile,
+                            const std::string& symbol, TSmile* smile) {
+  TForm10& form = *Dialogs->CheckForm;
+  form.Label3->setText(Q(currentFile));
+  form.Label8->setText(Q(symbol));
+  form.Label5->setText(Q(nextFile));
+  ShowSmileIn(form, smile, NoneText, ErrorText);
+  int result = form.ShowModal();
+  form.Preview = nullptr;  // the model frees the smile right after the answer
+  skip = result != mrOk && result != mrAll;
+  forAll = result == mrAll || (result != mrOk && result != mrNo);
+}
+
+void TForm1::AskEmptyLine(TDefineDecoder*, bool& keep, bool& forAll, const std::string& fileName,
+                          TSmile* smile) {
+  TForm12& form = *Dialogs->EmptyForm;
+  form.Label3->setText(Q(fileName));
+  ShowSmileIn(form, smile, NoneText, ErrorText);
+  int result = form.ShowModal();
+  form.Preview = nullptr;
+  keep = result != mrOk && result != mrAll;
+  forAll = result == mrAll || (result != mrOk && result != mrNo);
+}
+
+void TForm1::AskSaveChanges(TDefineDecoder*, unsigned char& answer) {
+  int result = Dialogs->QueryForm->ShowModal();
+  answer = result == mrYes ? 0 : result == mrNo ? 1 : 2;
+}
+
+void TForm1::ChooseSaveTargetEvent(TDefineDecoder*, bool both, std::string& path, bool& ok) {
+  ok = ChooseSaveTarget(both, path);
+}
+
+void TForm1::ReleasePreview(TDefineDecoder*) {
+  StopAnimation();
+  CurrentPicture = nullptr;
+}
