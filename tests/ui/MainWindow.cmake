@@ -1,0 +1,20 @@
+# Start-up of the real program, with the test host standing in for the host tool.
+add_executable(fennimo-test-host TestHost.cpp)
+target_link_libraries(fennimo-test-host PRIVATE fennimo_platform fennimo_options)
+
+fennimo_add_test(startup_tests
+  SOURCES StartupTest.cpp
+  LIBS fennimo_storage fennimo_platform
+  LABELS process
+  # The hand-off block and semaphore have fixed names: one such test at a time.
+  PROPERTIES RESOURCE_LOCK handoff TIMEOUT 600)
+add_dependencies(startup_tests fennimo fennimo-test-host)
+target_compile_definitions(startup_tests PRIVATE
+  FENNIMO_PROGRAM="$<TARGET_FILE:fennimo>" FENNIMO_TEST_HOST="$<TARGET_FILE:fennimo-test-host>")
+
+# The main window in-process, with a real model and every dialog answered through the seam.
+fennimo_add_test(main_window_tests
+  SOURCES UiTestMain.cpp MainWindowTest.cpp
+  LIBS fennimo_main
+  LABELS ui)
+target_include_directories(main_window_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/picture)
