@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +20,7 @@
 #include "DefineFile.h"
 #include "Files.h"
 #include "GifDecoder.h"
+#include "Printable.h"
 
 const char* const CheckUsage =
     "fennimo-pack check [--static | --animated] PACKDIR\n"
@@ -40,23 +41,6 @@ const char* const CheckUsage =
 namespace {
 
 // ---- Text for the terminal ----
-
-// Names and symbols come from files that may hold anything: control characters are shown as
-// \xNN so that they can't move the cursor or recolour the terminal.
-std::string Printable(const std::string& utf8, bool quoted = false) {
-  std::string out;
-  for (unsigned char c : utf8) {
-    if (c < 0x20 || c == 0x7F) {
-      char escaped[5];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-      out += escaped;
-    } else {
-      if (quoted && (c == '"' || c == '\\')) out += '\\';
-      out += static_cast<char>(c);
-    }
-  }
-  return quoted ? "\"" + out + "\"" : out;
-}
 
 // A symbol or a definition line (Windows-1251 bytes) in quotes, as UTF-8.
 std::string Quoted1251(const std::string& bytes) {

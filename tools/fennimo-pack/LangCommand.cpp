@@ -6,6 +6,7 @@
 
 #include "Commands.h"
 #include "LangFileCheck.h"
+#include "Printable.h"
 
 const char* const LangUsage =
     "fennimo-pack lang FILE\n"
@@ -22,22 +23,6 @@ bool IsNumber(const std::string& text) {
     if (c < '0' || c > '9') return false;
   }
   return true;
-}
-
-// Names come from a file that may hold anything: control characters are shown as \xNN so that
-// they can't move the cursor or recolour the terminal.
-std::string Printable(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text) {
-    if (c < 0x20 || c == 0x7F) {
-      char escaped[5];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-      out += escaped;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
 }
 
 // "0-3, 7, 9-11" for runs of consecutive key numbers; other names are listed as they are.
