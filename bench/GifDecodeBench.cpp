@@ -39,8 +39,9 @@ std::string MakeSmile(std::mt19937& rnd) {
   const int w = pick(19, 64), h = pick(19, 64), frames = pick(2, 40);
   const int colours = 2 << pick(1, 7);
   Palette global(static_cast<std::size_t>(colours));
-  for (auto& c : global) c = {static_cast<std::uint8_t>(pick(0, 255)), static_cast<std::uint8_t>(pick(0, 255)),
-                              static_cast<std::uint8_t>(pick(0, 255))};
+  for (auto& c : global)
+    c = {static_cast<std::uint8_t>(pick(0, 255)), static_cast<std::uint8_t>(pick(0, 255)),
+         static_cast<std::uint8_t>(pick(0, 255))};
   const bool transparent = pick(0, 9) < 7;
   GifBuilder gif;
   gif.Screen(w, h, global).Application("NETSCAPE2.0", std::string("\x01\x00\x00", 3));
@@ -53,7 +54,8 @@ std::string MakeSmile(std::mt19937& rnd) {
     if (!first && pick(0, 6) == 0) {
       palette = 2 << pick(1, 7);
       o.local.resize(static_cast<std::size_t>(palette));
-      for (auto& c : o.local) c = {static_cast<std::uint8_t>(pick(0, 255)), 40, static_cast<std::uint8_t>(f * 5)};
+      for (auto& c : o.local)
+        c = {static_cast<std::uint8_t>(pick(0, 255)), 40, static_cast<std::uint8_t>(f * 5)};
     }
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(iw * ih));
     const int cx = w / 2 + pick(-3, 3), cy = h / 2 + pick(-3, 3), r = std::min(w, h) / 2 - 1;
@@ -61,8 +63,10 @@ std::string MakeSmile(std::mt19937& rnd) {
       for (int x = 0; x < iw; ++x) {
         const int sx = left + x, sy = top + y, dx = sx - cx, dy = sy - cy;
         int index;
-        if (dx * dx + dy * dy > r * r) index = 0;  // outside the face
-        else index = 1 + ((dx * dx + dy * dy) * 3 / (r * r + 1) + (sy / 4) + f) % (palette - 1);
+        if (dx * dx + dy * dy > r * r)
+          index = 0;  // outside the face
+        else
+          index = 1 + ((dx * dx + dy * dy) * 3 / (r * r + 1) + (sy / 4) + f) % (palette - 1);
         if (!first && index != 0 && pick(0, 7) == 0) index = 0;  // unchanged pixel
         pixels[static_cast<std::size_t>(y * iw + x)] = static_cast<std::uint8_t>(index);
       }
@@ -103,7 +107,8 @@ std::vector<std::vector<std::uint32_t>> GiflibFrames(const std::string& path, in
       GraphicsControlBlock gcb{};
       gcb.TransparentColor = NO_TRANSPARENT_COLOR;
       DGifSavedExtensionToGCB(gif, i, &gcb);
-      const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
+      const ColorMapObject* map =
+          image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
       std::uint32_t colours[256] = {};
       for (int c = 0; map && c < map->ColorCount; ++c)
         colours[c] = (map->Colors[c].Red << 16) | (map->Colors[c].Green << 8) | map->Colors[c].Blue;
@@ -112,12 +117,14 @@ std::vector<std::vector<std::uint32_t>> GiflibFrames(const std::string& path, in
       for (int y = 0; y < d.Height && d.Top + y < h; ++y)
         for (int x = 0; x < d.Width && d.Left + x < w; ++x) {
           const int index = image.RasterBits[y * d.Width + x];
-          if (index != gcb.TransparentColor) canvas[static_cast<std::size_t>((d.Top + y) * w + d.Left + x)] = colours[index];
+          if (index != gcb.TransparentColor)
+            canvas[static_cast<std::size_t>((d.Top + y) * w + d.Left + x)] = colours[index];
         }
       frames.push_back(canvas);
       if (gcb.DisposalMode == DISPOSE_BACKGROUND) {
         for (int y = d.Top; y < d.Top + d.Height && y < h; ++y)
-          for (int x = d.Left; x < d.Left + d.Width && x < w; ++x) canvas[static_cast<std::size_t>(y * w + x)] = 0xFFFFFF;
+          for (int x = d.Left; x < d.Left + d.Width && x < w; ++x)
+            canvas[static_cast<std::size_t>(y * w + x)] = 0xFFFFFF;
       } else if (gcb.DisposalMode == DISPOSE_PREVIOUS) {
         canvas = saved;
       }
@@ -141,7 +148,8 @@ void VerifyCorpus() {
     for (int i = 0; i < decoder.GetFrameCount(); ++i)
       for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-          if (SwapRedBlue(decoder.GetFrame(i)->ColorAt(x, y)) != expected[static_cast<std::size_t>(i)][static_cast<std::size_t>(y * w + x)]) {
+          if (SwapRedBlue(decoder.GetFrame(i)->ColorAt(x, y)) !=
+              expected[static_cast<std::size_t>(i)][static_cast<std::size_t>(y * w + x)]) {
             std::fprintf(stderr, "%s: frame %d differs at %d,%d\n", file.path.c_str(), i, x, y);
             std::exit(1);
           }
@@ -163,7 +171,9 @@ void BM_TGifDecoder(benchmark::State& state) {
       benchmark::DoNotOptimize(decoder.GetFrame(0));
     }
   }
-  state.counters["pixels/s"] = benchmark::Counter(static_cast<double>(CorpusPixels()) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["pixels/s"] = benchmark::Counter(
+      static_cast<double>(CorpusPixels()) * static_cast<double>(state.iterations()),
+      benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_TGifDecoder)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
@@ -175,13 +185,15 @@ void BM_GiflibCompose(benchmark::State& state) {
       benchmark::DoNotOptimize(frames.data());
     }
   }
-  state.counters["pixels/s"] = benchmark::Counter(static_cast<double>(CorpusPixels()) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["pixels/s"] = benchmark::Counter(
+      static_cast<double>(CorpusPixels()) * static_cast<double>(state.iterations()),
+      benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_GiflibCompose)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // Keeps the pixel rates of the runs for the closing ratio.
 class RateReporter : public benchmark::ConsoleReporter {
-public:
+ public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const auto& run : runs) {
       auto it = run.counters.find("pixels/s");
@@ -203,8 +215,10 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const double ours = reporter.rates["BM_TGifDecoder"], theirs = reporter.rates["BM_GiflibCompose"];
   if (ours > 0 && theirs > 0)
-    std::printf("\nTGifDecoder: %.3g pixels/s\ngiflib + composition: %.3g pixels/s\nratio (TGifDecoder / giflib): %.2f\n",
-                ours, theirs, ours / theirs);
+    std::printf(
+        "\nTGifDecoder: %.3g pixels/s\ngiflib + composition: %.3g pixels/s\nratio (TGifDecoder / "
+        "giflib): %.2f\n",
+        ours, theirs, ours / theirs);
   RemoveCorpus();
   benchmark::Shutdown();
   return 0;

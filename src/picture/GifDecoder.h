@@ -36,13 +36,13 @@ inline constexpr const char* PixelsInEmptyImage = "Данные в изобра�
 }  // namespace gif_messages
 
 class TGifDecoder : public TPictureDecoder {
-public:
+ public:
   using TPictureDecoder::TPictureDecoder;
   ~TGifDecoder() override;
 
   void Decode() override;
 
-private:
+ private:
   static constexpr int TableSize = 4097;
   struct TRgb {
     std::uint8_t r, g, b;

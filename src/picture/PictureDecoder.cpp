@@ -5,15 +5,15 @@
 #include <QPainter>
 #include <QRect>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <fcntl.h>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
 static_assert(std::endian::native == std::endian::little,
               "frames store their quads as little-endian words");
@@ -31,8 +31,8 @@ void PutLE16(std::uint8_t* p, std::uint16_t v) {
 
 // The 40-byte bitmap information header: positive height (rows bottom-up), one plane, no
 // compression, no resolution.
-void WriteInfoHeader(std::uint8_t* p, int width, int height, int bitCount,
-                     std::size_t imageSize, int colorsUsed) {
+void WriteInfoHeader(std::uint8_t* p, int width, int height, int bitCount, std::size_t imageSize,
+                     int colorsUsed) {
   PutLE32(p + 0, 40);
   PutLE32(p + 4, static_cast<std::uint32_t>(width));
   PutLE32(p + 8, static_cast<std::uint32_t>(height));
@@ -109,8 +109,7 @@ bool TSmileBitmapStorage::ClipRect(int& left, int& top, int& right, int& bottom)
 
 // Rows are stored bottom-up, so the wrapped image is upside down; a vertical flip in the
 // painter's transform puts it upright without copying the pixels.
-void TSmileBitmapStorage::DrawFlipped(const QImage& image, const QRect& target,
-                                      QPainter& canvas) {
+void TSmileBitmapStorage::DrawFlipped(const QImage& image, const QRect& target, QPainter& canvas) {
   canvas.save();
   canvas.translate(target.x(), target.y() + target.height());
   canvas.scale(1, -1);
@@ -121,7 +120,8 @@ void TSmileBitmapStorage::DrawFlipped(const QImage& image, const QRect& target,
 // ---------------------------------------------------------------------------------------------
 // TSmileBitmap8
 
-TSmileBitmap8::TSmileBitmap8(int w, int h, int colorCount) : colorCount_(ClampColorCount(colorCount)) {
+TSmileBitmap8::TSmileBitmap8(int w, int h, int colorCount)
+    : colorCount_(ClampColorCount(colorCount)) {
   width = w;
   height = h;
 }
@@ -189,7 +189,8 @@ TSmileBitmap32::TSmileBitmap32(int w, int h) {
 }
 
 std::size_t TSmileBitmap32::StorageSize(int w, int h) {
-  return InfoHeaderSize + RowStrideFor(std::max(w, 0), 4) * static_cast<std::size_t>(std::max(h, 0));
+  return InfoHeaderSize +
+         RowStrideFor(std::max(w, 0), 4) * static_cast<std::size_t>(std::max(h, 0));
 }
 
 void TSmileBitmap32::Allocate() { AllocateStorage(4, 0); }
@@ -266,8 +267,7 @@ TFileStream::TFileStream(const std::string& fileName) {
       }
     }
   }
-  if (!file_)
-    throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::strerror(error));
+  if (!file_) throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::strerror(error));
   size_ = static_cast<std::int64_t>(st.st_size);
 }
 

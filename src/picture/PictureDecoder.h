@@ -25,6 +25,12 @@ class QImage;
 class QPainter;
 class QRect;
 
+// The fuzz targets build the decoders with a smaller bound so that hostile sizes cost them
+// less time; everything else uses this one.
+#ifndef FENNIMO_MAX_DECODER_ALLOCATION
+#define FENNIMO_MAX_DECODER_ALLOCATION (std::size_t{256} << 20)
+#endif
+
 // A decoding failure; the message is the decoder's Russian text (UTF-8).
 class EAbort : public std::runtime_error {
 public:
@@ -193,7 +199,7 @@ class TPictureDecoder {
 public:
   // What one decoder may hold at once (canvases, working copies and every frame). Far above
   // any real smile; a file that needs more fails to decode instead of exhausting the machine.
-  static constexpr std::size_t MaxAllocation = std::size_t{256} << 20;
+  static constexpr std::size_t MaxAllocation = FENNIMO_MAX_DECODER_ALLOCATION;
 
   explicit TPictureDecoder(const std::string& fileName);
   virtual ~TPictureDecoder();

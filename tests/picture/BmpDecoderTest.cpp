@@ -46,7 +46,8 @@ std::string MakeBmp(int w, int h, const std::vector<std::uint32_t>& pixels, int 
     for (int x = 0; x < w; ++x) {
       const std::uint32_t c = pixels[static_cast<std::size_t>(y * w + x)];
       if (bits == 8)
-        row.push_back(static_cast<char>(std::find(palette.begin(), palette.end(), c) - palette.begin()));
+        row.push_back(
+            static_cast<char>(std::find(palette.begin(), palette.end(), c) - palette.begin()));
       else
         Put(row, SwapRedBlue(c), bits / 8);
     }
@@ -60,7 +61,7 @@ const std::uint32_t M = Color(255, 0, 255), R = Color(255, 0, 0), G = Color(0, 1
                     B = Color(0, 0, 255), W = White;
 
 class BmpDecoderTest : public ::testing::Test {
-protected:
+ protected:
   std::unique_ptr<TBmpDecoder> Decode(const std::string& bytes) {
     return DecodeBytes<TBmpDecoder>(dir, bytes, error, "aa.bmp");
   }

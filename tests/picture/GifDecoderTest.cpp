@@ -14,10 +14,11 @@ namespace {
 
 const Rgb Black{0, 0, 0}, Red{255, 0, 0}, Green{0, 255, 0}, Blue{0, 0, 255};
 const Palette Four = {Black, Red, Green, Blue};
-const std::uint32_t R = Color(255, 0, 0), G = Color(0, 255, 0), B = Color(0, 0, 255), K = 0, W = White;
+const std::uint32_t R = Color(255, 0, 0), G = Color(0, 255, 0), B = Color(0, 0, 255), K = 0,
+                    W = White;
 
 class GifDecoderTest : public ::testing::Test {
-protected:
+ protected:
   std::unique_ptr<TGifDecoder> Decode(const std::string& bytes) {
     return DecodeBytes<TGifDecoder>(dir, bytes, error, "smile.gif");
   }
@@ -53,7 +54,8 @@ TEST_F(GifDecoderTest, FileWithoutImagesGivesNoFramesAndNoError) {
 }
 
 TEST_F(GifDecoderTest, FramesShowTheWholeScreenWithTheBackgroundWhereNothingCovers) {
-  auto d = Decode(GifBuilder().Screen(3, 2, Four).Image(2, 1, {1, 2}, {.left = 1, .top = 1}).Trailer());
+  auto d =
+      Decode(GifBuilder().Screen(3, 2, Four).Image(2, 1, {1, 2}, {.left = 1, .top = 1}).Trailer());
   ASSERT_EQ(error, "");
   ASSERT_EQ(d->GetFrameCount(), 1);
   EXPECT_EQ(d->GetFrame(0)->width, 3);
@@ -144,7 +146,8 @@ TEST_F(GifDecoderTest, ADifferentTransparentIndexSwitchesToTrueColour) {
 TEST_F(GifDecoderTest, ColourOfIndexZeroShowsWhenNoTransparencyIsSet) {
   // No graphic control: the background stands for index 0 on the palettised canvas, yet the
   // image draws index 0 (black) as an ordinary colour.
-  auto d = Decode(GifBuilder().Screen(3, 1, Four).Image(2, 1, {0, 1}).Image(1, 1, {2}, {.left = 2}).Trailer());
+  auto d = Decode(
+      GifBuilder().Screen(3, 1, Four).Image(2, 1, {0, 1}).Image(1, 1, {2}, {.left = 2}).Trailer());
   ASSERT_EQ(error, "");
   EXPECT_EQ(Frame(*d, 0), (std::vector<std::uint32_t>{K, R, W}));
   EXPECT_EQ(Frame(*d, 1), (std::vector<std::uint32_t>{K, R, G}));
@@ -192,7 +195,7 @@ TEST_F(GifDecoderTest, IndicesBeyondTheGlobalTableShowBlackOnBothKindsOfFrame) {
 // Disposal
 
 class GifDisposalTest : public GifDecoderTest, public ::testing::WithParamInterface<bool> {
-protected:
+ protected:
   // On a 3 x 1 screen: red over everything, then `disposal` on green at x = 1, then blue at
   // x = 2 with transparency of index 0. A local table forces true colour when asked.
   std::unique_ptr<TGifDecoder> Run(int disposal) {
@@ -264,7 +267,10 @@ TEST_P(GifInterlaceTest, DataRowsGoToTheRowsOfTheInterlaceOrder) {
   std::vector<std::uint8_t> data;
   for (int i = 0; i < height; ++i) data.push_back(static_cast<std::uint8_t>(i + 1));
   GifBuilder gif;
-  gif.Screen(1, height, palette).Descriptor(0, 0, 1, height, 0x40).Byte(4).SubBlocks(EncodeLzw(data, 4));
+  gif.Screen(1, height, palette)
+      .Descriptor(0, 0, 1, height, 0x40)
+      .Byte(4)
+      .SubBlocks(EncodeLzw(data, 4));
   auto d = Decode(gif.Trailer());
   ASSERT_EQ(error, "");
   for (int i = 0; i < height; ++i)
@@ -279,16 +285,22 @@ INSTANTIATE_TEST_SUITE_P(Heights, GifInterlaceTest,
 TEST_F(GifDecoderTest, InterlacedImageAtAnOffsetMatchesItsPlainTwin) {
   std::vector<std::uint8_t> pixels;
   for (int i = 0; i < 6 * 11; ++i) pixels.push_back(static_cast<std::uint8_t>((i * 7) % 4));
-  auto plain = Decode(GifBuilder().Screen(9, 14, Four).Image(6, 11, pixels, {.left = 2, .top = 3}).Trailer());
-  auto interlaced = Decode(
-      GifBuilder().Screen(9, 14, Four).Image(6, 11, pixels, {.left = 2, .top = 3, .interlaced = true}).Trailer());
+  auto plain = Decode(
+      GifBuilder().Screen(9, 14, Four).Image(6, 11, pixels, {.left = 2, .top = 3}).Trailer());
+  auto interlaced = Decode(GifBuilder()
+                               .Screen(9, 14, Four)
+                               .Image(6, 11, pixels, {.left = 2, .top = 3, .interlaced = true})
+                               .Trailer());
   ASSERT_EQ(error, "");
   EXPECT_EQ(Frame(*interlaced, 0), Frame(*plain, 0));
 }
 
 TEST_F(GifDecoderTest, RowsPastTheImageHeightAreDrawnBelowIt) {
   GifBuilder gif;
-  gif.Screen(2, 4, Four).Descriptor(0, 1, 2, 1, 0).Byte(2).SubBlocks(EncodeLzw({1, 2, 3, 1, 2, 2}, 2));
+  gif.Screen(2, 4, Four)
+      .Descriptor(0, 1, 2, 1, 0)
+      .Byte(2)
+      .SubBlocks(EncodeLzw({1, 2, 3, 1, 2, 2}, 2));
   auto d = Decode(gif.Trailer());
   ASSERT_EQ(error, "");
   EXPECT_EQ(Frame(*d, 0), (std::vector<std::uint32_t>{W, W, R, G, B, R, G, G}));
@@ -296,7 +308,11 @@ TEST_F(GifDecoderTest, RowsPastTheImageHeightAreDrawnBelowIt) {
 
 TEST_F(GifDecoderTest, PartialLastRowRepeatsTheTailOfTheRowBefore) {
   GifBuilder gif;
-  gif.Screen(3, 3, Four).Control(0, 3).Descriptor(0, 0, 3, 3, 0).Byte(2).SubBlocks(EncodeLzw({1, 2, 1, 2}, 2));
+  gif.Screen(3, 3, Four)
+      .Control(0, 3)
+      .Descriptor(0, 0, 3, 3, 0)
+      .Byte(2)
+      .SubBlocks(EncodeLzw({1, 2, 1, 2}, 2));
   auto d = Decode(gif.Trailer());
   ASSERT_EQ(error, "");
   EXPECT_EQ(Frame(*d, 0), (std::vector<std::uint32_t>{R, G, R, G, G, R, W, W, W}));
@@ -308,7 +324,8 @@ TEST_F(GifDecoderTest, PartialLastRowRepeatsTheTailOfTheRowBefore) {
 TEST_F(GifDecoderTest, LongImagesDecodeAlikeCompressedOrOneCodePerPixel) {
   // 64 x 64 with all 256 colours: the code width grows to 12 bits and the table fills.
   Palette palette(256);
-  for (int i = 0; i < 256; ++i) palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i), 7};
+  for (int i = 0; i < 256; ++i)
+    palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i), 7};
   std::vector<std::uint8_t> pixels(64 * 64);
   std::uint32_t seed = 1;
   for (auto& p : pixels) {
@@ -318,7 +335,10 @@ TEST_F(GifDecoderTest, LongImagesDecodeAlikeCompressedOrOneCodePerPixel) {
   std::vector<std::uint32_t> expected;
   for (auto p : pixels) expected.push_back(ColorOf(palette[p]));
   for (bool compress : {true, false}) {
-    auto d = Decode(GifBuilder().Screen(64, 64, palette).Image(64, 64, pixels, {.compress = compress}).Trailer());
+    auto d = Decode(GifBuilder()
+                        .Screen(64, 64, palette)
+                        .Image(64, 64, pixels, {.compress = compress})
+                        .Trailer());
     ASSERT_EQ(error, "");
     EXPECT_EQ(Frame(*d, 0), expected) << compress;
   }
@@ -343,12 +363,16 @@ TEST_F(GifDecoderTest, FullTableWithoutClearCodeKeepsTwelveBitCodes) {
   auto d = Decode(gif.Trailer());
   ASSERT_EQ(error, "");
   ASSERT_EQ(size, 12);
-  for (int x = 0; x < 4200; x += 97) EXPECT_EQ(d->GetFrame(0)->ColorAt(x, 0), ColorOf(Four[x % 4])) << x;
+  for (int x = 0; x < 4200; x += 97)
+    EXPECT_EQ(d->GetFrame(0)->ColorAt(x, 0), ColorOf(Four[x % 4])) << x;
 }
 
 TEST_F(GifDecoderTest, DataWithoutLeadingClearCodeDecodesAsAfterAClearCode) {
   GifBuilder gif;
-  gif.Screen(4, 1, Four).Control(0, 3).Descriptor(0, 0, 4, 1, 0).Byte(2)
+  gif.Screen(4, 1, Four)
+      .Control(0, 3)
+      .Descriptor(0, 0, 4, 1, 0)
+      .Byte(2)
       .SubBlocks(Codes({{1, 3}, {1, 3}, {6, 3}, {5, 4}}));
   auto d = Decode(gif.Trailer());
   ASSERT_EQ(error, "");
@@ -357,7 +381,10 @@ TEST_F(GifDecoderTest, DataWithoutLeadingClearCodeDecodesAsAfterAClearCode) {
 
 TEST_F(GifDecoderTest, FirstCodeAfterClearThatTheTableLacksReadsAsZero) {
   GifBuilder gif;
-  gif.Screen(2, 1, Four).Control(0, 3).Descriptor(0, 0, 2, 1, 0).Byte(2)
+  gif.Screen(2, 1, Four)
+      .Control(0, 3)
+      .Descriptor(0, 0, 2, 1, 0)
+      .Byte(2)
       .SubBlocks(Codes({{4, 3}, {7, 3}, {2, 3}, {5, 3}}));
   auto d = Decode(gif.Trailer());
   ASSERT_EQ(error, "");
@@ -366,7 +393,8 @@ TEST_F(GifDecoderTest, FirstCodeAfterClearThatTheTableLacksReadsAsZero) {
 
 TEST_F(GifDecoderTest, MinimumCodeSizesTwoAndNineAreAccepted) {
   for (int min : {2, 9}) {
-    auto d = Decode(GifBuilder().Screen(2, 1, Four).Image(2, 1, {1, 2}, {.minCodeSize = min}).Trailer());
+    auto d =
+        Decode(GifBuilder().Screen(2, 1, Four).Image(2, 1, {1, 2}, {.minCodeSize = min}).Trailer());
     EXPECT_EQ(error, "") << min;
     EXPECT_EQ(Frame(*d, 0), (std::vector<std::uint32_t>{R, G})) << min;
   }
@@ -380,7 +408,9 @@ TEST_F(GifDecoderTest, ExtensionsOtherThanGraphicControlAreSkipped) {
                       .Screen(1, 1, Four)
                       .Application("NETSCAPE2.0", std::string("\x01\x00\x00", 3))
                       .Comment(std::string(600, 'c'))
-                      .Byte(0x21).Byte(0x01).SubBlocks("plain text", 4)
+                      .Byte(0x21)
+                      .Byte(0x01)
+                      .SubBlocks("plain text", 4)
                       .Image(1, 1, {2})
                       .Trailer());
   ASSERT_EQ(error, "");
@@ -388,7 +418,8 @@ TEST_F(GifDecoderTest, ExtensionsOtherThanGraphicControlAreSkipped) {
 }
 
 TEST_F(GifDecoderTest, StrayZeroByteMakesTheNextByteALengthToSkip) {
-  auto d = Decode(GifBuilder().Screen(1, 1, Four).Byte(0).Byte(3).Raw("abc").Image(1, 1, {1}).Trailer());
+  auto d =
+      Decode(GifBuilder().Screen(1, 1, Four).Byte(0).Byte(3).Raw("abc").Image(1, 1, {1}).Trailer());
   ASSERT_EQ(error, "");
   EXPECT_EQ(d->GetFrameCount(), 1);
 }
@@ -406,14 +437,22 @@ TEST_F(GifDecoderTest, FileEndingRightAfterTheHeaderIsTruncated) {
 TEST_F(GifDecoderTest, MinimumCodeSizesOutsideTwoToNineFail) {
   for (int min : {1, 10}) {
     GifBuilder gif;
-    gif.Screen(1, 1, Four).Descriptor(0, 0, 1, 1, 0).Byte(min).SubBlocks(Codes({{1u << min, min + 1}})).Trailer();
+    gif.Screen(1, 1, Four)
+        .Descriptor(0, 0, 1, 1, 0)
+        .Byte(min)
+        .SubBlocks(Codes({{1u << min, min + 1}}))
+        .Trailer();
     Decode(gif);
     EXPECT_EQ(error, msg::DataError) << min;
   }
 }
 
 TEST_F(GifDecoderTest, GraphicControlOfSizeFiveFails) {
-  auto d = Decode(GifBuilder().Screen(1, 1, Four).Raw(std::string("\x21\xF9\x05\0\0\0\0\0\0", 9)).Image(1, 1, {1}).Trailer());
+  auto d = Decode(GifBuilder()
+                      .Screen(1, 1, Four)
+                      .Raw(std::string("\x21\xF9\x05\0\0\0\0\0\0", 9))
+                      .Image(1, 1, {1})
+                      .Trailer());
   EXPECT_EQ(error, msg::DataError);
   EXPECT_EQ(d->GetFrameCount(), 0);
 }
@@ -429,7 +468,11 @@ TEST_F(GifDecoderTest, DataSubBlockAfterTheEndCodeFails) {
 
 TEST_F(GifDecoderTest, BlockTerminatorBeforeTheEndCodeFails) {
   GifBuilder gif;
-  gif.Screen(2, 1, Four).Descriptor(0, 0, 2, 1, 0).Byte(2).SubBlocks(Codes({{4, 3}, {1, 3}, {2, 3}})).Trailer();
+  gif.Screen(2, 1, Four)
+      .Descriptor(0, 0, 2, 1, 0)
+      .Byte(2)
+      .SubBlocks(Codes({{4, 3}, {1, 3}, {2, 3}}))
+      .Trailer();
   Decode(gif);
   EXPECT_EQ(error, msg::UnexpectedEndOfBlock);
 }
@@ -437,8 +480,11 @@ TEST_F(GifDecoderTest, BlockTerminatorBeforeTheEndCodeFails) {
 TEST_F(GifDecoderTest, CorruptCodesThatBuildACycleOverflowTheStack) {
   // Code 7 before it exists makes entry 7 its own prefix.
   GifBuilder gif;
-  gif.Screen(2, 1, Four).Descriptor(0, 0, 2, 1, 0).Byte(2)
-      .SubBlocks(Codes({{4, 3}, {0, 3}, {7, 3}, {7, 3}, {7, 4}, {5, 4}})).Trailer();
+  gif.Screen(2, 1, Four)
+      .Descriptor(0, 0, 2, 1, 0)
+      .Byte(2)
+      .SubBlocks(Codes({{4, 3}, {0, 3}, {7, 3}, {7, 3}, {7, 4}, {5, 4}}))
+      .Trailer();
   Decode(gif);
   EXPECT_EQ(error, msg::StackOverflow);
 }
@@ -465,12 +511,20 @@ TEST_F(GifDecoderTest, ZeroSizeScreenFails) {
 
 TEST_F(GifDecoderTest, ZeroWidthImageFailsOnlyWhenItsDataHoldsPixels) {
   GifBuilder empty;
-  empty.Screen(2, 1, Four).Descriptor(0, 0, 0, 1, 0).Byte(2).SubBlocks(Codes({{4, 3}, {5, 3}})).Trailer();
+  empty.Screen(2, 1, Four)
+      .Descriptor(0, 0, 0, 1, 0)
+      .Byte(2)
+      .SubBlocks(Codes({{4, 3}, {5, 3}}))
+      .Trailer();
   auto d = Decode(empty);
   EXPECT_EQ(error, "");
   EXPECT_EQ(d->GetFrameCount(), 1);
   GifBuilder full;
-  full.Screen(2, 1, Four).Descriptor(0, 0, 0, 1, 0).Byte(2).SubBlocks(EncodeLzw({1, 2}, 2)).Trailer();
+  full.Screen(2, 1, Four)
+      .Descriptor(0, 0, 0, 1, 0)
+      .Byte(2)
+      .SubBlocks(EncodeLzw({1, 2}, 2))
+      .Trailer();
   Decode(full);
   EXPECT_EQ(error, msg::PixelsInEmptyImage);
 }
@@ -491,8 +545,10 @@ TEST_F(GifDecoderTest, FramesPastTheAllocationBoundFailAndKeepTheFramesBefore) {
   const std::size_t frame = TSmileBitmap32::StorageSize(2900, 2900);
   const std::size_t canvases = frame + TSmileBitmap8::StorageSize(2900, 2900, 4);
   EXPECT_GT(d->GetFrameCount(), 0);
-  EXPECT_LE(canvases + frame * static_cast<std::size_t>(d->GetFrameCount()), TPictureDecoder::MaxAllocation);
-  EXPECT_GT(canvases + frame * static_cast<std::size_t>(d->GetFrameCount() + 1), TPictureDecoder::MaxAllocation);
+  EXPECT_LE(canvases + frame * static_cast<std::size_t>(d->GetFrameCount()),
+            TPictureDecoder::MaxAllocation);
+  EXPECT_GT(canvases + frame * static_cast<std::size_t>(d->GetFrameCount() + 1),
+            TPictureDecoder::MaxAllocation);
 }
 
 TEST_F(GifDecoderTest, EveryTruncatedPrefixFailsWithTheMessageOfTheReadThatRanOut) {

@@ -149,7 +149,7 @@ TEST(SmileBitmapLayout, LoadFromBitmapKeepsThePictureUpright) {
 }
 
 class SmileBitmapDrawing : public ::testing::Test {
-protected:
+ protected:
   // A 4 x 3 frame whose every pixel has its own colour.
   static std::uint32_t ColorOfPixel(int x, int y) { return Color(40 * x + 10, 60 * y + 5, 7); }
   void SetUp() override {
@@ -167,7 +167,8 @@ protected:
 };
 
 TEST_F(SmileBitmapDrawing, DrawPutsEveryPixelInPlaceAndCoversTheDestination) {
-  for (const TSmileBitmap* frame : {static_cast<const TSmileBitmap*>(&b32), static_cast<const TSmileBitmap*>(&b8)}) {
+  for (const TSmileBitmap* frame :
+       {static_cast<const TSmileBitmap*>(&b32), static_cast<const TSmileBitmap*>(&b8)}) {
     QImage canvas(8, 6, QImage::Format_ARGB32);
     canvas.fill(qRgba(200, 200, 200, 255));
     QPainter p(&canvas);
@@ -184,7 +185,8 @@ TEST_F(SmileBitmapDrawing, DrawPutsEveryPixelInPlaceAndCoversTheDestination) {
 }
 
 TEST_F(SmileBitmapDrawing, StretchDrawScalesIntoTheRectangleAtTheTopLeft) {
-  for (const TSmileBitmap* frame : {static_cast<const TSmileBitmap*>(&b32), static_cast<const TSmileBitmap*>(&b8)}) {
+  for (const TSmileBitmap* frame :
+       {static_cast<const TSmileBitmap*>(&b32), static_cast<const TSmileBitmap*>(&b8)}) {
     QImage canvas(40, 30, QImage::Format_RGB32);
     canvas.fill(qRgb(200, 200, 200));
     QPainter p(&canvas);
@@ -231,7 +233,8 @@ TEST(PictureDecoderBase, AccessorsAnswerOnlyInsideTheLists) {
   using namespace gif_builder;
   GifBuilder gif;
   gif.Screen(2, 2, {{0, 0, 0}, {255, 255, 255}})
-      .Control(0, -1, 30).Image(2, 2, {0, 1, 1, 0})
+      .Control(0, -1, 30)
+      .Image(2, 2, {0, 1, 1, 0})
       .Image(2, 2, {1, 1, 1, 1})
       .Trailer();
   TempDir dir;
