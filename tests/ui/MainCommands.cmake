@@ -1,0 +1,10 @@
+# The main window's commands in-process: every command pressed as a user would, with a real
+# model on a private application-data folder and every dialog answered through the seam.
+find_package(Qt6 REQUIRED COMPONENTS Test)
+fennimo_add_test(main_commands_tests
+  SOURCES UiTestSupport.cpp CommandsFixture.cpp MainCommandsTest.cpp
+          ${PROJECT_SOURCE_DIR}/tests/pack/PackFixture.cpp
+  LIBS fennimo_main Qt6::Test
+  LABELS ui)
+target_include_directories(main_commands_tests PRIVATE
+  ${PROJECT_SOURCE_DIR}/tests/pack ${PROJECT_SOURCE_DIR}/tests/picture)
