@@ -1,0 +1,29 @@
+// SaveErrorsForm: before a save, when the pack has errors, shows how many of each kind there
+// are and asks whether to save all the same. The main window writes the three counts into
+// Label7, Label8 and Label10. Yes (BitBtn1) gives mrOk, Cancel (BitBtn2) and the close box
+// mrCancel.
+#pragma once
+
+#include "DialogForm.h"
+
+class TForm3 : public TModalForm {
+  Q_OBJECT
+
+public:
+  explicit TForm3(QWidget* parent = nullptr);
+
+  void ApplyLanguage(TLang& lang) override;
+
+  QPushButton* BitBtn1;  // Yes, mrOk; the default button
+  QPushButton* BitBtn2;  // Cancel, mrCancel
+  QLabel* Label1;        // "Warning!"
+  QLabel* Label2;        // the pack has errors
+  QLabel* Label3;        // caption of the load error count
+  QLabel* Label4;        // caption of the missing file count
+  QLabel* Label9;        // caption of the count of smiles without symbols
+  QLabel* Label7;        // load errors
+  QLabel* Label8;        // missing files
+  QLabel* Label10;       // smiles without symbols
+  QLabel* Label5;        // what the errors may lead to
+  QLabel* Label6;        // the question
+};
