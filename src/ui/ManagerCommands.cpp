@@ -206,7 +206,8 @@ void TForm1::CreateCommands() {
       {BitBtn14, &TForm1::BitBtn14Click},        {BitBtn15, &TForm1::BitBtn15Click},
   };
   for (auto [button, handler] : commands)
-    connect(button, &QAbstractButton::clicked, this, [this, handler = handler] { (this->*handler)(); });
+    connect(button, &QAbstractButton::clicked, this,
+            [this, handler = handler] { (this->*handler)(); });
 
   // A shortcut presses its button, so it does exactly what the button does and nothing while
   // the button is disabled.

@@ -2,7 +2,7 @@
 # model on a private application-data folder and every dialog answered through the seam.
 find_package(Qt6 REQUIRED COMPONENTS Test)
 fennimo_add_test(main_commands_tests
-  SOURCES UiTestSupport.cpp CommandsFixture.cpp MainCommandsTest.cpp
+  SOURCES UiTestSupport.cpp CommandsFixture.cpp MainCommandsTest.cpp MainSessionTest.cpp
           ${PROJECT_SOURCE_DIR}/tests/pack/PackFixture.cpp
   LIBS fennimo_main Qt6::Test
   LABELS ui)

@@ -112,7 +112,8 @@ TEST_F(PackCommands, OpenAsksForTheDefinitionFileAndShowsThePackWithNothingSelec
 
 TEST_F(PackCommands, TheChoosersListPackFilesWhateverTheirLetterCase) {
   std::string folder = disk.Make("upper/");
-  for (const char* name : {"_DEFINE.INI", "AA.GIF", "ab.Gif", "notes.txt"}) WriteBytes(folder + name, "");
+  for (const char* name : {"_DEFINE.INI", "AA.GIF", "ab.Gif", "notes.txt"})
+    WriteBytes(folder + name, "");
   Then(InspectChooser(
       [&](QFileDialog& chooser) {
         EXPECT_EQ(ListedNames(chooser, folder), (QStringList{"_DEFINE.INI"}));
