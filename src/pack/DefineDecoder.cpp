@@ -180,6 +180,10 @@ void TDefineDecoder::WriteStorageState(bool allocated, bool pathAssigned, bool l
   state.SetString(TStorageIniFile::siSourcePath, source);
 }
 
+std::string TDefineDecoder::PackFolderIn(const std::string& root, TSmilePack pack) const {
+  return root + platform::FindSubfolder(root, PackFolderName(pack)) + "/";
+}
+
 bool TDefineDecoder::IsInsideStorageTree(const std::string& folder) const {
   return !storageRoot_.empty() && platform::IsPathInside(folder, storageRoot_);
 }
@@ -524,7 +528,7 @@ void TDefineDecoder::ResetPackStorage() {
   WriteDefineFile();
   FreeSmiles();
   SourceAssigned.Exclude(a);
-  SourcePath[a] = Hosted ? HostPath + PackFolderName(a) + "/" : std::string();
+  SourcePath[a] = Hosted ? PackFolderIn(HostPath, a) : std::string();
   // The state goes first: should the program stop half-way, the storage no longer points at
   // the old pack's folder, so nothing half-cleared can ever be saved over it.
   WriteStorageState(true, false, true, SourcePath[a]);
@@ -544,14 +548,14 @@ bool TDefineDecoder::OpenPack(const std::string& path) {
   std::string folder = platform::ExtractFilePath(path);
   if (BothPacks) {
     for (TSmilePack pack : AllPacks)
-      if (IsInsideStorageTree(root + PackFolderName(pack) + "/")) return false;
+      if (IsInsideStorageTree(PackFolderIn(root, pack))) return false;
   } else if (IsInsideStorageTree(folder.empty() ? "./" : folder)) {
     return false;
   }
   if (!QuerySaveChanges()) return false;
   bool ok = true;
   if (BothPacks) {
-    ForEachPack(false, [&] { ok = ImportPack(root + PackFolderName(ActivePack) + "/") && ok; });
+    ForEachPack(false, [&] { ok = ImportPack(PackFolderIn(root, ActivePack)) && ok; });
     if (ok) StoreBothPath(true, Hosted ? HostPath : root);
   } else {
     ok = ImportPack(folder);
@@ -577,7 +581,7 @@ bool TDefineDecoder::ImportPack(const std::string& folder) {
     storage.DeleteFiles(PackWildcard(a));
     LoadedPacks.Include(a);
     SourceAssigned.Include(a);
-    SourcePath[a] = Hosted ? HostPath + PackFolderName(a) + "/" : folder;
+    SourcePath[a] = Hosted ? PackFolderIn(HostPath, a) : folder;
     storage.CopyFilesIn(folder + "*.ini");
     copied = storage.LastFailures == 0;
     storage.CopyFilesIn(folder + PackWildcard(a));
@@ -770,7 +774,7 @@ bool TDefineDecoder::SavePackAs(const std::string& path) {
   if (BothPacks) {
     std::string root = platform::IncludeTrailingPathDelimiter(path);
     ForEachPack(true, [&] {
-      ok = ok && ExportToFolder(root + PackFolderName(ActivePack) + "/");
+      ok = ok && ExportToFolder(PackFolderIn(root, ActivePack));
     });
     if (ok) StoreBothPath(true, Hosted ? HostPath : root);
     return ok;

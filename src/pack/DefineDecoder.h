@@ -209,6 +209,9 @@ public:
   bool IsInsideStorageTree(const std::string& folder) const;
 
 private:
+  // Root's sub-folder of the pack ("Static" or "Animated", found without regard to letter
+  // case), ending in "/".
+  std::string PackFolderIn(const std::string& root, TSmilePack pack) const;
   std::string StoragePicture(int index) const;
   std::string Caption(int index) const;
   void Connect(TSmile& smile);

@@ -192,6 +192,23 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
   return m == mask.size();
 }
 
+std::string FindSubfolder(const std::string& folder, const std::string& name) {
+  if (DirectoryExists(IncludeTrailingPathDelimiter(folder) + name)) return name;
+  std::string found = name;
+  if (DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str())) {
+    while (dirent* entry = ::readdir(dir)) {
+      std::string candidate = entry->d_name;
+      if (candidate.size() == name.size() && MatchesMask(candidate, name) &&
+          DirectoryExists(IncludeTrailingPathDelimiter(folder) + candidate)) {
+        found = candidate;
+        break;
+      }
+    }
+    ::closedir(dir);
+  }
+  return found;
+}
+
 std::vector<std::string> FindFiles(const std::string& pattern) {
   std::vector<std::string> names;
   std::string folder = ExtractFilePath(pattern);

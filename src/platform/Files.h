@@ -44,6 +44,10 @@ bool DirectoryExists(const std::string& path);
 // Creates every missing folder of the path; true when the folder exists afterwards.
 bool ForceDirectories(const std::string& path);
 
+// The name of Folder's sub-folder that equals Name without regard to ASCII letter case (an
+// exact match first), or Name itself when there is none.
+std::string FindSubfolder(const std::string& folder, const std::string& name);
+
 // Wildcard match of a bare file name: "*" and "?", letter case ignored for ASCII; the mask
 // "*.*" matches every name, also names without a dot.
 bool MatchesMask(std::string_view name, std::string_view mask);
