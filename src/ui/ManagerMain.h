@@ -151,6 +151,8 @@ public:
   void ToolButton7Click();
   void ToolButton8Click();
   void ToolButton9Click();
+  // Makes Pack the active pack and shows it; nothing changes when it already is.
+  void SwitchToPack(TSmilePack pack);
   void UpdatePackButtons();
   void RecaptionSmiles();
   void ApplyLanguage(TLang& language);

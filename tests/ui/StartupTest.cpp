@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -45,6 +46,10 @@ protected:
   TempDir disk;
   std::string dialogLog = disk.Path() + "dialogs.log";
   std::vector<pid_t> children;
+
+  // The program started by the test host is the host's child; when the host ends, it becomes
+  // ours, so that the test can wait for it.
+  void SetUp() override { ::prctl(PR_SET_CHILD_SUBREAPER, 1); }
 
   void TearDown() override {
     for (pid_t pid : children) {
@@ -189,6 +194,7 @@ TEST_F(StartupTest, AHostedStartWorksBesideAnOrdinaryOneInItsOwnWorkspace) {
     return platform::ReadFile(Root() + "Tessaro/Animated/_define.ini", data) && data == ":a";
   }));
   platform::TIniFile config(Root() + "Tessaro/Config/config.ini");
+  ASSERT_TRUE(WaitFor([&] { return config.ReadString("Storage", "BothPath", "") == home; }));
   EXPECT_TRUE(config.ReadBool("Storage", "SaveOnExit", false));
   EXPECT_TRUE(config.ReadBool("Storage", "BothSmilePacks", false));
   EXPECT_EQ(config.ReadString("Storage", "BothPath", ""), home);

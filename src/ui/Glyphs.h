@@ -1,0 +1,13 @@
+// Pictures for the tool bar and the glyph buttons: the desktop theme's icon where there is one,
+// else a simple drawing of our own.
+#pragma once
+
+#include <QIcon>
+
+enum class TGlyph {
+  New, Open, Save, SaveAs, Close, Static, Animated, Both, Options, About,
+  Add, Remove, Picture, NoPicture, Up, Down, Edit, Find, Play, Pause, Previous, Next, Exit
+};
+
+// The theme's icon of that name, or our drawing of the glyph.
+QIcon Glyph(TGlyph glyph, const char* themeName);
