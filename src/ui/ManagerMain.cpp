@@ -111,7 +111,9 @@ void TForm1::CreateControls() {
   PageScroller1 = new QScrollArea(this);
   PageScroller1->setFrameShape(QFrame::NoFrame);
   PageScroller1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  PageScroller1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  // Like a page scroller: no scroll bar, but an arrow button at each end while the bar is
+  // wider than the window.
+  PageScroller1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   PageScroller1->setWidgetResizable(false);
   ToolBar1 = new QWidget;
   auto* bar = new QHBoxLayout(ToolBar1);
@@ -143,6 +145,18 @@ void TForm1::CreateControls() {
   ToolButton13 = tool(TGlyph::About, "help-about", false);
   ToolBar1->adjustSize();
   PageScroller1->setWidget(ToolBar1);
+  for (int direction : {-1, 1}) {
+    auto* arrow = new QToolButton(this);
+    arrow->setArrowType(direction < 0 ? Qt::LeftArrow : Qt::RightArrow);
+    arrow->setAutoRepeat(true);
+    arrow->setAutoRaise(true);
+    arrow->setFocusPolicy(Qt::NoFocus);
+    connect(arrow, &QToolButton::clicked, this, [this, direction] {
+      QScrollBar* bar = PageScroller1->horizontalScrollBar();
+      bar->setValue(bar->value() + direction * 39);
+    });
+    (direction < 0 ? scrollLeft_ : scrollRight_) = arrow;
+  }
   auto* kinds = new QButtonGroup(this);
   kinds->setExclusive(true);
   kinds->addButton(ToolButton7);
@@ -240,8 +254,17 @@ void TForm1::CreateControls() {
 // window, the buttons below them keep to the bottom edge.
 void TForm1::LayoutControls() {
   const int w = width(), h = height();
-  PageScroller1->setGeometry(0, 0, w, 44);
-  const int groupHeight = std::max(h - 95, 200);
+  const bool scrolls = ToolBar1->width() > w;
+  const int arrow = scrolls ? 14 : 0;
+  PageScroller1->setGeometry(arrow, 0, w - 2 * arrow, 44);
+  scrollLeft_->setGeometry(0, 0, arrow, 44);
+  scrollRight_->setGeometry(w - arrow, 0, arrow, 44);
+  scrollLeft_->setVisible(scrolls);
+  scrollRight_->setVisible(scrolls);
+  if (!scrolls) PageScroller1->horizontalScrollBar()->setValue(0);
+  // The window's smallest size keeps every control inside it; below the design size the lists
+  // and the preview shrink.
+  const int groupHeight = h - 95;
   GroupBox1->setGeometry(8, 46, 273, groupHeight);
   const int listHeight = groupHeight - 104;
   ListBox1->setGeometry(8, 16, 122, listHeight);
@@ -262,7 +285,7 @@ void TForm1::LayoutControls() {
   BitBtn18->move(184, row2);
   BitBtn15->move(229, row2);
 
-  const int g2w = std::max(w - 294, 240);
+  const int g2w = w - 294;
   GroupBox2->setGeometry(288, 46, g2w, groupHeight);
   PaintBox1->setGeometry(8, 16, g2w - 17, groupHeight - 104);
   PaintBox2->setGeometry(8, groupHeight - 82, 81, 73);

@@ -244,6 +244,8 @@ private:
   void PaintBox1Paint(QPainter& painter);
   void PaintBox2Paint(QPainter& painter);
   bool idleScheduled_ = false;
+  QToolButton* scrollLeft_ = nullptr;   // the tool bar's page-scroll arrows
+  QToolButton* scrollRight_ = nullptr;
 };
 
 // Symbols are bytes in Windows-1251; the lists show them as text.

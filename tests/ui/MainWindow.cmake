@@ -18,3 +18,11 @@ fennimo_add_test(main_window_tests
   LIBS fennimo_main
   LABELS ui)
 target_include_directories(main_window_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/picture)
+
+# Screenshots of the main window with the demo pack, at 100% and 200%.
+fennimo_add_test(main_window_screenshots
+  SOURCES UiTestMain.cpp MainWindowScreenshots.cpp
+  LIBS fennimo_main
+  LABELS screenshots)
+gtest_discover_tests(main_window_screenshots DISCOVERY_MODE PRE_TEST TEST_SUFFIX ".at200percent"
+  PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2" LABELS screenshots)
