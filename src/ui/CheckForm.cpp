@@ -43,8 +43,7 @@ TForm10::TForm10(QWidget* parent) : TPreviewForm(parent, 354, 463) {
   values->addLayout(PreviewRow(), 3, 1);
   values->setColumnStretch(1, 1);
 
-  auto* box = new QVBoxLayout(this);
-  box->setContentsMargins(Margin, Margin, Margin, Margin);
+  QVBoxLayout* box = NewColumn();
   box->setSpacing(6);
   box->addWidget(Label1);
   box->addLayout(values);

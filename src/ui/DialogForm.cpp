@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -76,6 +77,28 @@ QLabel* TDialogForm::NewWrappedLabel(const char* name) {
   QLabel* label = NewLabel(name);
   label->setWordWrap(true);
   return label;
+}
+
+QLabel* TDialogForm::NewMessageLabel(const char* name) {
+  QLabel* label = NewWrappedLabel(name);
+  label->setAlignment(Qt::AlignCenter);
+  SetPixelFont(label, 20);
+  return label;
+}
+
+QLabel* TDialogForm::NewWarningLabel(const char* name) {
+  QLabel* label = NewLabel(name);
+  label->setAlignment(Qt::AlignCenter);
+  SetPixelFont(label, 20);
+  SetTextColor(label, Maroon);
+  return label;
+}
+
+QVBoxLayout* TDialogForm::NewColumn() {
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(Margin, Margin, Margin, Margin);
+  column->setSpacing(Margin);
+  return column;
 }
 
 QLayout* TDialogForm::ButtonRow(std::initializer_list<QPushButton*> buttons) {

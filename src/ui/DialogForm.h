@@ -13,6 +13,7 @@
 class QLabel;
 class QLayout;
 class QPushButton;
+class QVBoxLayout;
 class TLang;
 struct TLangTable;
 
@@ -61,6 +62,12 @@ protected:
   static QLayout* ButtonRow(std::initializer_list<QPushButton*> buttons);
   // A word-wrapped label.
   QLabel* NewWrappedLabel(const char* name);
+  // The window's message: word-wrapped, centred, 20 pixels.
+  QLabel* NewMessageLabel(const char* name);
+  // "Warning!" above a message: centred, maroon, 20 pixels.
+  QLabel* NewWarningLabel(const char* name);
+  // The window's top-level column, with the usual margins and spacing.
+  QVBoxLayout* NewColumn();
 
   static void SetPixelFont(QWidget* control, int pixels);
   static void SetTextColor(QWidget* control, const QColor& color);

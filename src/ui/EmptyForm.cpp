@@ -29,9 +29,7 @@ TForm12::TForm12(QWidget* parent) : TPreviewForm(parent, 346, 323) {
   values->addLayout(PreviewRow(), 1, 1);
   values->setColumnStretch(1, 1);
 
-  auto* box = new QVBoxLayout(this);
-  box->setContentsMargins(Margin, Margin, Margin, Margin);
-  box->setSpacing(Margin);
+  QVBoxLayout* box = NewColumn();
   box->addWidget(Label1);
   box->addLayout(values);
   box->addWidget(Label4);

@@ -36,9 +36,7 @@ TForm9::TForm9(QWidget* parent) : TModalForm(parent, 319, 236) {
   auto* language = new QVBoxLayout(GroupBox2);
   language->addWidget(ComboBox1);
 
-  auto* box = new QVBoxLayout(this);
-  box->setContentsMargins(Margin, Margin, Margin, Margin);
-  box->setSpacing(Margin);
+  QVBoxLayout* box = NewColumn();
   box->addWidget(GroupBox1);
   box->addWidget(GroupBox2);
   box->addStretch(1);

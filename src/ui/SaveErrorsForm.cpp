@@ -11,10 +11,7 @@
 
 TForm3::TForm3(QWidget* parent) : TModalForm(parent, 343, 328) {
   setObjectName(QStringLiteral("SaveErrorsForm"));
-  Label1 = NewLabel("Label1");
-  Label1->setAlignment(Qt::AlignCenter);
-  SetPixelFont(Label1, 20);
-  SetTextColor(Label1, Maroon);
+  Label1 = NewWarningLabel("Label1");
   Label2 = NewWrappedLabel("Label2");
   Label3 = NewLabel("Label3");
   Label7 = NewLabel("Label7");
@@ -40,9 +37,7 @@ TForm3::TForm3(QWidget* parent) : TModalForm(parent, 343, 328) {
   counts->addWidget(Label10, 2, 1);
   counts->setColumnStretch(1, 1);
 
-  auto* box = new QVBoxLayout(this);
-  box->setContentsMargins(Margin, Margin, Margin, Margin);
-  box->setSpacing(Margin);
+  QVBoxLayout* box = NewColumn();
   box->addWidget(Label1);
   box->addWidget(Label2);
   box->addLayout(counts);

@@ -10,16 +10,12 @@
 
 TForm6::TForm6(QWidget* parent) : TModalForm(parent, 341, 154) {
   setObjectName(QStringLiteral("SmileExistsForm"));
-  Label1 = NewWrappedLabel("Label1");
-  Label1->setAlignment(Qt::AlignCenter);
-  SetPixelFont(Label1, 20);
+  Label1 = NewMessageLabel("Label1");
   BitBtn1 = NewButton("BitBtn1", mrCancel);
   BitBtn2 = NewButton("BitBtn2", mrOk);
   BitBtn2->setDefault(true);
 
-  auto* box = new QVBoxLayout(this);
-  box->setContentsMargins(Margin, Margin, Margin, Margin);
-  box->setSpacing(Margin);
+  QVBoxLayout* box = NewColumn();
   box->addWidget(Label1, 1);
   box->addLayout(ButtonRow({BitBtn1, BitBtn2}));
 

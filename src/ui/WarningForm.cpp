@@ -11,22 +11,15 @@
 
 TForm7::TForm7(QWidget* parent) : TModalForm(parent, 362, 195) {
   setObjectName(QStringLiteral("WarningForm"));
-  Label1 = NewLabel("Label1");
-  Label1->setAlignment(Qt::AlignCenter);
-  SetPixelFont(Label1, 20);
-  SetTextColor(Label1, Maroon);
-  Label2 = NewWrappedLabel("Label2");
-  Label2->setAlignment(Qt::AlignCenter);
-  SetPixelFont(Label2, 20);
+  Label1 = NewWarningLabel("Label1");
+  Label2 = NewMessageLabel("Label2");
   CheckBox1 = new QCheckBox(this);
   CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
   BitBtn1 = NewButton("BitBtn1", mrOk);
   BitBtn1->setDefault(true);
   BitBtn2 = NewButton("BitBtn2", mrCancel);
 
-  auto* box = new QVBoxLayout(this);
-  box->setContentsMargins(Margin, Margin, Margin, Margin);
-  box->setSpacing(Margin);
+  QVBoxLayout* box = NewColumn();
   box->addWidget(Label1);
   box->addWidget(Label2, 1);
   box->addWidget(CheckBox1);
