@@ -63,8 +63,9 @@ TForm5::TForm5(QWidget* parent) : TModalForm(parent, 347, 218) {
   StaticText4 = NewWrappedLabel("StaticText4");
   Label1 = NewLabel("Label1");
   Label1->setTextFormat(Qt::RichText);
-  Label1->setText(QStringLiteral("<a href=\"%1\" style=\"color: #0000ff; text-decoration: underline\">%1</a>")
-                      .arg(QLatin1String(Address)));
+  Label1->setText(
+      QStringLiteral("<a href=\"%1\" style=\"color: #0000ff; text-decoration: underline\">%1</a>")
+          .arg(QLatin1String(Address)));
   Label1->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
   Label1->setCursor(Qt::PointingHandCursor);
   connect(Label1, &QLabel::linkActivated, this, &TForm5::Label1Click);

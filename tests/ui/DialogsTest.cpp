@@ -62,80 +62,51 @@ protected:
   TDialogs dialogs{nullptr};
 };
 
+// Each dialog's controls with the key whose text they show: "" is the caption; a bare key is
+// one of the dialog's own section.
 struct Wiring {
   std::string form;
-  std::string control;  // "" for the caption
-  std::string text;     // "Section.key"
+  std::vector<std::pair<std::string, std::string>> controls;
 };
 
 const std::vector<Wiring>& AllWiring() {
   static const std::vector<Wiring> wiring = {
-      {"LoadForm", "", "LoadForm.0"},
-      {"LoadForm", "Label1", "LoadForm.1"},
-      {"LoadForm", "Label3", "LoadForm.2"},
-      {"LoadForm", "Label5", "LoadForm.3"},
-      {"SaveErrorsForm", "BitBtn1", "Common.2"},
-      {"SaveErrorsForm", "BitBtn2", "Common.1"},
-      {"SaveErrorsForm", "", "SaveErrorsForm.0"},
-      {"SaveErrorsForm", "Label1", "SaveErrorsForm.1"},
-      {"SaveErrorsForm", "Label2", "SaveErrorsForm.2"},
-      {"SaveErrorsForm", "Label3", "SaveErrorsForm.3"},
-      {"SaveErrorsForm", "Label4", "SaveErrorsForm.4"},
-      {"SaveErrorsForm", "Label9", "SaveErrorsForm.5"},
-      {"SaveErrorsForm", "Label5", "SaveErrorsForm.6"},
-      {"SaveErrorsForm", "Label6", "SaveErrorsForm.7"},
-      {"NewSymbolForm", "BitBtn1", "Common.0"},
-      {"NewSymbolForm", "BitBtn2", "Common.1"},
-      {"NewSymbolForm", "Label1", "NewSymbolForm.0"},
-      {"AboutForm", "BitBtn1", "Common.0"},
-      {"AboutForm", "", "AboutForm.0"},
-      {"SmileExistsForm", "BitBtn2", "Common.0"},
-      {"SmileExistsForm", "", "SmileExistsForm.0"},
-      {"SmileExistsForm", "Label1", "SmileExistsForm.1"},
-      {"SmileExistsForm", "BitBtn1", "SmileExistsForm.2"},
-      {"WarningForm", "BitBtn1", "Common.2"},
-      {"WarningForm", "BitBtn2", "Common.1"},
-      {"WarningForm", "", "WarningForm.0"},
-      {"WarningForm", "Label1", "WarningForm.1"},
-      {"WarningForm", "Label2", "WarningForm.2"},
-      {"WarningForm", "CheckBox1", "WarningForm.3"},
-      {"ErrorForm", "BitBtn2", "Common.0"},
-      {"ErrorForm", "", "ErrorForm.0"},
-      {"ErrorForm", "Label1", "ErrorForm.1"},
-      {"OptionsForm", "BitBtn1", "Common.0"},
-      {"OptionsForm", "BitBtn2", "Common.1"},
-      {"OptionsForm", "", "OptionsForm.0"},
-      {"OptionsForm", "GroupBox1", "OptionsForm.1"},
-      {"OptionsForm", "GroupBox2", "OptionsForm.2"},
-      {"OptionsForm", "CheckBox1", "OptionsForm.3"},
-      {"OptionsForm", "CheckBox2", "OptionsForm.4"},
-      {"CheckForm", "", "CheckForm.0"},
-      {"CheckForm", "Label1", "CheckForm.1"},
-      {"CheckForm", "Label2", "CheckForm.2"},
-      {"CheckForm", "Label7", "CheckForm.3"},
-      {"CheckForm", "Label4", "CheckForm.4"},
-      {"CheckForm", "Label9", "CheckForm.5"},
-      {"CheckForm", "Label6", "CheckForm.6"},
-      {"CheckForm", "Label11", "CheckForm.7"},
-      {"CheckForm", "BitBtn1", "CheckForm.8"},
-      {"CheckForm", "BitBtn3", "CheckForm.9"},
-      {"CheckForm", "BitBtn2", "CheckForm.10"},
-      {"CheckForm", "BitBtn4", "CheckForm.11"},
-      {"QueryForm", "BitBtn1", "Common.2"},
-      {"QueryForm", "BitBtn2", "Common.3"},
-      {"QueryForm", "BitBtn3", "Common.1"},
-      {"QueryForm", "Label1", "QueryForm.0"},
-      {"EmptyForm", "", "EmptyForm.0"},
-      {"EmptyForm", "Label1", "EmptyForm.1"},
-      {"EmptyForm", "Label2", "EmptyForm.2"},
-      {"EmptyForm", "Label9", "EmptyForm.3"},
-      {"EmptyForm", "Label4", "EmptyForm.4"},
-      {"EmptyForm", "BitBtn1", "EmptyForm.5"},
-      {"EmptyForm", "BitBtn3", "EmptyForm.6"},
-      {"EmptyForm", "BitBtn2", "EmptyForm.7"},
-      {"EmptyForm", "BitBtn4", "EmptyForm.8"},
+      {"LoadForm",
+       {{"", "0"}, {"Label1", "1"}, {"Label3", "2"}, {"Label5", "3"}}},
+      {"SaveErrorsForm",
+       {{"BitBtn1", "Common.2"}, {"BitBtn2", "Common.1"}, {"", "0"}, {"Label1", "1"},
+        {"Label2", "2"}, {"Label3", "3"}, {"Label4", "4"}, {"Label9", "5"}, {"Label5", "6"},
+        {"Label6", "7"}}},
+      {"NewSymbolForm",
+       {{"BitBtn1", "Common.0"}, {"BitBtn2", "Common.1"}, {"Label1", "0"}}},
+      {"AboutForm",
+       {{"BitBtn1", "Common.0"}, {"", "0"}}},
+      {"SmileExistsForm",
+       {{"BitBtn2", "Common.0"}, {"", "0"}, {"Label1", "1"}, {"BitBtn1", "2"}}},
+      {"WarningForm",
+       {{"BitBtn1", "Common.2"}, {"BitBtn2", "Common.1"}, {"", "0"}, {"Label1", "1"},
+        {"Label2", "2"}, {"CheckBox1", "3"}}},
+      {"ErrorForm",
+       {{"BitBtn2", "Common.0"}, {"", "0"}, {"Label1", "1"}}},
+      {"OptionsForm",
+       {{"BitBtn1", "Common.0"}, {"BitBtn2", "Common.1"}, {"", "0"}, {"GroupBox1", "1"},
+        {"GroupBox2", "2"}, {"CheckBox1", "3"}, {"CheckBox2", "4"}}},
+      {"CheckForm",
+       {{"", "0"}, {"Label1", "1"}, {"Label2", "2"}, {"Label7", "3"}, {"Label4", "4"},
+        {"Label9", "5"}, {"Label6", "6"}, {"Label11", "7"}, {"BitBtn1", "8"}, {"BitBtn3", "9"},
+        {"BitBtn2", "10"}, {"BitBtn4", "11"}}},
+      {"QueryForm",
+       {{"BitBtn1", "Common.2"}, {"BitBtn2", "Common.3"}, {"BitBtn3", "Common.1"},
+        {"Label1", "0"}}},
+      {"EmptyForm",
+       {{"", "0"}, {"Label1", "1"}, {"Label2", "2"}, {"Label9", "3"}, {"Label4", "4"},
+        {"BitBtn1", "5"}, {"BitBtn3", "6"}, {"BitBtn2", "7"}, {"BitBtn4", "8"}}},
   };
   return wiring;
+}
+
+std::string ExpectedText(const Wiring& w, const std::string& key) {
+  return key.find('.') == std::string::npos ? w.form + "." + key : key;
 }
 
 TModalForm& Modal(TDialogs& dialogs, const std::string& name) {
@@ -156,8 +127,9 @@ TEST_F(DialogsTest, EveryLanguageKeyReachesItsControl) {
   for (const Wiring& w : AllWiring()) {
     TDialogForm& form = w.form == "LoadForm" ? static_cast<TDialogForm&>(*dialogs.LoadForm)
                                               : Modal(dialogs, w.form);
-    EXPECT_EQ(TextOf(form, w.control).toStdString(), w.text)
-        << form.objectName().toStdString() << "." << w.control;
+    for (const auto& [control, key] : w.controls)
+      EXPECT_EQ(TextOf(form, control).toStdString(), ExpectedText(w, key))
+          << w.form << "." << control;
   }
   EXPECT_EQ(dialogs.AboutForm->StaticText2->text().toStdString(),
             std::string("AboutForm.1 ") + FENNIMO_EXPECTED_VERSION);
@@ -166,7 +138,8 @@ TEST_F(DialogsTest, EveryLanguageKeyReachesItsControl) {
 
 TEST_F(DialogsTest, EveryKeyOfEveryDialogSectionIsShownSomewhere) {
   std::set<std::string> wired;
-  for (const Wiring& w : AllWiring()) wired.insert(w.text);
+  for (const Wiring& w : AllWiring())
+    for (const auto& control : w.controls) wired.insert(ExpectedText(w, control.second));
   wired.insert("AboutForm.1");
   wired.insert("AboutForm.2");
   for (const TLangTable* table : AllLangTables()) {
@@ -241,9 +214,11 @@ std::vector<Ending> AllEndings() {
       {"WarningForm", {{"BitBtn1", mrOk}, {"BitBtn2", mrCancel}}},
       {"ErrorForm", {{"BitBtn2", mrOk}}},
       {"OptionsForm", {{"BitBtn1", mrOk}, {"BitBtn2", mrCancel}}},
-      {"CheckForm", {{"BitBtn1", mrOk}, {"BitBtn3", mrAll}, {"BitBtn2", mrNo}, {"BitBtn4", mrCancel}}},
+      {"CheckForm",
+       {{"BitBtn1", mrOk}, {"BitBtn3", mrAll}, {"BitBtn2", mrNo}, {"BitBtn4", mrCancel}}},
       {"QueryForm", {{"BitBtn1", mrYes}, {"BitBtn2", mrNo}, {"BitBtn3", mrCancel}}},
-      {"EmptyForm", {{"BitBtn1", mrOk}, {"BitBtn3", mrAll}, {"BitBtn2", mrNo}, {"BitBtn4", mrCancel}}},
+      {"EmptyForm",
+       {{"BitBtn1", mrOk}, {"BitBtn3", mrAll}, {"BitBtn2", mrNo}, {"BitBtn4", mrCancel}}},
   };
 }
 

@@ -172,7 +172,8 @@ void ExpectTextsFit(QWidget& window) {
       const bool runTimeValue = label->sizePolicy().horizontalPolicy() == QSizePolicy::Ignored;
       if (!runTimeValue && label->pixmap().isNull()) {
         if (label->wordWrap()) {
-          EXPECT_LE(label->heightForWidth(label->width()), label->height()) << name << " is cut off";
+          EXPECT_LE(label->heightForWidth(label->width()), label->height())
+              << name << " is cut off";
         } else {
           EXPECT_LE(need.width(), label->width()) << name << " is cut off";
           EXPECT_LE(need.height(), label->height()) << name << " is cut off";
