@@ -30,6 +30,14 @@ class GifDecoderTest : public ::testing::Test {
   static bool Palettised(const TGifDecoder& d, int i) {
     return dynamic_cast<const TSmileBitmap8*>(d.GetFrame(i)) != nullptr;
   }
+  // The palette Four, one image at the top-left with raw LZW data of minimum code size 2.
+  static GifBuilder OneImage(int screenWidth, int screenHeight, int width, int height,
+                             const std::string& data) {
+    GifBuilder gif;
+    gif.Screen(screenWidth, screenHeight, Four).Descriptor(0, 0, width, height, 0).Byte(2);
+    gif.SubBlocks(data).Trailer();
+    return gif;
+  }
   // Image data of explicit codes of explicit widths.
   static std::string Codes(std::initializer_list<std::pair<unsigned, int>> codes) {
     CodeWriter w;
@@ -307,13 +315,7 @@ TEST_F(GifDecoderTest, RowsPastTheImageHeightAreDrawnBelowIt) {
 }
 
 TEST_F(GifDecoderTest, PartialLastRowRepeatsTheTailOfTheRowBefore) {
-  GifBuilder gif;
-  gif.Screen(3, 3, Four)
-      .Control(0, 3)
-      .Descriptor(0, 0, 3, 3, 0)
-      .Byte(2)
-      .SubBlocks(EncodeLzw({1, 2, 1, 2}, 2));
-  auto d = Decode(gif.Trailer());
+  auto d = Decode(OneImage(3, 3, 3, 3, EncodeLzw({1, 2, 1, 2}, 2)));
   ASSERT_EQ(error, "");
   EXPECT_EQ(Frame(*d, 0), (std::vector<std::uint32_t>{R, G, R, G, G, R, W, W, W}));
 }
@@ -358,9 +360,7 @@ TEST_F(GifDecoderTest, FullTableWithoutClearCodeKeepsTwelveBitCodes) {
     if (i > 0 && next < limit && ++next >= limit && size < 12) limit *= 2, ++size;
   }
   w.Put(5, size);
-  GifBuilder gif;
-  gif.Screen(4200, 1, Four).Descriptor(0, 0, 4200, 1, 0).Byte(2).SubBlocks(w.Bytes());
-  auto d = Decode(gif.Trailer());
+  auto d = Decode(OneImage(4200, 1, 4200, 1, w.Bytes()));
   ASSERT_EQ(error, "");
   ASSERT_EQ(size, 12);
   for (int x = 0; x < 4200; x += 97)
@@ -368,25 +368,13 @@ TEST_F(GifDecoderTest, FullTableWithoutClearCodeKeepsTwelveBitCodes) {
 }
 
 TEST_F(GifDecoderTest, DataWithoutLeadingClearCodeDecodesAsAfterAClearCode) {
-  GifBuilder gif;
-  gif.Screen(4, 1, Four)
-      .Control(0, 3)
-      .Descriptor(0, 0, 4, 1, 0)
-      .Byte(2)
-      .SubBlocks(Codes({{1, 3}, {1, 3}, {6, 3}, {5, 4}}));
-  auto d = Decode(gif.Trailer());
+  auto d = Decode(OneImage(4, 1, 4, 1, Codes({{1, 3}, {1, 3}, {6, 3}, {5, 4}})));
   ASSERT_EQ(error, "");
   EXPECT_EQ(Frame(*d, 0), (std::vector<std::uint32_t>{R, R, R, R}));
 }
 
 TEST_F(GifDecoderTest, FirstCodeAfterClearThatTheTableLacksReadsAsZero) {
-  GifBuilder gif;
-  gif.Screen(2, 1, Four)
-      .Control(0, 3)
-      .Descriptor(0, 0, 2, 1, 0)
-      .Byte(2)
-      .SubBlocks(Codes({{4, 3}, {7, 3}, {2, 3}, {5, 3}}));
-  auto d = Decode(gif.Trailer());
+  auto d = Decode(OneImage(2, 1, 2, 1, Codes({{4, 3}, {7, 3}, {2, 3}, {5, 3}})));
   ASSERT_EQ(error, "");
   EXPECT_EQ(Frame(*d, 0), (std::vector<std::uint32_t>{K, G}));
 }
@@ -467,25 +455,13 @@ TEST_F(GifDecoderTest, DataSubBlockAfterTheEndCodeFails) {
 }
 
 TEST_F(GifDecoderTest, BlockTerminatorBeforeTheEndCodeFails) {
-  GifBuilder gif;
-  gif.Screen(2, 1, Four)
-      .Descriptor(0, 0, 2, 1, 0)
-      .Byte(2)
-      .SubBlocks(Codes({{4, 3}, {1, 3}, {2, 3}}))
-      .Trailer();
-  Decode(gif);
+  Decode(OneImage(2, 1, 2, 1, Codes({{4, 3}, {1, 3}, {2, 3}})));
   EXPECT_EQ(error, msg::UnexpectedEndOfBlock);
 }
 
 TEST_F(GifDecoderTest, CorruptCodesThatBuildACycleOverflowTheStack) {
   // Code 7 before it exists makes entry 7 its own prefix.
-  GifBuilder gif;
-  gif.Screen(2, 1, Four)
-      .Descriptor(0, 0, 2, 1, 0)
-      .Byte(2)
-      .SubBlocks(Codes({{4, 3}, {0, 3}, {7, 3}, {7, 3}, {7, 4}, {5, 4}}))
-      .Trailer();
-  Decode(gif);
+  Decode(OneImage(2, 1, 2, 1, Codes({{4, 3}, {0, 3}, {7, 3}, {7, 3}, {7, 4}, {5, 4}})));
   EXPECT_EQ(error, msg::StackOverflow);
 }
 
@@ -510,22 +486,10 @@ TEST_F(GifDecoderTest, ZeroSizeScreenFails) {
 }
 
 TEST_F(GifDecoderTest, ZeroWidthImageFailsOnlyWhenItsDataHoldsPixels) {
-  GifBuilder empty;
-  empty.Screen(2, 1, Four)
-      .Descriptor(0, 0, 0, 1, 0)
-      .Byte(2)
-      .SubBlocks(Codes({{4, 3}, {5, 3}}))
-      .Trailer();
-  auto d = Decode(empty);
+  auto d = Decode(OneImage(2, 1, 0, 1, Codes({{4, 3}, {5, 3}})));
   EXPECT_EQ(error, "");
   EXPECT_EQ(d->GetFrameCount(), 1);
-  GifBuilder full;
-  full.Screen(2, 1, Four)
-      .Descriptor(0, 0, 0, 1, 0)
-      .Byte(2)
-      .SubBlocks(EncodeLzw({1, 2}, 2))
-      .Trailer();
-  Decode(full);
+  Decode(OneImage(2, 1, 0, 1, EncodeLzw({1, 2}, 2)));
   EXPECT_EQ(error, msg::PixelsInEmptyImage);
 }
 
