@@ -162,7 +162,8 @@ protected:
 TEST_F(StartupTest, AnOrdinaryStartTakesTheWorkspaceAndLetsGoOnTermination) {
   pid_t program = StartProgram();
   ASSERT_TRUE(WaitFor([&] { return WorkspaceHeld("Storage"); }));
-  EXPECT_TRUE(platform::DirectoryExists(Root() + "Storage/Config"));
+  // The model comes right after the lock.
+  EXPECT_TRUE(WaitFor([&] { return platform::DirectoryExists(Root() + "Storage/Config"); }));
   EXPECT_TRUE(platform::DirectoryExists(Root() + "Config"));
   EXPECT_EQ(Terminate(program), 0);
   EXPECT_FALSE(WorkspaceHeld("Storage"));
