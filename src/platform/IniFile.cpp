@@ -245,7 +245,9 @@ void TIniFile::WriteString(std::string_view section, std::string_view key,
     }
   } else {
     if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
-    lines.push_back("[" + std::string(section) + "]");
+    std::string header(1, '[');
+    header.append(section).push_back(']');
+    lines.push_back(std::move(header));
     lines.push_back(entry);
   }
 
