@@ -26,3 +26,9 @@ fennimo_add_test(main_window_screenshots
   LABELS screenshots)
 gtest_discover_tests(main_window_screenshots DISCOVERY_MODE PRE_TEST TEST_SUFFIX ".at200percent"
   PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2" LABELS screenshots)
+
+# The real program on a virtual display, driven from the keyboard.
+add_test(NAME ProgramSmoke.OpenTheDemoPackAndSaveItElsewhere
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/smoke.sh $<TARGET_FILE:fennimo> ${PROJECT_SOURCE_DIR})
+set_tests_properties(ProgramSmoke.OpenTheDemoPackAndSaveItElsewhere PROPERTIES
+  LABELS smoke TIMEOUT 300)

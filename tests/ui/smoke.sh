@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Smoke test of the real program on a virtual X display, driven from the keyboard as a user
+# would: open the demo pack (Ctrl+O, type the path), save it as a new folder (Ctrl+Shift+S,
+# type the folder), then end the program with a termination request. The saved folder must
+# hold the demo pack byte for byte.
+#   smoke.sh PROGRAM SOURCE_DIR
+set -euo pipefail
+program=$1
+source_dir=$2
+
+if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null; then
+  echo "xvfb-run and xdotool are needed (Debian: xvfb xauth xdotool)" >&2
+  exit 1
+fi
+if [ -z "${DISPLAY_READY:-}" ]; then
+  exec env DISPLAY_READY=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+work=$(mktemp -d)
+trap 'kill -9 ${pid:-0} 2>/dev/null || true; rm -rf "$work"' EXIT
+export XDG_DATA_HOME="$work/data" HOME="$work/home" QT_QPA_PLATFORM=xcb
+mkdir -p "$XDG_DATA_HOME" "$HOME" "$work/saved"
+storage="$XDG_DATA_HOME/Fennimo for Parlino 2005/2.0/Storage/Animated"
+
+wait_for() {  # wait_for SECONDS COMMAND...
+  local limit=$(( $1 * 10 )); shift
+  for ((i = 0; i < limit; i++)); do "$@" && return 0; sleep 0.1; done
+  echo "timed out waiting for: $*" >&2
+  return 1
+}
+window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
+has_window() { [ -n "$(window "$1")" ]; }
+focus() {  # focus TITLE: gives the window the keyboard (there is no window manager)
+  local id
+  id=$(window "$1")
+  xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+  sleep 0.5
+}
+type_into() {  # type_into TITLE TEXT: types a path into a dialog and confirms it
+  focus "$1"
+  xdotool key ctrl+a
+  xdotool type --delay 5 "$2"
+  sleep 0.3
+  xdotool key Return
+}
+
+cd "$source_dir"
+"$program" &
+pid=$!
+wait_for 60 has_window Fennimo
+sleep 1
+
+# Open the demo pack's animated half.
+focus Fennimo
+xdotool key ctrl+o
+wait_for 30 has_window "Загрузка смайлпака"
+type_into "Загрузка смайлпака" "$source_dir/examples/demo/Animated/_define.ini"
+wait_for 60 test -f "$storage/ae.gif"
+wait_for 30 has_window Fennimo
+
+# Save it as a new folder.
+focus Fennimo
+xdotool key ctrl+shift+s
+wait_for 30 has_window "Сохранение смайлпака"
+type_into "Сохранение смайлпака" "$work/saved"
+wait_for 60 test -f "$work/saved/_define.ini"
+
+# End the program in order.
+kill -TERM "$pid"
+wait_for 60 bash -c "! kill -0 $pid 2>/dev/null"
+wait "$pid" && status=0 || status=$?
+if [ "$status" -ne 0 ]; then
+  echo "the program ended with status $status" >&2
+  exit 1
+fi
+diff -r "$source_dir/examples/demo/Animated" "$work/saved"
+echo "smoke test passed"
