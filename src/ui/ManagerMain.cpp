@@ -468,7 +468,20 @@ bool TForm1::ShutdownWorkspace() {
   return true;
 }
 
+void TForm1::ProcessPendingMessages() {
+  ++pendingMessageDepth_;
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  --pendingMessageDepth_;
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
+  // A close that arrives while an operation lets pending messages through (a termination
+  // request during a save, say) waits until the operation has returned.
+  if (pendingMessageDepth_ > 0) {
+    event->ignore();
+    QTimer::singleShot(0, this, [this] { close(); });
+    return;
+  }
   if (ShutdownWorkspace())
     event->accept();
   else
@@ -684,7 +697,7 @@ void TForm1::SetAnimation(bool play, bool remember) {
     BitBtn2->setEnabled(false);
     BitBtn3->setEnabled(false);
     Timer1->stop();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    ProcessPendingMessages();
     return;
   }
   BitBtn1->setEnabled(true);
@@ -696,7 +709,7 @@ void TForm1::SetAnimation(bool play, bool remember) {
     Timer1->start();
   } else {
     Timer1->stop();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    ProcessPendingMessages();
   }
   BitBtn1->setText(Q(PlayCaptions[play ? 1 : 0]));
   GlyphBitmap.fill(Qt::transparent);
@@ -825,7 +838,7 @@ void TForm1::ProgressStage(TDefineDecoder*, unsigned char stage, int min, int ma
   form.Label2->setText(stage < StageNames.size() ? Q(StageNames[stage]) : QString());
   form.ProgressBar1->setRange(min, max);
   form.ProgressBar1->setValue(min);
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  ProcessPendingMessages();
 }
 
 void TForm1::ProgressStep(TDefineDecoder*, const std::string& fileName, int position, int errors) {
@@ -833,7 +846,7 @@ void TForm1::ProgressStep(TDefineDecoder*, const std::string& fileName, int posi
   form.Label4->setText(Q(fileName));
   form.Label6->setText(QString::number(errors));
   form.ProgressBar1->setValue(position);
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  ProcessPendingMessages();
 }
 
 namespace {

@@ -243,7 +243,10 @@ private:
   void LayoutControls();
   void PaintBox1Paint(QPainter& painter);
   void PaintBox2Paint(QPainter& painter);
+  // Lets the toolkit handle pending messages (not user input) while a long operation runs.
+  void ProcessPendingMessages();
   bool idleScheduled_ = false;
+  int pendingMessageDepth_ = 0;
   QToolButton* scrollLeft_ = nullptr;   // the tool bar's page-scroll arrows
   QToolButton* scrollRight_ = nullptr;
 };

@@ -3,6 +3,7 @@
 // start-up and shutdown leave in the workspace. Every dialog is answered through the seam.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -346,4 +347,16 @@ TEST_F(MainWindowTest, ProgressOfAnOpenGoesToTheLoadWindow) {
   // The last stage was the smile loading, with the last smile's position.
   EXPECT_EQ(dialogs->LoadForm->Label2->text(), "загрузка файлов");
   EXPECT_EQ(dialogs->LoadForm->ProgressBar1->maximum(), 4);
+}
+
+TEST_F(MainWindowTest, ACloseDuringAnOperationWaitsUntilItHasReturned) {
+  OpenAnimatedPack();
+  form->show();
+  QTimer::singleShot(0, form.get(), [this] { form->close(); });
+  // A progress report lets pending messages through: the close comes in the middle of it.
+  form->ProgressStep(form->Pack.get(), "aa.gif", 1, 0);
+  EXPECT_TRUE(form->Initialized);
+  EXPECT_NE(form->Pack, nullptr);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(form->Initialized);
 }

@@ -56,6 +56,7 @@ xdotool key ctrl+o
 wait_for 30 has_window "Загрузка смайлпака"
 type_into "Загрузка смайлпака" "$source_dir/examples/demo/Animated/_define.ini"
 wait_for 60 test -f "$storage/ae.gif"
+wait_for 60 bash -c "! xdotool search --onlyvisible --name '^Загрузка\$' >/dev/null 2>&1"
 wait_for 30 has_window Fennimo
 
 # Save it as a new folder.
@@ -63,7 +64,7 @@ focus Fennimo
 xdotool key ctrl+shift+s
 wait_for 30 has_window "Сохранение смайлпака"
 type_into "Сохранение смайлпака" "$work/saved"
-wait_for 60 test -f "$work/saved/_define.ini"
+wait_for 60 diff -rq "$source_dir/examples/demo/Animated" "$work/saved"
 
 # End the program in order.
 kill -TERM "$pid"
