@@ -70,7 +70,8 @@ TEST_F(IniFileTest, OddLineEndsAndGarbageStillRead) {
   Write("[a]\rk=cr only\r[b]\r\nk=crlf");
   EXPECT_EQ(ini.ReadString("a", "k", ""), "cr only");
   EXPECT_EQ(ini.ReadString("b", "k", ""), "crlf");
-  Write(std::string("\0\xff\xfe[\x01\x02\n=\n[s]\nk=v\x80\x81\n\0garbage", 32));
+  static const char garbage[] = "\0\xff\xfe[\x01\x02\n=\n[s]\nk=v\x80\x81\n\0garbage";
+  Write(std::string(garbage, sizeof garbage - 1));
   EXPECT_EQ(ini.ReadString("s", "k", ""), "v\x80\x81");
   EXPECT_EQ(ini.ReadString("[s", "k", "d"), "d");
 }
