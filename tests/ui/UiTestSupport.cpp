@@ -144,13 +144,13 @@ const std::string& AnyFile() {
 
 TestPicture::TestPicture(const std::vector<TestFrame>& frames) : TPictureDecoder(AnyFile()) {
   CloseStream();
-  for (const TestFrame& spec : frames) {
-    auto frame = std::make_unique<TSmileBitmap32>(spec.width, spec.height);
+  for (const TestFrame& wanted : frames) {
+    auto frame = std::make_unique<TSmileBitmap32>(wanted.width, wanted.height);
     frame->Allocate();
-    for (int y = 0; y < spec.height; ++y)
-      for (int x = 0; x < spec.width; ++x) frame->SetPixel(x, y, spec.color(x, y));
+    for (int y = 0; y < wanted.height; ++y)
+      for (int x = 0; x < wanted.width; ++x) frame->SetPixel(x, y, wanted.color(x, y));
     frames_.push_back(std::move(frame));
-    delays_.push_back(spec.delay);
+    delays_.push_back(wanted.delay);
   }
 }
 
