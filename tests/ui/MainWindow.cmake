@@ -14,6 +14,7 @@ target_compile_definitions(startup_tests PRIVATE
 
 # The main window in-process, with a real model and every dialog answered through the seam.
 fennimo_add_test(main_window_tests
+  QT
   SOURCES UiTestMain.cpp MainWindowTest.cpp
   LIBS fennimo_main
   LABELS ui)
@@ -21,11 +22,14 @@ target_include_directories(main_window_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests
 
 # Screenshots of the main window with the demo pack, at 100% and 200%.
 fennimo_add_test(main_window_screenshots
+  QT
   SOURCES UiTestMain.cpp MainWindowScreenshots.cpp
   LIBS fennimo_main
   LABELS screenshots)
 gtest_discover_tests(main_window_screenshots DISCOVERY_MODE PRE_TEST TEST_SUFFIX ".at200percent"
-  PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2" LABELS screenshots)
+  PROPERTIES ENVIRONMENT "QT_SCALE_FACTOR=2"
+             ENVIRONMENT_MODIFICATION "QT_QPA_PLATFORM=set:offscreen"
+             LABELS screenshots)
 
 # The real program on a virtual display, driven from the keyboard.
 add_test(NAME ProgramSmoke.OpenTheDemoPackAndSaveItElsewhere
