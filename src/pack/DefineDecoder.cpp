@@ -192,11 +192,11 @@ bool TDefineDecoder::IsInsideStorageTree(const std::string& folder) const {
 // Construction and state
 
 TDefineDecoder::TDefineDecoder(const std::string& workspaceName) {
-  std::string base = std::string(StorageRootName) + "/" + workspaceName;
+  std::string base = StorageName(workspaceName);
   ConfigStorage = std::make_unique<TStorageManager>(base + "/Config");
   Config = std::make_unique<TConfigManager>(*ConfigStorage);
   if (!ConfigStorage->Path.empty())
-    storageRoot_ = platform::AppDataFolder() + StorageRootName + "/";
+    storageRoot_ = StorageRootFolder();
 
   SetActivePack(Config->GetFlag(TConfigManager::cfAnimated) ? spAnimated : spStatic);
   SetBothPacks(Config->GetFlag(TConfigManager::cfBothSmilePacks));

@@ -28,6 +28,21 @@ std::string AsciiLower(std::string s) {
 
 }  // namespace
 
+std::string StorageName(const std::string& relative) {
+  std::string name = StorageRootName;
+  name += '/';
+  name += relative;
+  return name;
+}
+
+std::string StorageRootFolder() {
+  std::string root = platform::AppDataFolder();
+  if (root.empty()) return root;
+  root += StorageRootName;
+  root += '/';
+  return root;
+}
+
 TStorageManager::TStorageManager(const std::string& name) {
   std::string root = platform::AppDataFolder();
   if (root.empty()) return;

@@ -12,6 +12,13 @@
 // Root of every storage name, below the application-data folder.
 inline constexpr const char* StorageRootName = "Fennimo for Parlino 2005/2.0";
 
+// The name of a storage below the root: StorageName("Storage/Static") is
+// "Fennimo for Parlino 2005/2.0/Storage/Static".
+std::string StorageName(const std::string& relative);
+// The root folder itself, below the application-data folder, ending in "/"; empty when there is
+// no application-data folder.
+std::string StorageRootFolder();
+
 // One storage folder and the bulk file operations on it. Owns nothing; the pack model and the
 // main window own their storages. Every bulk operation walks the regular files its pattern
 // matches (letter case ignored, in name order), calls OnFile with each bare name before

@@ -59,6 +59,21 @@ QFont WindowFont(int pixelSize) {
 
 QString SymbolText(const std::string& symbol) { return Q(platform::Cp1251ToUtf8(symbol)); }
 
+namespace {
+
+// Selects a row (none for an index outside the list) without running the list's handler.
+void SelectRowQuietly(QListWidget* list, int row) {
+  QSignalBlocker block(list);
+  if (row >= 0 && row < list->count()) {
+    list->setCurrentRow(row);
+  } else {
+    list->clearSelection();
+    list->setCurrentRow(-1);
+  }
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------------------------------------
 // Creation and layout
 
@@ -80,7 +95,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   CurrentPicture = nullptr;
   Initialized = false;
   GlyphBitmap = QPixmap(32, 16);
-  GlobalStorage = std::make_unique<TStorageManager>(std::string(StorageRootName) + "/Config");
+  GlobalStorage = std::make_unique<TStorageManager>(StorageName("Config"));
   GlobalConfig = std::make_unique<TGlobalConfigManager>(*GlobalStorage);
 }
 
@@ -347,9 +362,8 @@ bool TForm1::ReadHostHandoff(std::string& home, std::string& open) {
 }
 
 std::string TForm1::WorkspaceLockFile() const {
-  std::string root = platform::AppDataFolder();
-  if (root.empty()) return {};
-  std::string folder = root + StorageRootName + "/";
+  std::string folder = StorageRootFolder();
+  if (folder.empty()) return {};
   platform::ForceDirectories(folder);
   return folder + WorkspaceName + "StorageMutex.lock";
 }
@@ -363,14 +377,7 @@ void TForm1::ApplicationEvents1Idle() {
   Dialogs->OptionsForm->CheckBox1->setEnabled(false);
   Pack->Config->SetFlag(TConfigManager::cfSaveOnExit, true);
   Pack->SetBothPacks(true);
-  LastSmileIndex = LastSymbolIndex = -1;
-  {
-    QSignalBlocker b1(ListBox1), b2(ListBox2);
-    ListBox1->clearSelection();
-    ListBox2->clearSelection();
-  }
-  ListBox1Click();
-  ListBox2Click();
+  ResetSelection();
   if (HostOpenPath.empty()) HostOpenPath = HostHomePath;
   Pack->SetHostPath(HostHomePath);
   Pack->OpenPack(HostOpenPath);
@@ -448,14 +455,7 @@ bool TForm1::ShutdownWorkspace() {
     Pack->SetBothPacks(both);
     if (!closed) return false;
   }
-  LastSmileIndex = LastSymbolIndex = -1;
-  {
-    QSignalBlocker b1(ListBox1), b2(ListBox2);
-    ListBox1->clearSelection();
-    ListBox2->clearSelection();
-  }
-  ListBox1Click();
-  ListBox2Click();
+  ResetSelection();
   for (QPushButton* b : {BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtn5, BitBtn6, BitBtn7, BitBtn11,
                          BitBtn12, BitBtn13, BitBtn14, BitBtn15, BitBtn16, BitBtn17, BitBtn18})
     b->setEnabled(false);
@@ -545,11 +545,7 @@ void TForm1::ListBox1Click() {
   }
   LastSymbolIndex = -1;
   ListBox2Click();
-  {
-    QSignalBlocker block(ListBox1);
-    ListBox1->clearSelection();
-    ListBox1->setCurrentRow(-1);
-  }
+  SelectRowQuietly(ListBox1, -1);
   LastSmileIndex = -1;
 }
 
@@ -564,21 +560,14 @@ void TForm1::ListBox2Click() {
     return;
   }
   for (QPushButton* b : {BitBtn6, BitBtn14, BitBtn15, BitBtn17}) b->setEnabled(false);
-  {
-    QSignalBlocker block(ListBox2);
-    ListBox2->clearSelection();
-    ListBox2->setCurrentRow(-1);
-  }
+  SelectRowQuietly(ListBox2, -1);
   LastSymbolIndex = -1;
 }
 
 void TForm1::ResetSelection() {
   LastSmileIndex = LastSymbolIndex = -1;
-  {
-    QSignalBlocker b1(ListBox1), b2(ListBox2);
-    ListBox1->clearSelection();
-    ListBox2->clearSelection();
-  }
+  SelectRowQuietly(ListBox1, -1);
+  SelectRowQuietly(ListBox2, -1);
   ListBox1Click();
   ListBox2Click();
 }
@@ -601,34 +590,16 @@ void TForm1::RefillSymbols(int smile) {
   for (const auto& symbol : s->Symbols.Items()) ListBox2->addItem(SymbolText(symbol));
 }
 
-void TForm1::ReselectSmileQuietly(int smile) {
-  QSignalBlocker block(ListBox1);
-  if (smile >= 0 && smile < ListBox1->count())
-    ListBox1->setCurrentRow(smile);
-  else
-    ListBox1->clearSelection();
-}
+void TForm1::ReselectSmileQuietly(int smile) { SelectRowQuietly(ListBox1, smile); }
 
 void TForm1::SelectSmile(int index) {
-  {
-    QSignalBlocker block(ListBox1);
-    if (index >= 0 && index < ListBox1->count())
-      ListBox1->setCurrentRow(index);
-    else
-      ListBox1->clearSelection();
-  }
+  SelectRowQuietly(ListBox1, index);
   LastSmileIndex = -1;
   ListBox1Click();
 }
 
 void TForm1::SelectSymbol(int index) {
-  {
-    QSignalBlocker block(ListBox2);
-    if (index >= 0 && index < ListBox2->count())
-      ListBox2->setCurrentRow(index);
-    else
-      ListBox2->clearSelection();
-  }
+  SelectRowQuietly(ListBox2, index);
   LastSymbolIndex = -1;
   ListBox2Click();
 }

@@ -150,7 +150,7 @@ std::string PackModelTest::StorageDefine(TSmilePack kind) const {
 }
 
 std::string PackModelTest::State(TSmilePack kind) const {
-  TStorageManager storage(std::string(StorageRootName) + "/Storage/" + PackFolderName(kind));
+  TStorageManager storage(StorageName(std::string("Storage/") + PackFolderName(kind)));
   TStorageIniFile state(storage);
   auto flag = [&](int i) { return state.GetFlag(i) ? std::string("1") : std::string("0"); };
   return flag(TStorageIniFile::fiStorageAllocated) + " " + flag(TStorageIniFile::fiPathAssigned) +

@@ -16,10 +16,10 @@
 
 namespace {
 
-std::string ScreenshotFolder() {
+QString ScreenshotFolder() {
   const int scale = static_cast<int>(qApp->devicePixelRatio() * 100 + 0.5);
-  std::string folder = std::string(FENNIMO_BINARY_DIR) + "/screenshots/" + std::to_string(scale);
-  QDir().mkpath(QString::fromStdString(folder));
+  QString folder = QString(FENNIMO_BINARY_DIR "/screenshots/%1/").arg(scale);
+  QDir().mkpath(folder);
   return folder;
 }
 
@@ -34,7 +34,7 @@ TEST(MainWindowScreenshots, DemoPackInBothLanguages) {
   form.ApplicationEvents1Idle();
   ASSERT_TRUE(form.Initialized);
   form.Pack->SetBothPacks(true);
-  ASSERT_TRUE(form.Pack->OpenPack(std::string(FENNIMO_SOURCE_DIR) + "/examples/demo"));
+  ASSERT_TRUE(form.Pack->OpenPack(FENNIMO_SOURCE_DIR "/examples/demo"));
   form.UpdatePackButtons();
   form.RefillSmiles(true);
   form.ListBox1Click();
@@ -44,18 +44,18 @@ TEST(MainWindowScreenshots, DemoPackInBothLanguages) {
   form.Timer1Timer();
   form.show();
   QCoreApplication::processEvents();
-  std::string folder = ScreenshotFolder();
-  ASSERT_TRUE(form.grab().save(QString::fromStdString(folder + "/ru-MainForm.png")));
+  const QString folder = ScreenshotFolder();
+  ASSERT_TRUE(form.grab().save(folder + "ru-MainForm.png"));
 
-  TLang english(std::string(FENNIMO_SOURCE_DIR) + "/Languages/English.lng", false);
+  TLang english(FENNIMO_SOURCE_DIR "/Languages/English.lng", false);
   form.LanguageChanged(nullptr, &english);
   QCoreApplication::processEvents();
-  ASSERT_TRUE(form.grab().save(QString::fromStdString(folder + "/en-MainForm.png")));
+  ASSERT_TRUE(form.grab().save(folder + "en-MainForm.png"));
   form.resize(900, 640);
   QCoreApplication::processEvents();
-  ASSERT_TRUE(form.grab().save(QString::fromStdString(folder + "/en-MainForm-large.png")));
+  ASSERT_TRUE(form.grab().save(folder + "en-MainForm-large.png"));
   form.resize(319, 232);
   QCoreApplication::processEvents();
-  ASSERT_TRUE(form.grab().save(QString::fromStdString(folder + "/en-MainForm-small.png")));
+  ASSERT_TRUE(form.grab().save(folder + "en-MainForm-small.png"));
   EXPECT_TRUE(form.ShutdownWorkspace());
 }

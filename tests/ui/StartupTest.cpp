@@ -199,9 +199,10 @@ TEST_F(StartupTest, AHostedStartWorksBesideAnOrdinaryOneInItsOwnWorkspace) {
   EXPECT_TRUE(config.ReadBool("Storage", "SaveOnExit", false));
   EXPECT_TRUE(config.ReadBool("Storage", "BothSmilePacks", false));
   EXPECT_EQ(config.ReadString("Storage", "BothPath", ""), home);
-  TStorageManager staticStorage(std::string(StorageRootName) + "/Tessaro/Static");
+  TStorageManager staticStorage(StorageName("Tessaro/Static"));
   TStorageIniFile state(staticStorage);
-  EXPECT_EQ(state.GetString(TStorageIniFile::siSourcePath), home + "Static/");
+  EXPECT_TRUE(WaitFor(
+      [&] { return state.GetString(TStorageIniFile::siSourcePath) == home + "Static/"; }));
   EXPECT_TRUE(WorkspaceHeld("Storage"));
 
   // Closing a hosted run closes its packs, which asks whether to save; the log's answer is
@@ -253,8 +254,9 @@ TEST_F(StartupTest, AHostedStartWithAnOpenFolderReadsThePacksFromThere) {
     std::string data;
     return platform::ReadFile(Root() + "Tessaro/Static/_define.ini", data) && data == ":s";
   }));
-  // Read from the open folder, saved to the home folder.
-  TStorageManager storage(std::string(StorageRootName) + "/Tessaro/Static");
+  // Read from the open folder, saved to the home folder. (The state follows the copied files.)
+  TStorageManager storage(StorageName("Tessaro/Static"));
   TStorageIniFile state(storage);
-  EXPECT_EQ(state.GetString(TStorageIniFile::siSourcePath), home + "Static/");
+  EXPECT_TRUE(WaitFor(
+      [&] { return state.GetString(TStorageIniFile::siSourcePath) == home + "Static/"; }));
 }
