@@ -704,15 +704,16 @@ bool TDefineDecoder::HasErrors() const {
 }
 
 bool TDefineDecoder::ExportTo(const std::string& folder) {
-  if (folder.empty() || IsInsideStorageTree(folder)) return false;
   TSmilePack a = ActivePack;
   TStorageManager& storage = *PackStorages[a];
+  // Nothing in the target goes before it is certain that the storage can be copied out.
+  if (folder.empty() || !storage.Allocated || IsInsideStorageTree(folder)) return false;
   storage.DeleteFilesAt(folder + "*.ini");
   storage.DeleteFilesAt(folder + PackWildcard(a));
   platform::ForceDirectories(folder);
   storage.CopyFilesOut(folder);
   // A save that could not copy every file is no success.
-  return storage.Allocated && storage.LastFailures == 0 &&
+  return storage.LastFailures == 0 &&
          platform::FileExists(folder + DefineFileName);
 }
 

@@ -61,6 +61,19 @@ QString SymbolText(const std::string& symbol) { return Q(platform::Cp1251ToUtf8(
 
 namespace {
 
+// A push button that shows a glyph; the command buttons start disabled until a selection
+// enables them.
+QPushButton* NewGlyphButton(QWidget* parent, TGlyph glyph, const char* theme, int width,
+                            int iconSize, bool enabled) {
+  auto* button = new QPushButton(parent);
+  button->setIcon(Glyph(glyph, theme));
+  button->setIconSize(QSize(iconSize, iconSize));
+  button->setFixedSize(width, 33);
+  button->setEnabled(enabled);
+  button->setAutoDefault(false);
+  return button;
+}
+
 // Selects a row (none for an index outside the list) without running the list's handler.
 void SelectRowQuietly(QListWidget* list, int row) {
   QSignalBlocker block(list);
@@ -94,7 +107,6 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   PlayWanted = true;
   CurrentPicture = nullptr;
   Initialized = false;
-  GlyphBitmap = QPixmap(32, 16);
   GlobalStorage = std::make_unique<TStorageManager>(StorageName("Config"));
   GlobalConfig = std::make_unique<TGlobalConfigManager>(*GlobalStorage);
 }
@@ -200,13 +212,7 @@ void TForm1::CreateControls() {
   connect(ListBox1, &QListWidget::itemSelectionChanged, this, [this] { ListBox1Click(); });
   connect(ListBox2, &QListWidget::itemSelectionChanged, this, [this] { ListBox2Click(); });
   auto glyphButton = [&](TGlyph glyph, const char* theme) {
-    auto* button = new QPushButton(GroupBox1);
-    button->setIcon(Glyph(glyph, theme));
-    button->setIconSize(QSize(24, 24));
-    button->setFixedSize(33, 33);
-    button->setEnabled(false);
-    button->setAutoDefault(false);
-    return button;
+    return NewGlyphButton(GroupBox1, glyph, theme, 33, 24, false);
   };
   BitBtn4 = glyphButton(TGlyph::Add, "list-add");
   BitBtn11 = glyphButton(TGlyph::Picture, "insert-image");
@@ -227,13 +233,7 @@ void TForm1::CreateControls() {
   PaintBox2 = new TPaintBox(GroupBox2);
   PaintBox2->OnPaint = [this](QPainter& p) { PaintBox2Paint(p); };
   auto previewButton = [&](TGlyph glyph, const char* theme, int width) {
-    auto* button = new QPushButton(GroupBox2);
-    button->setIcon(Glyph(glyph, theme));
-    button->setIconSize(QSize(16, 16));
-    button->setFixedSize(width, 33);
-    button->setEnabled(false);
-    button->setAutoDefault(false);
-    return button;
+    return NewGlyphButton(GroupBox2, glyph, theme, width, 16, false);
   };
   BitBtn1 = previewButton(TGlyph::Play, "media-playback-start", 98);
   BitBtn3 = previewButton(TGlyph::Next, "media-skip-forward", 97);
@@ -252,11 +252,7 @@ void TForm1::CreateControls() {
   StaticText2 = counter(GroupBox2, 97);
   StaticText1 = counter(this, 68);
 
-  BitBtn9 = new QPushButton(this);
-  BitBtn9->setIcon(Glyph(TGlyph::Exit, "application-exit"));
-  BitBtn9->setIconSize(QSize(24, 24));
-  BitBtn9->setFixedSize(33, 33);
-  BitBtn9->setAutoDefault(false);
+  BitBtn9 = NewGlyphButton(this, TGlyph::Exit, "application-exit", 33, 24, true);
   BitBtn9->setFocus();
 
   Timer1 = new QTimer(this);
@@ -683,9 +679,10 @@ void TForm1::SetAnimation(bool play, bool remember) {
     ProcessPendingMessages();
   }
   BitBtn1->setText(Q(PlayCaptions[play ? 1 : 0]));
-  GlyphBitmap.fill(Qt::transparent);
-  BitBtn1->setIcon(Glyph(play ? TGlyph::Pause : TGlyph::Play,
-                         play ? "media-playback-pause" : "media-playback-start"));
+  GlyphBitmap = Glyph(play ? TGlyph::Pause : TGlyph::Play,
+                      play ? "media-playback-pause" : "media-playback-start")
+                    .pixmap(BitBtn1->iconSize(), devicePixelRatioF());
+  BitBtn1->setIcon(GlyphBitmap);
 }
 
 void TForm1::ResumeAnimation() { SetAnimation(PlayWanted, false); }
