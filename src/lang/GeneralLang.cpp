@@ -30,8 +30,20 @@ constexpr std::string_view kTexts[] = {
     "загружены; их число:",
     // 18: a save that failed
     "Не удалось сохранить смайлпак.",
+    // 19-22: operations on a pack that could not be carried out; "%s" is the path concerned
+    // 19: a file of the pack being opened could not be copied into the working storage
+    "Не удалось скопировать файл %s в рабочую папку. Смайлпак не открыт; то, что было открыто, "
+    "осталось без изменений.",
+    // 20: a file could not be written into the folder being saved to
+    "Не удалось записать файл %s. Смайлпак сохранён не полностью, но ни один файл папки не "
+    "потерян: каждый остался прежним или уже сохранён.",
+    // 21: a folder whose path the state files can't hold
+    "Папку %s нельзя использовать: её путь содержит перевод строки или длиннее 2047 байт. "
+    "Выберите другую папку.",
+    // 22: an interrupted operation in the working storage that could not be completed
+    "Не удалось завершить операцию, прерванную в рабочей папке %s. Рабочая папка не изменена.",
 };
-static_assert(std::size(kTexts) == 19);
+static_assert(std::size(kTexts) == 23);
 
 }  // namespace
 

@@ -1,0 +1,17 @@
+#include "PackError.h"
+
+#include "GeneralLang.h"
+
+EPackError::EPackError(TKind kind, std::string path)
+    : std::runtime_error(Format(BuiltInText(kind), path)), kind_(kind), path_(std::move(path)) {}
+
+std::string EPackError::BuiltInText(TKind kind) {
+  return std::string(GeneralLang.Texts[static_cast<std::size_t>(FirstGeneralKey + kind)]);
+}
+
+std::string EPackError::Format(const std::string& text, const std::string& path) {
+  std::string result = text;
+  auto pos = result.find("%s");
+  if (pos != std::string::npos) result.replace(pos, 2, path);
+  return result;
+}
