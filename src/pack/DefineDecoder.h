@@ -14,6 +14,7 @@
 
 class TPictureDecoder;
 class TStorageManager;
+class TStorageJournal;
 class TConfigManager;
 
 // A smile's symbols in definition-line order (the first is the leading symbol); unsorted,
@@ -207,8 +208,39 @@ public:
   // True when Folder lies inside this program's storage tree, where a pack must never be
   // opened from or saved to (doing so would delete the working copy it copies).
   bool IsInsideStorageTree(const std::string& folder) const;
+  // True when the state files can hold Folder as a pack's folder and give it back exactly.
+  static bool IsStorableFolder(const std::string& folder);
 
 private:
+  // Throws EPackError when a change of the active pack's storage that a stop cut short can't
+  // be completed: nothing in that storage may change until it is.
+  void EnsureRecovered();
+  // Throws EPackError when the state files could not hold Folder.
+  static void RequireStorable(const std::string& folder);
+  // Commits a change of the active pack's storage. When the change is written down but could
+  // not be carried out to the end, Apply still brings the model to the new state (the next
+  // start completes the storage) and EPackError follows.
+  template <typename Apply>
+  void CommitChange(TStorageJournal& journal, Apply apply);
+  // The active pack's smiles in order, and the definition file's bytes for an order of smiles
+  // (a null entry is a smile without symbols).
+  std::vector<const TSmile*> Order() const;
+  static std::string DefineContent(const std::vector<const TSmile*>& order);
+  // Positions of the active pack's storage that hold a picture file, with a line or without,
+  // in ascending order.
+  std::vector<int> PicturePositions() const;
+  // Adds a smile on a copy of FileName at Index, moving every picture from Index on one place
+  // up; none when there is no room or the copy fails.
+  TSmile* PutNewSmile(int index, const std::string& fileName);
+  // Opening in two steps: the pack is copied into the storage's incoming folder and checked
+  // there, then replaces what the storage holds in one committed change.
+  void PrepareImport(const std::string& folder);
+  void CommitImport();
+  void DiscardIncoming();
+  // Removes from a pack folder just saved to the pictures the pack no longer holds.
+  void RemoveStaleFiles(const std::string& folder);
+  // A picture of the folder being checked (the incoming folder while opening).
+  std::string PicturePath(int index) const;
   // Root's sub-folder of the pack ("Static" or "Animated", found without regard to letter
   // case), ending in "/".
   std::string PackFolderIn(const std::string& root, TSmilePack pack) const;
@@ -219,8 +251,6 @@ private:
   void FreeSmiles();
   void StoreBothPath(bool assigned, const std::string& path);
   void StoreHostOrEmptyBothPath();
-  void WriteStorageState(bool allocated, bool pathAssigned, bool loaded,
-                         const std::string& source);
   bool ExportTo(const std::string& folder);
   void Progress(const std::string& fileName, int position, int errors);
   void Stage(TStage stage, int min, int max);
@@ -230,4 +260,23 @@ private:
   void ForEachPack(bool onlyLoaded, Fn fn);
 
   std::string storageRoot_;
+  std::string checkFolder_;
+  std::vector<std::string> incomingLines_[2];
+  std::string incomingSource_[2];
 };
+
+template <typename Fn>
+void TDefineDecoder::ForEachPack(bool onlyLoaded, Fn fn) {
+  TSmilePack previous = ActivePack;
+  try {
+    for (TSmilePack pack : AllPacks) {
+      if (onlyLoaded && !LoadedPacks.Contains(pack)) continue;
+      ActivePack = pack;
+      fn();
+    }
+  } catch (...) {
+    ActivePack = previous;
+    throw;
+  }
+  ActivePack = previous;
+}

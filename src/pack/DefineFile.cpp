@@ -17,6 +17,14 @@ std::string PictureFileName(int index, TSmilePack pack) {
   return name;
 }
 
+int PicturePosition(std::string_view name, TSmilePack pack) {
+  std::string_view extension = PackExtension(pack);
+  if (name.size() != 2 + extension.size() || name.substr(2) != extension) return -1;
+  auto letter = [](char c) { return c >= 'a' && c <= 'z'; };
+  if (!letter(name[0]) || !letter(name[1])) return -1;
+  return (name[0] - 'a') * 26 + (name[1] - 'a');
+}
+
 namespace {
 
 std::string TrimControls(std::string_view s) {

@@ -26,6 +26,10 @@ const char* PackFolderName(TSmilePack pack);
 // negative positions.
 std::string PictureFileName(int index, TSmilePack pack);
 
+// The position a picture file name stands for ("ab.gif" is 1 in an animated pack), or -1 when
+// Name is not a picture name of the pack's kind. Names are matched exactly, in lower case.
+int PicturePosition(std::string_view name, TSmilePack pack);
+
 // Splits the bytes of a definition file into lines and appends them, trimmed of every byte 0 to
 // 32 at both ends, to Lines: LF or CR LF ends a line, a lone CR is dropped, Ctrl-Z ends the
 // file, and a line break at the very end makes no extra empty line.

@@ -14,6 +14,16 @@ namespace platform {
 
 namespace {
 
+long long stepCount = 0;
+long long stepToEndAt = 0;
+int endExitCode = 0;
+
+// Called right before every change of the file system.
+void Step() {
+  ++stepCount;
+  if (stepToEndAt != 0 && stepCount >= stepToEndAt) ::_exit(endExitCode);
+}
+
 unsigned char AsciiLower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
 
 bool IsRegular(const std::string& path) {
@@ -52,12 +62,39 @@ int OpenRegularForReading(const std::string& path) {
 // Creates a temporary file in the folder of `target`; returns its descriptor and name.
 int CreateTempBeside(const std::string& target, std::string& tempName) {
   std::string folder = ExtractFilePath(target);
-  tempName = folder + ".fennimo-tmp.XXXXXX";
+  tempName = folder + std::string(TempFilePrefix) + "XXXXXX";
   std::vector<char> buf(tempName.begin(), tempName.end());
   buf.push_back('\0');
+  Step();
   int fd = ::mkostemp(buf.data(), O_CLOEXEC);
   if (fd >= 0) tempName.assign(buf.data());
   return fd;
+}
+
+// Copies the rest of In into Out.
+bool CopyData(int in, int out) {
+  char buffer[64 * 1024];
+  for (;;) {
+    ssize_t n = ::read(in, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return true;
+    if (!WriteAll(out, buffer, static_cast<std::size_t>(n))) return false;
+  }
+}
+
+// Gives a new file the permissions an ordinary new file would have; mkstemp makes it 0600.
+void SetDefaultMode(const std::string& path) {
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::chmod(path.c_str(), 0666 & ~mask);
+}
+
+bool Rename(const std::string& from, const std::string& to) {
+  Step();
+  return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 // Writes the data produced by `fill` into a temporary file, flushes it and renames it over
@@ -70,13 +107,8 @@ bool ReplaceViaTemp(const std::string& target, Fill fill) {
   bool ok = fill(fd);
   ok = ok && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
-  // Give the file the permissions an ordinary new file would have; mkstemp makes it 0600.
-  if (ok) {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(temp.c_str(), 0666 & ~mask);
-  }
-  ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+  if (ok) SetDefaultMode(temp);
+  ok = ok && Rename(temp, target);
   if (!ok) ::unlink(temp.c_str());
   return ok;
 }
@@ -147,6 +179,12 @@ bool IsPathInside(const std::string& path, const std::string& folder) {
 
 bool FileExists(const std::string& path) { return !path.empty() && IsRegular(path); }
 
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {}, sb {};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
 bool DirectoryExists(const std::string& path) {
   struct stat st {};
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -161,6 +199,7 @@ bool ForceDirectories(const std::string& path) {
     if (next == std::string::npos) next = path.size();
     current = path.substr(0, next);
     if (!current.empty() && !DirectoryExists(current)) {
+      Step();
       if (::mkdir(current.c_str(), 0777) != 0 && errno != EEXIST) return false;
     }
     pos = next + 1;
@@ -232,18 +271,7 @@ std::vector<std::string> FindFiles(const std::string& pattern) {
 bool CopyFileReplace(const std::string& from, const std::string& to) {
   int in = OpenRegularForReading(from);
   if (in < 0) return false;
-  bool ok = ReplaceViaTemp(to, [in](int out) {
-    char buffer[64 * 1024];
-    for (;;) {
-      ssize_t n = ::read(in, buffer, sizeof buffer);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return false;
-      }
-      if (n == 0) return true;
-      if (!WriteAll(out, buffer, static_cast<std::size_t>(n))) return false;
-    }
-  });
+  bool ok = ReplaceViaTemp(to, [in](int out) { return CopyData(in, out); });
   ::close(in);
   return ok;
 }
@@ -252,6 +280,7 @@ bool MoveFileNoReplace(const std::string& from, const std::string& to) {
   struct stat st {};
   if (::lstat(from.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
   if (::lstat(to.c_str(), &st) == 0) return false;
+  Step();
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
     return true;
   if (errno == EINVAL || errno == ENOSYS) {
@@ -274,7 +303,104 @@ bool MoveFileNoReplace(const std::string& from, const std::string& to) {
 bool DeleteFile(const std::string& path) {
   struct stat st {};
   if (path.empty() || ::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  Step();
   return ::unlink(path.c_str()) == 0;
+}
+
+bool RenameReplace(const std::string& from, const std::string& to) {
+  struct stat st {};
+  if (::lstat(from.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  return Rename(from, to);
+}
+
+bool RemoveEmptyFolder(const std::string& path) {
+  if (!DirectoryExists(path)) return false;
+  Step();
+  return ::rmdir(path.c_str()) == 0;
+}
+
+bool SyncFolder(const std::string& folder) {
+  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
+bool SyncFileSystemOf(const std::string& path) {
+  int fd = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  bool ok = ::syncfs(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
+bool IsTempFileName(std::string_view name) {
+  return name.substr(0, TempFilePrefix.size()) == TempFilePrefix;
+}
+
+TCopyBatch::~TCopyBatch() {
+  for (const auto& entry : entries_)
+    if (!entry.temp.empty()) ::unlink(entry.temp.c_str());
+}
+
+bool TCopyBatch::Add(const std::string& from, const std::string& to) {
+  int in = OpenRegularForReading(from);
+  if (in < 0) {
+    failed_ = to;
+    return false;
+  }
+  std::string temp;
+  int out = CreateTempBeside(to, temp);
+  bool ok = out >= 0 && CopyData(in, out);
+  if (out >= 0) ok = (::close(out) == 0) && ok;
+  ::close(in);
+  if (!ok) {
+    if (out >= 0) ::unlink(temp.c_str());
+    failed_ = to;
+    return false;
+  }
+  SetDefaultMode(temp);
+  entries_.push_back({temp, to});
+  return true;
+}
+
+bool TCopyBatch::Commit() {
+  // One sync per file system, not per file: the data is durable before any name changes.
+  std::vector<std::string> folders;
+  for (const auto& entry : entries_) {
+    std::string folder = ExtractFilePath(entry.target);
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+      folders.push_back(folder);
+  }
+  std::vector<dev_t> synced;
+  for (const auto& folder : folders) {
+    struct stat st {};
+    if (::stat(folder.empty() ? "." : folder.c_str(), &st) != 0) continue;
+    if (std::find(synced.begin(), synced.end(), st.st_dev) != synced.end()) continue;
+    if (!SyncFileSystemOf(folder)) {
+      failed_ = folder;
+      return false;
+    }
+    synced.push_back(st.st_dev);
+  }
+  for (auto& entry : entries_) {
+    if (entry.temp.empty()) continue;
+    if (!Rename(entry.temp, entry.target)) {
+      failed_ = entry.target;
+      return false;
+    }
+    entry.temp.clear();
+  }
+  for (const auto& folder : folders) SyncFolder(folder);
+  return true;
+}
+
+long long FileStepCount() { return stepCount; }
+
+void EndProcessAtFileStep(long long steps, int exitCode) {
+  stepToEndAt = steps == 0 ? 0 : stepCount + steps;
+  endExitCode = exitCode;
 }
 
 bool ReadFile(const std::string& path, std::string& data) {

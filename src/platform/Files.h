@@ -40,6 +40,9 @@ bool IsPathInside(const std::string& path, const std::string& folder);
 
 // True for a regular file, or a symbolic link to one.
 bool FileExists(const std::string& path);
+// True when both paths name the same file (as two spellings of one name do on a file system
+// that ignores letter case).
+bool SameFile(const std::string& a, const std::string& b);
 bool DirectoryExists(const std::string& path);
 // Creates every missing folder of the path; true when the folder exists afterwards.
 bool ForceDirectories(const std::string& path);
@@ -65,6 +68,57 @@ bool CopyFileReplace(const std::string& from, const std::string& to);
 bool MoveFileNoReplace(const std::string& from, const std::string& to);
 // Removes a file (never a folder).
 bool DeleteFile(const std::string& path);
+
+// Renames a file, replacing the target. False when the source is missing or the rename fails.
+bool RenameReplace(const std::string& from, const std::string& to);
+// Removes a folder that is empty (never a file).
+bool RemoveEmptyFolder(const std::string& path);
+
+// Makes the entries of a folder (names created, renamed or removed in it) durable.
+bool SyncFolder(const std::string& folder);
+// Makes everything written to the file system that holds Path durable, in one go.
+bool SyncFileSystemOf(const std::string& path);
+
+// Temporary files of an unfinished copy or write are named with this prefix in the target's
+// folder; no wildcard walk for "*.ini" or a picture kind matches them.
+inline constexpr std::string_view TempFilePrefix = ".fennimo-tmp.";
+bool IsTempFileName(std::string_view name);
+
+// Copies a set of files so that each target is replaced whole, with one sync for all of them
+// instead of one per file. Add writes the data to a temporary file beside the target and
+// changes nothing under the target's name; Commit makes all the data durable at once, then
+// renames every temporary file over its target and makes the folders durable. Temporary files
+// that were not renamed are removed when the batch goes.
+class TCopyBatch {
+public:
+  TCopyBatch() = default;
+  ~TCopyBatch();
+  TCopyBatch(const TCopyBatch&) = delete;
+  TCopyBatch& operator=(const TCopyBatch&) = delete;
+
+  // False when the source can't be read or the temporary file can't be written.
+  bool Add(const std::string& from, const std::string& to);
+  // False when the sync or a rename fails: the targets renamed before that are replaced, the
+  // others untouched.
+  bool Commit();
+  // The target whose copy or rename failed last ("" when none did).
+  const std::string& FailedTarget() const { return failed_; }
+
+private:
+  struct TEntry {
+    std::string temp, target;
+  };
+  std::vector<TEntry> entries_;
+  std::string failed_;
+};
+
+// ---- Crash-point seam, for tests ----
+// Every change this layer makes to the file system (creating a file, renaming, removing,
+// making or removing a folder) counts as one step. A test can end the process right before a
+// chosen step, to prove that whatever an operation has done by then leaves nothing lost.
+long long FileStepCount();
+// Ends the process with _exit(ExitCode) right before the Steps-th step from now; 0 disarms.
+void EndProcessAtFileStep(long long steps, int exitCode);
 
 // Reads a whole regular file. False when it can't be opened or read.
 bool ReadFile(const std::string& path, std::string& data);

@@ -119,7 +119,49 @@ bool FindValue(const std::vector<std::string>& lines, std::string_view section,
   return false;
 }
 
+// The text stored for a value: quoted when reading would otherwise drop its outer blanks or a
+// pair of outer quotes.
+std::string StoredValue(std::string_view value) {
+  auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  bool quote = !value.empty() && (blank(value.front()) || blank(value.back()));
+  quote = quote || (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                    value.back() == value.front());
+  return quote ? "\"" + std::string(value) + "\"" : std::string(value);
+}
+
+// Sets Key of Section in Lines: in place when present, else at the end of the section (or of a
+// new section at the end of the file).
+void SetValue(std::vector<std::string>& lines, std::string_view section, std::string_view key,
+              std::string_view value) {
+  std::string entry = std::string(key) + "=" + StoredValue(value);
+  std::size_t begin, end;
+  if (FindSection(lines, section, begin, end)) {
+    for (std::size_t i = begin; i < end; ++i) {
+      std::string_view k, v;
+      if (KeyValue(lines[i], k, v) && SameName(k, key)) {
+        lines[i] = entry;
+        return;
+      }
+    }
+    // After the section's last non-blank line, so blank lines between sections stay.
+    std::size_t at = end;
+    while (at > begin && Trim(lines[at - 1]).empty()) --at;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), entry);
+    return;
+  }
+  if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
+  std::string header(1, '[');
+  header.append(section).push_back(']');
+  lines.push_back(std::move(header));
+  lines.push_back(entry);
+}
+
 }  // namespace
+
+bool IniValueFits(std::string_view value) {
+  constexpr std::string_view kBreaks("\r\n\0", 3);
+  return value.size() <= MaxIniValueLength && value.find_first_of(kBreaks) == std::string_view::npos;
+}
 
 bool ParseIniInteger(std::string_view text, int& value) {
   text = Trim(text);
@@ -215,6 +257,13 @@ std::vector<std::string> TIniFile::ReadSection(std::string_view section) const {
 
 void TIniFile::WriteString(std::string_view section, std::string_view key,
                            std::string_view value) {
+  WriteStrings(section, {{std::string(key), std::string(value)}});
+}
+
+void TIniFile::WriteStrings(std::string_view section,
+                            const std::vector<std::pair<std::string, std::string>>& values) {
+  for (const auto& [key, value] : values)
+    if (!IniValueFits(value)) throw EIniWriteError(fileName_);
   std::vector<std::string> lines;
   std::string data;
   bool hadBom = false;
@@ -225,31 +274,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view key,
     // Present but unreadable: rewriting it would lose whatever it holds.
     throw EIniWriteError(fileName_);
   }
-
-  std::string entry = std::string(key) + "=" + std::string(value);
-  std::size_t begin, end;
-  if (FindSection(lines, section, begin, end)) {
-    bool replaced = false;
-    for (std::size_t i = begin; i < end && !replaced; ++i) {
-      std::string_view k, v;
-      if (KeyValue(lines[i], k, v) && SameName(k, key)) {
-        lines[i] = entry;
-        replaced = true;
-      }
-    }
-    if (!replaced) {
-      // After the section's last non-blank line, so blank lines between sections stay.
-      std::size_t at = end;
-      while (at > begin && Trim(lines[at - 1]).empty()) --at;
-      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), entry);
-    }
-  } else {
-    if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
-    std::string header(1, '[');
-    header.append(section).push_back(']');
-    lines.push_back(std::move(header));
-    lines.push_back(entry);
-  }
+  for (const auto& [key, value] : values) SetValue(lines, section, key, value);
 
   std::string out(hadBom ? kUtf8Bom : std::string_view());
   for (const auto& line : lines) {

@@ -22,6 +22,10 @@ public:
 
 inline constexpr std::size_t MaxIniValueLength = 2047;
 
+// True when a value reads back exactly as written: no line break or NUL, and no longer than a
+// read returns. Blanks around the value and quotes at both ends are kept by quoting it.
+bool IniValueFits(std::string_view value);
+
 class TIniFile {
 public:
   explicit TIniFile(std::string fileName);
@@ -40,7 +44,11 @@ public:
   // Key names of the first matching section, in file order.
   std::vector<std::string> ReadSection(std::string_view section) const;
 
+  // A value that IniValueFits refuses is never written: the write throws, the file unchanged.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  // Several keys of one section in one replacement of the file: all of them or none.
+  void WriteStrings(std::string_view section,
+                    const std::vector<std::pair<std::string, std::string>>& values);
   void WriteInteger(std::string_view section, std::string_view key, int value);
   // Writes "1" or "0".
   void WriteBool(std::string_view section, std::string_view key, bool value);

@@ -28,6 +28,12 @@ std::string AsciiLower(std::string s) {
 
 }  // namespace
 
+bool IsScratchName(std::string_view name) {
+  return platform::IsTempFileName(name) ||
+         (name.size() > StagedSuffix.size() &&
+          name.substr(name.size() - StagedSuffix.size()) == StagedSuffix);
+}
+
 std::string StorageName(const std::string& relative) {
   std::string name = StorageRootName;
   name += '/';
@@ -72,31 +78,48 @@ bool TStorageManager::DeleteFilesAt(const std::string& pattern) {
   return !names.empty();
 }
 
-bool TStorageManager::CopyFilesIn(const std::string& pattern) {
+template <typename ToName>
+void TStorageManager::CopyBatch(const std::string& folder, const std::vector<std::string>& names,
+                                const std::string& target, ToName toName) {
+  platform::TCopyBatch batch;
+  for (const auto& name : names) {
+    std::string to = toName(name);
+    if (to.empty()) continue;
+    Notify(name);
+    if (!batch.Add(folder + name, target + to)) {
+      // The user's file is the one to name: the source coming in, the target going out.
+      if (LastFailures++ == 0) LastFailedFile = folder == Path ? target + to : folder + name;
+    }
+  }
+  if (LastFailures == 0 && !batch.Commit()) {
+    ++LastFailures;
+    LastFailedFile = batch.FailedTarget();
+  }
+}
+
+bool TStorageManager::CopyFilesIn(const std::string& pattern, const std::string& into) {
   LastFailures = 0;
+  LastFailedFile.clear();
   if (!Allocated) return false;
   std::string folder = platform::ExtractFilePath(pattern);
   auto names = platform::FindFiles(pattern);
   std::set<std::string> present(names.begin(), names.end());
-  for (const auto& name : names) {
-    std::string lower = AsciiLower(name);
-    Notify(name);
+  CopyBatch(folder, names, into.empty() ? Path : into, [&](const std::string& name) {
     // A file already spelled in lower case takes the name; its variants in other cases don't
     // overwrite it.
-    if (lower != name && present.count(lower)) continue;
-    if (!platform::CopyFileReplace(folder + name, Path + lower)) ++LastFailures;
-  }
+    std::string lower = AsciiLower(name);
+    return lower != name && present.count(lower) ? std::string() : lower;
+  });
   return !names.empty();
 }
 
 bool TStorageManager::CopyFilesOut(const std::string& target) {
   LastFailures = 0;
+  LastFailedFile.clear();
   if (!Allocated) return false;
   auto names = platform::FindFiles(Path + "*.*");
-  for (const auto& name : names) {
-    Notify(name);
-    if (!platform::CopyFileReplace(Path + name, target + name)) ++LastFailures;
-  }
+  std::erase_if(names, [](const std::string& name) { return IsScratchName(name); });
+  CopyBatch(Path, names, target, [](const std::string& name) { return name; });
   return !names.empty();
 }
 
@@ -125,4 +148,13 @@ bool TStorageIniFile::GetFlag(int index) const {
 
 void TStorageIniFile::SetFlag(int index, bool value) {
   ini_->WriteBool(kSection, kFlagKeys[index].name, value);
+}
+
+void TStorageIniFile::SetState(bool allocated, bool pathAssigned, bool loaded,
+                               const std::string& source) {
+  auto flag = [](bool value) { return std::string(value ? "1" : "0"); };
+  ini_->WriteStrings(kSection, {{kFlagKeys[fiStorageAllocated].name, flag(allocated)},
+                                {kFlagKeys[fiPathAssigned].name, flag(pathAssigned)},
+                                {kFlagKeys[fiSmiliesLoaded].name, flag(loaded)},
+                                {kStringKeys[siSourcePath], source}});
 }

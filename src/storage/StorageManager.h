@@ -9,6 +9,14 @@
 
 #include "IniFile.h"
 
+// Names of the storage's own scratch files, which no walk for "*.ini" or a picture kind matches
+// and which never leave the storage: a file waiting to take its final name (that name followed
+// by this suffix), and the folder a pack being opened is copied into first.
+inline constexpr std::string_view StagedSuffix = ".fennimo-staged";
+inline constexpr const char* IncomingFolderName = ".fennimo-import";
+// True for a temporary or staged file name.
+bool IsScratchName(std::string_view name);
+
 // Root of every storage name, below the application-data folder.
 inline constexpr const char* StorageRootName = "Fennimo for Parlino 2005/2.0";
 
@@ -37,8 +45,9 @@ public:
   // The storage folder, ending in "/"; empty when there is no application-data folder.
   std::string Path;
   TFileEvent OnFile;
-  // Files whose delete or copy failed in the last bulk operation.
+  // Files whose delete or copy failed in the last bulk operation, and the first of them.
   int LastFailures = 0;
+  std::string LastFailedFile;
 
   // Deletes the storage's files matching a bare mask such as "*.ini". With an empty Path
   // nothing is touched and the result is false.
@@ -47,15 +56,22 @@ public:
   bool DeleteFilesAt(const std::string& pattern);
   // Copies the files matching an absolute pattern into the storage under lower-case names,
   // replacing files of the same name. When two source names differ only in letter case, the
-  // one already in lower case wins. False at once when the storage is not allocated.
-  bool CopyFilesIn(const std::string& pattern);
-  // Copies every file directly in the storage folder (never its Config sub-folder) into
-  // Target, which ends in "/", replacing files of the same name. False at once when the
-  // storage is not allocated.
+  // one already in lower case wins. Into is a folder inside the storage, ending in "/" (the
+  // storage folder itself when empty). All or nothing: when any file fails, none is copied.
+  // False at once when the storage is not allocated.
+  bool CopyFilesIn(const std::string& pattern, const std::string& into = "");
+  // Copies every file directly in the storage folder (never its Config sub-folder, never a
+  // scratch file) into Target, which ends in "/", replacing files of the same name. Each
+  // target file is replaced whole and none is replaced unless every copy could be written.
+  // False at once when the storage is not allocated.
   bool CopyFilesOut(const std::string& target);
 
 private:
   void Notify(const std::string& fileName);
+  // Copies Names (bare, from Folder) to Target under the names ToName gives, as one batch.
+  template <typename ToName>
+  void CopyBatch(const std::string& folder, const std::vector<std::string>& names,
+                 const std::string& target, ToName toName);
 };
 
 // Short-lived accessor of a storage's Config/Storage.ini (section "Storage"): one text key and
@@ -72,6 +88,9 @@ public:
   void SetString(int index, const std::string& value);
   bool GetFlag(int index) const;
   void SetFlag(int index, bool value);
+  // All four keys in one replacement of the file, so that no stop in between can mix the old
+  // state with the new.
+  void SetState(bool allocated, bool pathAssigned, bool loaded, const std::string& source);
 
 private:
   TStorageManager& storage_;

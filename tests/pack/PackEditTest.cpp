@@ -106,15 +106,6 @@ TEST_F(PackEditTest, ExchangeSmilesSwapsPicturesLinesAndCaptions) {
   EXPECT_FALSE(model->ExchangeSmiles(2, 3));
 }
 
-TEST_F(PackEditTest, ExchangeIsNotConfusedByALeftoverScratchFile) {
-  OpenThree();
-  WriteBytes(model->TempFolder + "exchange.tmp", Gif("stale"));
-  ASSERT_TRUE(model->ExchangeSmiles(1, 2));
-  EXPECT_EQ(StorageTag("ab"), "ac");
-  EXPECT_EQ(StorageTag("ac"), "ab");
-  EXPECT_FALSE(Exists(model->TempFolder + "exchange.tmp"));
-}
-
 TEST_F(PackEditTest, ExchangeWithAMissingPictureMovesTheOtherOne) {
   ASSERT_TRUE(Open(MakePack("gap", ":a\r\n:b", {"aa"})));
   model->OnMissingFile = nullptr;

@@ -4,6 +4,7 @@
 #include "PackFixture.h"
 
 #include "Files.h"
+#include "PackError.h"
 
 using namespace pack_testing;
 using namespace testing_support;
@@ -109,7 +110,7 @@ TEST_F(PackFailureTest, OpeningAnotherPack) {
   std::string other = MakePack("q", ":q", {"aa"});
   {
     ScopedFileSizeLimit limit(1);
-    EXPECT_THROW(Open(other), platform::EWriteError);
+    EXPECT_THROW(Open(other), EPackError);
   }
   ExpectUnchangedNowAndAfterRestart();
   EXPECT_EQ(model->SourcePath[spAnimated], disk.Path() + "p/");
@@ -119,7 +120,7 @@ TEST_F(PackFailureTest, SavingReportsACopyThatFailed) {
   std::string target = disk.Path() + "target/";
   {
     ScopedFileSizeLimit limit(1);
-    EXPECT_FALSE(model->SavePackAs(target + "_define.ini"));
+    EXPECT_THROW(model->SavePackAs(target + "_define.ini"), EPackError);
   }
   EXPECT_EQ(model->SourcePath[spAnimated], disk.Path() + "p/");  // the target did not move
   ExpectUnchangedNowAndAfterRestart();

@@ -1,0 +1,117 @@
+// Editing the active pack. A picture belongs to its position, so reordering, inserting and
+// deleting smiles move picture files; every picture of the storage moves along, also a picture
+// that no definition line holds, so each line keeps its picture and no edit overwrites one.
+// An edit that moves files is one committed change of the storage (see TStorageJournal): a stop
+// at any step leaves the storage as it was before the edit or as it is after it.
+#include <algorithm>
+
+#include "Files.h"
+#include "PackSteps.h"
+#include "PictureDecoder.h"
+
+TSmile* TDefineDecoder::PutNewSmile(int index, const std::string& fileName) {
+  if (!platform::FileExists(fileName) || index < 0 || index >= MaxSmiles) return nullptr;
+  EnsureRecovered();
+  TSmilePack a = ActivePack;
+  std::vector<int> pictures = PicturePositions();
+  // Every picture from Index on moves one place up; the last one needs a place to go to.
+  if (!pictures.empty() && pictures.back() >= index && pictures.back() + 1 >= MaxSmiles)
+    return nullptr;
+  TStorageJournal journal(*PackStorages[a]);
+  std::string name = PictureFileName(index);
+  if (!platform::CopyFileReplace(fileName, journal.StagedPath(name))) return nullptr;
+  for (int p : pictures)
+    if (p >= index) journal.Move(PictureFileName(p), PictureFileName(p + 1));
+  journal.Place(name);
+  std::vector<const TSmile*> order = Order();
+  order.insert(order.begin() + index, nullptr);
+  journal.SetDefine(DefineContent(order));
+
+  TSmile* smile = nullptr;
+  CommitChange(journal, [&] {
+    auto& smiles = Smiles[a];
+    auto at = smiles.insert(smiles.begin() + index, {"", MakeSmile(StoragePicture(index))});
+    smile = at->Smile.get();
+    Connect(*smile);
+    RefreshCaptions();
+  });
+  return smile;
+}
+
+TSmile* TDefineDecoder::AddSmile(const std::string& fileName) {
+  return PutNewSmile(SmileCount(), fileName);
+}
+
+TSmile* TDefineDecoder::InsertSmile(int index, const std::string& fileName) {
+  // Adding at the end is AddSmile's.
+  if (index >= SmileCount()) return nullptr;
+  return PutNewSmile(index, fileName);
+}
+
+TSmile* TDefineDecoder::ReplacePicture(int index, const std::string& fileName) {
+  if (!platform::FileExists(fileName) || index < 0 || index >= SmileCount()) return nullptr;
+  EnsureRecovered();
+  // One file replaced whole: nothing for a stop to split.
+  std::string target = StoragePicture(index);
+  if (!platform::CopyFileReplace(fileName, target)) return nullptr;
+  auto smile = MakeSmile(target);
+  auto& item = Smiles[ActivePack][static_cast<std::size_t>(index)];
+  smile->Symbols.Assign(item.Smile->Symbols.Items());
+  Connect(*smile);
+  item.Smile = std::move(smile);
+  RefreshCaptions();
+  WriteDefineFile();
+  return item.Smile.get();
+}
+
+bool TDefineDecoder::ExchangeSmiles(int a, int b) {
+  if (a < 0 || b < 0 || a >= SmileCount() || b >= SmileCount()) return false;
+  EnsureRecovered();
+  TStorageJournal journal(*PackStorages[ActivePack]);
+  std::vector<const TSmile*> order = Order();
+  if (a != b) {
+    journal.Move(PictureFileName(a), PictureFileName(b));
+    journal.Move(PictureFileName(b), PictureFileName(a));
+    std::swap(order[static_cast<std::size_t>(a)], order[static_cast<std::size_t>(b)]);
+  }
+  journal.SetDefine(DefineContent(order));
+  CommitChange(journal, [&] {
+    auto& smiles = Smiles[ActivePack];
+    std::swap(smiles[static_cast<std::size_t>(a)], smiles[static_cast<std::size_t>(b)]);
+    RefreshCaptions();
+  });
+  return true;
+}
+
+bool TDefineDecoder::DeleteSmile(int index) {
+  if (index < 0 || index >= SmileCount()) return false;
+  EnsureRecovered();
+  TStorageJournal journal(*PackStorages[ActivePack]);
+  journal.Remove(PictureFileName(index));
+  for (int p : PicturePositions())
+    if (p > index) journal.Move(PictureFileName(p), PictureFileName(p - 1));
+  std::vector<const TSmile*> order = Order();
+  order.erase(order.begin() + index);
+  journal.SetDefine(DefineContent(order));
+  CommitChange(journal, [&] {
+    auto& smiles = Smiles[ActivePack];
+    smiles.erase(smiles.begin() + index);
+    RefreshCaptions();
+  });
+  return true;
+}
+
+bool TDefineDecoder::DeletePicture(int index) {
+  if (index < 0 || index >= SmileCount()) return false;
+  EnsureRecovered();
+  GetSmile(index)->Picture.reset();
+  platform::DeleteFile(StoragePicture(index));
+  RefreshCaptions();
+  WriteDefineFile();
+  return true;
+}
+
+void TDefineDecoder::SymbolsChanged() {
+  WriteDefineFile();
+  RefreshCaptions();
+}

@@ -1,0 +1,82 @@
+// A change of a pack storage that takes several file steps (pictures moving to new positions, a
+// whole pack replacing another), made so that the process may stop at any step without losing
+// or mixing anything: the change is written down first, in the record Config/Journal, and the
+// next start completes it before anything reads the storage.
+//
+// A change runs in two phases, and each can be run again from its start. Phase 1 only takes
+// files away from their names: a file that moves goes to its destination's staged name (the
+// destination followed by StagedSuffix), a removed file is deleted, a clear deletes every file
+// of a mask. Phase 2 only gives files their names: the incoming folder's files move in, every
+// staged file takes its destination, and Storage.ini takes the new state. The record says which
+// phase has begun, because running phase 1 again once phase 2 has begun would undo it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class TStorageManager;
+
+class TStorageJournal {
+public:
+  // Borrows the storage, which must outlive the journal.
+  explicit TStorageJournal(TStorageManager& storage);
+
+  // Phase 1: the file From (a bare name in the storage folder) goes to the name To. To must be
+  // free once phase 1 is over: absent, or itself moved or removed by this change. A From that
+  // is absent is skipped.
+  void Move(const std::string& from, const std::string& to);
+  // Phase 1: the file is deleted.
+  void Remove(const std::string& name);
+  // Phase 1: every file of the storage folder matching the mask (such as "*.gif") is deleted.
+  void Clear(const std::string& mask);
+  // Phase 2: the file the caller has put at StagedPath(Name) before Commit takes the name.
+  void Place(const std::string& name);
+  // Phase 2: the definition file's bytes become Content.
+  void SetDefine(std::string content);
+  // Phase 2: every file of the incoming folder moves into the storage folder, replacing a file
+  // of the same name; then the incoming folder goes.
+  void FillFromIncoming();
+  // Phase 2: Storage.ini takes this state.
+  void SetState(bool allocated, bool pathAssigned, bool loaded, const std::string& source);
+
+  // Where a file to be placed under Name waits: the storage folder + Name + StagedSuffix.
+  std::string StagedPath(const std::string& name) const;
+
+  // Writes the record, runs both phases and removes the record. Throws platform::EWriteError
+  // when the definition file or the record can't be written: then nothing has changed and the
+  // staged files are gone. Returns false when a step after that failed: the record stays, and
+  // Recover completes the change later.
+  bool Commit();
+
+  // Completes a change that a stop interrupted, then removes the scratch files any stop left
+  // behind (temporary and staged files, the incoming folder). A record that fails its checks is
+  // set aside as "Journal.damaged" and not acted on. False when a pending change could not be
+  // completed; the storage must then not be changed until it can.
+  static bool Recover(TStorageManager& storage);
+  // True when a record waits to be completed.
+  static bool Pending(const TStorageManager& storage);
+
+  // The record's file and the incoming folder of a storage.
+  static std::string RecordPath(const TStorageManager& storage);
+  static std::string IncomingFolder(const TStorageManager& storage);
+
+private:
+  enum TAction { acMove, acRemove, acClear, acPlace, acDefine, acFill, acState };
+  struct TEntry {
+    TAction action;
+    std::string first, second;  // names, a mask, or the source folder of a state
+    bool flags[3] = {false, false, false};
+  };
+
+  std::string Serialize(int phase) const;
+  bool Parse(const std::string& data, int& phase);
+  bool RunPhase(int phase);
+  bool HasPhase1() const;
+  void RemoveStaged();
+  static void RemoveScratch(TStorageManager& storage);
+
+  TStorageManager& storage_;
+  std::vector<TEntry> entries_;
+  std::string define_;
+  bool hasDefine_ = false;
+};
