@@ -1,6 +1,7 @@
 // Editing the active pack. A picture belongs to its position, so reordering, inserting and
-// deleting smiles move picture files; every picture of the storage moves along, also a picture
-// that no definition line holds, so each line keeps its picture and no edit overwrites one.
+// deleting smiles move picture files. Pictures that no definition line holds (a pack folder
+// often has more pictures than lines) are the user's too: the run of them that follows the
+// last line moves along, so each line keeps its picture and no edit overwrites one.
 // An edit that moves files is one committed change of the storage (see TStorageJournal): a stop
 // at any step leaves the storage as it was before the edit or as it is after it.
 #include <algorithm>
@@ -9,19 +10,32 @@
 #include "PackSteps.h"
 #include "PictureDecoder.h"
 
+namespace {
+
+// The first position from From on that holds no picture (MaxSmiles when there is none).
+int FirstFreePosition(const std::vector<int>& pictures, int from) {
+  int free = from;
+  for (int p : pictures)
+    if (p == free) ++free;
+  return free;
+}
+
+}  // namespace
+
 TSmile* TDefineDecoder::PutNewSmile(int index, const std::string& fileName) {
   if (!platform::FileExists(fileName) || index < 0 || index >= MaxSmiles) return nullptr;
   EnsureRecovered();
   TSmilePack a = ActivePack;
   std::vector<int> pictures = PicturePositions();
-  // Every picture from Index on moves one place up; the last one needs a place to go to.
-  if (!pictures.empty() && pictures.back() >= index && pictures.back() + 1 >= MaxSmiles)
-    return nullptr;
+  // The pictures from Index to the end of the run after the last line move one place up, into
+  // the first free position; a pack without one takes no more smiles.
+  int free = FirstFreePosition(pictures, SmileCount());
+  if (free >= MaxSmiles) return nullptr;
   TStorageJournal journal(*PackStorages[a]);
   std::string name = PictureFileName(index);
   if (!platform::CopyFileReplace(fileName, journal.StagedPath(name))) return nullptr;
   for (int p : pictures)
-    if (p >= index) journal.Move(PictureFileName(p), PictureFileName(p + 1));
+    if (p >= index && p < free) journal.Move(PictureFileName(p), PictureFileName(p + 1));
   journal.Place(name);
   std::vector<const TSmile*> order = Order();
   order.insert(order.begin() + index, nullptr);
@@ -88,8 +102,10 @@ bool TDefineDecoder::DeleteSmile(int index) {
   EnsureRecovered();
   TStorageJournal journal(*PackStorages[ActivePack]);
   journal.Remove(PictureFileName(index));
-  for (int p : PicturePositions())
-    if (p > index) journal.Move(PictureFileName(p), PictureFileName(p - 1));
+  std::vector<int> pictures = PicturePositions();
+  int free = FirstFreePosition(pictures, SmileCount());
+  for (int p : pictures)
+    if (p > index && p < free) journal.Move(PictureFileName(p), PictureFileName(p - 1));
   std::vector<const TSmile*> order = Order();
   order.erase(order.begin() + index);
   journal.SetDefine(DefineContent(order));

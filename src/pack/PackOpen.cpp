@@ -163,6 +163,8 @@ void TDefineDecoder::PrepareImport(const std::string& folder) {
   lines.clear();
   Stage(stReadDefine, 0, 0);
   ReadDefineLines(incoming + DefineFileName, lines);
+  // The definition file the pack will have is written from the checked lines.
+  platform::DeleteFile(incoming + DefineFileName);
   SurplusLines[a] = std::max(0, static_cast<int>(lines.size()) - MaxSmiles);
   if (SurplusLines[a] > 0) lines.resize(MaxSmiles);
   // The check moves pictures inside the incoming folder only.

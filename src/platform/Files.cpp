@@ -100,12 +100,12 @@ bool Rename(const std::string& from, const std::string& to) {
 // Writes the data produced by `fill` into a temporary file, flushes it and renames it over
 // `target`. The temporary file is removed on any failure.
 template <typename Fill>
-bool ReplaceViaTemp(const std::string& target, Fill fill) {
+bool ReplaceViaTemp(const std::string& target, bool flush, Fill fill) {
   std::string temp;
   int fd = CreateTempBeside(target, temp);
   if (fd < 0) return false;
   bool ok = fill(fd);
-  ok = ok && ::fsync(fd) == 0;
+  ok = ok && (!flush || ::fsync(fd) == 0);
   ok = (::close(fd) == 0) && ok;
   if (ok) SetDefaultMode(temp);
   ok = ok && Rename(temp, target);
@@ -268,10 +268,10 @@ std::vector<std::string> FindFiles(const std::string& pattern) {
   return names;
 }
 
-bool CopyFileReplace(const std::string& from, const std::string& to) {
+bool CopyFileReplace(const std::string& from, const std::string& to, bool flush) {
   int in = OpenRegularForReading(from);
   if (in < 0) return false;
-  bool ok = ReplaceViaTemp(to, [in](int out) { return CopyData(in, out); });
+  bool ok = ReplaceViaTemp(to, flush, [in](int out) { return CopyData(in, out); });
   ::close(in);
   return ok;
 }
@@ -365,7 +365,7 @@ bool TCopyBatch::Add(const std::string& from, const std::string& to) {
   return true;
 }
 
-bool TCopyBatch::Commit() {
+bool TCopyBatch::Commit(bool sync) {
   // One sync per file system, not per file: the data is durable before any name changes.
   std::vector<std::string> folders;
   for (const auto& entry : entries_) {
@@ -375,6 +375,7 @@ bool TCopyBatch::Commit() {
   }
   std::vector<dev_t> synced;
   for (const auto& folder : folders) {
+    if (!sync) break;
     struct stat st {};
     if (::stat(folder.empty() ? "." : folder.c_str(), &st) != 0) continue;
     if (std::find(synced.begin(), synced.end(), st.st_dev) != synced.end()) continue;
@@ -392,7 +393,8 @@ bool TCopyBatch::Commit() {
     }
     entry.temp.clear();
   }
-  for (const auto& folder : folders) SyncFolder(folder);
+  if (sync)
+    for (const auto& folder : folders) SyncFolder(folder);
   return true;
 }
 
@@ -423,9 +425,10 @@ bool ReadFile(const std::string& path, std::string& data) {
   return ok;
 }
 
-bool WriteFileAtomic(const std::string& path, std::string_view data) {
+bool WriteFileAtomic(const std::string& path, std::string_view data, bool flush) {
   if (path.empty() || DirectoryExists(path)) return false;
-  return ReplaceViaTemp(path, [data](int out) { return WriteAll(out, data.data(), data.size()); });
+  return ReplaceViaTemp(path, flush,
+                        [data](int out) { return WriteAll(out, data.data(), data.size()); });
 }
 
 }  // namespace platform

@@ -60,9 +60,10 @@ bool MatchesMask(std::string_view name, std::string_view mask);
 std::vector<std::string> FindFiles(const std::string& pattern);
 
 // Copies a regular file, replacing the target: the data goes to a temporary file in the
-// target's folder, is flushed and then renamed over the target. False when anything fails; the
-// target is then untouched.
-bool CopyFileReplace(const std::string& from, const std::string& to);
+// target's folder, is flushed (unless the caller makes it durable later, with a sync of a whole
+// batch) and then renamed over the target. False when anything fails; the target is then
+// untouched.
+bool CopyFileReplace(const std::string& from, const std::string& to, bool flush = true);
 // Renames a file; never replaces an existing target. False when the source is missing, the
 // target exists, or the move fails.
 bool MoveFileNoReplace(const std::string& from, const std::string& to);
@@ -99,8 +100,8 @@ public:
   // False when the source can't be read or the temporary file can't be written.
   bool Add(const std::string& from, const std::string& to);
   // False when the sync or a rename fails: the targets renamed before that are replaced, the
-  // others untouched.
-  bool Commit();
+  // others untouched. Without Sync the caller makes the data durable later.
+  bool Commit(bool sync = true);
   // The target whose copy or rename failed last ("" when none did).
   const std::string& FailedTarget() const { return failed_; }
 
@@ -122,8 +123,8 @@ void EndProcessAtFileStep(long long steps, int exitCode);
 
 // Reads a whole regular file. False when it can't be opened or read.
 bool ReadFile(const std::string& path, std::string& data);
-// Replaces a file atomically (temporary file in the same folder, flush, rename). False, with
-// the old file intact, when anything fails.
-bool WriteFileAtomic(const std::string& path, std::string_view data);
+// Replaces a file atomically (temporary file in the same folder, flush unless the caller syncs
+// later, rename). False, with the old file intact, when anything fails.
+bool WriteFileAtomic(const std::string& path, std::string_view data, bool flush = true);
 
 }  // namespace platform

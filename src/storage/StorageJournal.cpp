@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <sstream>
+#include <stdexcept>
 
 #include "Files.h"
 #include "IniFile.h"
@@ -85,14 +86,8 @@ bool TStorageJournal::Pending(const TStorageManager& storage) {
   return !storage.Path.empty() && platform::FileExists(RecordPath(storage));
 }
 
-bool TStorageJournal::HasPhase1() const {
-  for (const auto& e : entries_)
-    if (e.action == acMove || e.action == acRemove || e.action == acClear) return true;
-  return false;
-}
-
-std::string TStorageJournal::Serialize(int phase) const {
-  std::string text = std::string(kHeader) + "\nphase " + std::to_string(phase) + "\n";
+std::string TStorageJournal::Serialize() const {
+  std::string text = std::string(kHeader) + "\n";
   for (const auto& e : entries_) {
     switch (e.action) {
       case acMove: text += "move " + e.first + " " + e.second; break;
@@ -112,7 +107,7 @@ std::string TStorageJournal::Serialize(int phase) const {
   return text + "check " + Hex(Checksum(text)) + "\n";
 }
 
-bool TStorageJournal::Parse(const std::string& data, int& phase) {
+bool TStorageJournal::Parse(const std::string& data) {
   auto checkAt = data.rfind("check ");
   if (checkAt == std::string::npos || data != data.substr(0, checkAt) + "check " +
                                                   Hex(Checksum(data.substr(0, checkAt))) + "\n")
@@ -120,8 +115,6 @@ bool TStorageJournal::Parse(const std::string& data, int& phase) {
   std::istringstream in(data.substr(0, checkAt));
   std::string line;
   if (!std::getline(in, line) || line != kHeader) return false;
-  if (!std::getline(in, line) || (line != "phase 1" && line != "phase 2")) return false;
-  phase = line.back() - '0';
   entries_.clear();
   while (std::getline(in, line)) {
     auto space = line.find(' ');
@@ -141,6 +134,7 @@ bool TStorageJournal::Parse(const std::string& data, int& phase) {
       entries_.push_back({acClear, rest, ""});
     } else if (line == "define") {
       entries_.push_back({acDefine, kDefineName, ""});
+      hasDefine_ = true;
     } else if (line == "fill") {
       entries_.push_back({acFill, "", ""});
     } else if (verb == "state") {
@@ -161,22 +155,30 @@ bool TStorageJournal::Parse(const std::string& data, int& phase) {
   return true;
 }
 
-bool TStorageJournal::RunPhase(int phase) {
+bool TStorageJournal::RunPhase1() {
   const std::string& path = storage_.Path;
   bool ok = true;
-  if (phase == 1) {
-    for (const auto& e : entries_) {
-      if (e.action == acMove && platform::FileExists(path + e.first))
-        ok = platform::RenameReplace(path + e.first, StagedPath(e.second)) && ok;
-      else if (e.action == acRemove && platform::FileExists(path + e.first))
-        ok = platform::DeleteFile(path + e.first) && ok;
-      else if (e.action == acClear)
-        for (const auto& name : platform::FindFiles(path + e.first))
-          ok = platform::DeleteFile(path + name) && ok;
-    }
-    return ok;
+  for (const auto& e : entries_) {
+    if (e.action == acMove && platform::FileExists(path + e.first))
+      ok = platform::RenameReplace(path + e.first, StagedPath(e.second)) && ok;
+    else if (e.action == acRemove && platform::FileExists(path + e.first))
+      ok = platform::DeleteFile(path + e.first) && ok;
+    else if (e.action == acClear)
+      for (const auto& name : platform::FindFiles(path + e.first))
+        ok = platform::DeleteFile(path + name) && ok;
   }
-  // The incoming files first, so that the staged definition file replaces the one they bring.
+  return ok;
+}
+
+bool TStorageJournal::RunPhase2() {
+  const std::string& path = storage_.Path;
+  auto unstage = [&](const std::string& name) {
+    return !platform::FileExists(StagedPath(name)) ||
+           platform::RenameReplace(StagedPath(name), path + name);
+  };
+  // The definition file first: once it has its name, phase 2 has begun.
+  if (hasDefine_ && !unstage(kDefineName)) return false;
+  bool ok = true;
   for (const auto& e : entries_) {
     if (e.action != acFill) continue;
     std::string incoming = IncomingFolder(storage_);
@@ -185,13 +187,10 @@ bool TStorageJournal::RunPhase(int phase) {
     if (platform::DirectoryExists(incoming)) ok = platform::RemoveEmptyFolder(incoming) && ok;
   }
   for (const auto& e : entries_) {
-    std::string name = e.action == acMove ? e.second : e.first;
-    if ((e.action == acMove || e.action == acPlace || e.action == acDefine) &&
-        platform::FileExists(StagedPath(name)))
-      ok = platform::RenameReplace(StagedPath(name), path + name) && ok;
+    if (e.action == acMove) ok = unstage(e.second) && ok;
+    if (e.action == acPlace) ok = unstage(e.first) && ok;
   }
   if (!ok) return false;
-  platform::SyncFolder(path);
   for (const auto& e : entries_) {
     if (e.action != acState) continue;
     try {
@@ -203,6 +202,14 @@ bool TStorageJournal::RunPhase(int phase) {
   return true;
 }
 
+bool TStorageJournal::Complete() {
+  bool phase2Begun = hasDefine_ && !platform::FileExists(StagedPath(kDefineName));
+  if (!phase2Begun && !RunPhase1()) return false;
+  if (!RunPhase2()) return false;
+  platform::DeleteFile(RecordPath(storage_));
+  return true;
+}
+
 void TStorageJournal::RemoveStaged() {
   for (const auto& e : entries_) {
     if (e.action == acPlace || e.action == acDefine) platform::DeleteFile(StagedPath(e.first));
@@ -210,52 +217,36 @@ void TStorageJournal::RemoveStaged() {
 }
 
 bool TStorageJournal::Commit() {
+  for (const auto& e : entries_)
+    if (!hasDefine_ && (e.action == acMove || e.action == acPlace || e.action == acFill))
+      throw std::logic_error("a change that gives files names must set the definition file");
   std::string record = RecordPath(storage_);
-  std::string config = platform::ExtractFilePath(record);
-  if (hasDefine_ && !platform::WriteFileAtomic(StagedPath(kDefineName), define_)) {
+  if (hasDefine_ && !platform::WriteFileAtomic(StagedPath(kDefineName), define_, false)) {
     RemoveStaged();
     throw platform::EWriteError(storage_.Path + kDefineName);
   }
-  // The staged files' names are durable before the record that relies on them.
-  platform::SyncFolder(storage_.Path);
-  int phase = HasPhase1() ? 1 : 2;
-  platform::ForceDirectories(config);
-  if (!platform::WriteFileAtomic(record, Serialize(phase))) {
+  platform::ForceDirectories(platform::ExtractFilePath(record));
+  if (!platform::WriteFileAtomic(record, Serialize(), false)) {
     RemoveStaged();
     throw platform::EWriteError(record);
   }
-  platform::SyncFolder(config);
-  if (phase == 1) {
-    if (!RunPhase(1)) return false;
-    if (!platform::WriteFileAtomic(record, Serialize(2))) return false;
-    platform::SyncFolder(config);
-  }
-  if (!RunPhase(2)) return false;
-  platform::DeleteFile(record);
-  platform::SyncFolder(config);
-  return true;
+  // The staged and incoming files and the record reach the disk before any of them is acted
+  // on, in one go.
+  platform::SyncFileSystemOf(storage_.Path);
+  return Complete();
 }
 
 bool TStorageJournal::Recover(TStorageManager& storage) {
   if (storage.Path.empty()) return true;
   std::string record = RecordPath(storage);
-  std::string data;
   if (platform::FileExists(record)) {
+    std::string data;
     if (!platform::ReadFile(record, data)) return false;
     TStorageJournal journal(storage);
-    int phase = 0;
-    if (!journal.Parse(data, phase)) {
+    if (!journal.Parse(data))
       platform::RenameReplace(record, record + ".damaged");
-    } else {
-      if (phase == 1) {
-        if (!journal.RunPhase(1)) return false;
-        if (!platform::WriteFileAtomic(record, journal.Serialize(2))) return false;
-        platform::SyncFolder(platform::ExtractFilePath(record));
-      }
-      if (!journal.RunPhase(2)) return false;
-      platform::DeleteFile(record);
-      platform::SyncFolder(platform::ExtractFilePath(record));
-    }
+    else if (!journal.Complete())
+      return false;
   }
   RemoveScratch(storage);
   return true;

@@ -6,9 +6,14 @@
 // A change runs in two phases, and each can be run again from its start. Phase 1 only takes
 // files away from their names: a file that moves goes to its destination's staged name (the
 // destination followed by StagedSuffix), a removed file is deleted, a clear deletes every file
-// of a mask. Phase 2 only gives files their names: the incoming folder's files move in, every
-// staged file takes its destination, and Storage.ini takes the new state. The record says which
-// phase has begun, because running phase 1 again once phase 2 has begun would undo it.
+// of a mask. Phase 2 only gives files their names: the staged definition file first, then the
+// incoming folder's files, every other staged file, and Storage.ini's new state. Running phase 1
+// again once phase 2 has begun would undo it; a change that gives phase 2 anything to do has a
+// new definition file, staged before the record is written and unstaged first in phase 2, so
+// its staged file tells the phases apart.
+//
+// Everything the record relies on is made durable with one sync of the file system when the
+// record is in place; nothing else waits for the disk.
 #pragma once
 
 #include <string>
@@ -45,7 +50,8 @@ public:
   // Writes the record, runs both phases and removes the record. Throws platform::EWriteError
   // when the definition file or the record can't be written: then nothing has changed and the
   // staged files are gone. Returns false when a step after that failed: the record stays, and
-  // Recover completes the change later.
+  // Recover completes the change later. A change that moves, places or fills must set the
+  // definition file.
   bool Commit();
 
   // Completes a change that a stop interrupted, then removes the scratch files any stop left
@@ -68,10 +74,12 @@ private:
     bool flags[3] = {false, false, false};
   };
 
-  std::string Serialize(int phase) const;
-  bool Parse(const std::string& data, int& phase);
-  bool RunPhase(int phase);
-  bool HasPhase1() const;
+  std::string Serialize() const;
+  bool Parse(const std::string& data);
+  bool RunPhase1();
+  bool RunPhase2();
+  // Runs what is left of the change: phase 1 unless phase 2 has begun, then phase 2.
+  bool Complete();
   void RemoveStaged();
   static void RemoveScratch(TStorageManager& storage);
 

@@ -80,7 +80,7 @@ bool TStorageManager::DeleteFilesAt(const std::string& pattern) {
 
 template <typename ToName>
 void TStorageManager::CopyBatch(const std::string& folder, const std::vector<std::string>& names,
-                                const std::string& target, ToName toName) {
+                                const std::string& target, bool sync, ToName toName) {
   platform::TCopyBatch batch;
   for (const auto& name : names) {
     std::string to = toName(name);
@@ -91,7 +91,7 @@ void TStorageManager::CopyBatch(const std::string& folder, const std::vector<std
       if (LastFailures++ == 0) LastFailedFile = folder == Path ? target + to : folder + name;
     }
   }
-  if (LastFailures == 0 && !batch.Commit()) {
+  if (LastFailures == 0 && !batch.Commit(sync)) {
     ++LastFailures;
     LastFailedFile = batch.FailedTarget();
   }
@@ -104,7 +104,7 @@ bool TStorageManager::CopyFilesIn(const std::string& pattern, const std::string&
   std::string folder = platform::ExtractFilePath(pattern);
   auto names = platform::FindFiles(pattern);
   std::set<std::string> present(names.begin(), names.end());
-  CopyBatch(folder, names, into.empty() ? Path : into, [&](const std::string& name) {
+  CopyBatch(folder, names, into.empty() ? Path : into, into.empty(), [&](const std::string& name) {
     // A file already spelled in lower case takes the name; its variants in other cases don't
     // overwrite it.
     std::string lower = AsciiLower(name);
@@ -119,7 +119,7 @@ bool TStorageManager::CopyFilesOut(const std::string& target) {
   if (!Allocated) return false;
   auto names = platform::FindFiles(Path + "*.*");
   std::erase_if(names, [](const std::string& name) { return IsScratchName(name); });
-  CopyBatch(Path, names, target, [](const std::string& name) { return name; });
+  CopyBatch(Path, names, target, true, [](const std::string& name) { return name; });
   return !names.empty();
 }
 

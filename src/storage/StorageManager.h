@@ -57,8 +57,9 @@ public:
   // Copies the files matching an absolute pattern into the storage under lower-case names,
   // replacing files of the same name. When two source names differ only in letter case, the
   // one already in lower case wins. Into is a folder inside the storage, ending in "/" (the
-  // storage folder itself when empty). All or nothing: when any file fails, none is copied.
-  // False at once when the storage is not allocated.
+  // storage folder itself when empty); copies into it are made durable by the change that
+  // takes them in, not here. All or nothing: when any file fails, none is copied. False at
+  // once when the storage is not allocated.
   bool CopyFilesIn(const std::string& pattern, const std::string& into = "");
   // Copies every file directly in the storage folder (never its Config sub-folder, never a
   // scratch file) into Target, which ends in "/", replacing files of the same name. Each
@@ -71,7 +72,7 @@ private:
   // Copies Names (bare, from Folder) to Target under the names ToName gives, as one batch.
   template <typename ToName>
   void CopyBatch(const std::string& folder, const std::vector<std::string>& names,
-                 const std::string& target, ToName toName);
+                 const std::string& target, bool sync, ToName toName);
 };
 
 // Short-lived accessor of a storage's Config/Storage.ini (section "Storage"): one text key and

@@ -84,6 +84,28 @@ TEST_F(PackEditTest, AFullPackTakesNoMoreSmiles) {
   EXPECT_EQ(model->SmileCount(), MaxSmiles);
 }
 
+TEST_F(PackEditTest, PicturesWithoutALineMoveAlongAndAreNeverOverwritten) {
+  // Six pictures, three lines: ad, ae and ag belong to no line.
+  ASSERT_TRUE(Open(MakePack("extra", ":a\r\n:b\r\n:c", {"aa", "ab", "ac", "ad", "ae", "ag"})));
+  ASSERT_NE(model->InsertSmile(0, MakePicture("n.gif", "N")), nullptr);
+  // The run after the last line moves into the gap before ag, which stays.
+  EXPECT_EQ(StorageTags(8), "N aa ab ac ad ae ag -");
+  EXPECT_EQ(Captions()[1], "ab.gif (:a)");
+  ASSERT_TRUE(model->DeleteSmile(0));
+  EXPECT_EQ(StorageTags(8), "aa ab ac ad ae ag - -");
+  ASSERT_NE(model->AddSmile(MakePicture("m.gif", "M")), nullptr);
+  EXPECT_EQ(StorageTags(8), "aa ab ac M ad ae ag -");
+  ASSERT_TRUE(model->ExchangeSmiles(0, 2));
+  EXPECT_EQ(StorageTags(8), "ac ab aa M ad ae ag -");
+}
+
+TEST_F(PackEditTest, AddingToAFolderOfPicturesKeepsThem) {
+  ASSERT_TRUE(Open(MakePack("pictures", nullptr, {"aa"})));
+  ASSERT_EQ(model->SmileCount(), 0);
+  ASSERT_NE(model->AddSmile(MakePicture("n.gif", "N")), nullptr);
+  EXPECT_EQ(StorageTags(2), "N aa");
+}
+
 TEST_F(PackEditTest, DeleteSmileMovesFollowingPicturesDown) {
   OpenThree();
   ASSERT_TRUE(model->DeleteSmile(0));

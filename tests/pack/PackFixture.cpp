@@ -143,6 +143,13 @@ std::string PackModelTest::StorageTag(const std::string& position, TSmilePack ki
   return TagOf(StorageFolder(kind) + position + PackExtension(kind));
 }
 
+std::string PackModelTest::StorageTags(int count, TSmilePack kind) const {
+  std::string tags;
+  for (int i = 0; i < count; ++i)
+    tags += (i ? " " : "") + TagOf(StorageFolder(kind) + PictureFileName(i, kind));
+  return tags;
+}
+
 std::string PackModelTest::StorageDefine(TSmilePack kind) const {
   std::string data;
   platform::ReadFile(StorageFolder(kind) + "_define.ini", data);

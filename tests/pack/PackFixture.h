@@ -62,6 +62,8 @@ protected:
   std::string StorageFolder(TSmilePack kind = spAnimated) const;
   // Tag of the storage picture at a position, or "-" when it is absent.
   std::string StorageTag(const std::string& position, TSmilePack kind = spAnimated) const;
+  // Tags of the storage pictures of the first Count positions, joined by spaces.
+  std::string StorageTags(int count, TSmilePack kind = spAnimated) const;
   std::string StorageDefine(TSmilePack kind = spAnimated) const;
   // The storage's state as "allocated pathAssigned loaded [sourcePath]", e.g. "1 1 1 [/x/]".
   std::string State(TSmilePack kind = spAnimated) const;
