@@ -158,6 +158,18 @@ void TDefineDecoder::EnsureRecovered() {
     throw EPackError(EPackError::pkRecoveryFailed, storage.Path);
 }
 
+void TDefineDecoder::CommitChanges(const std::vector<TPackChange>& changes) {
+  if (changes.empty()) return;
+  std::vector<TStorageJournal*> journals;
+  for (const auto& change : changes) journals.push_back(change.Journal.get());
+  bool completed = TStorageJournal::CommitAll(journals);
+  ForEachPack(false, [&] {
+    for (const auto& change : changes)
+      if (change.Pack == ActivePack) change.Apply();
+  });
+  if (!completed) throw EPackError(EPackError::pkRecoveryFailed, PackStorages[changes[0].Pack]->Path);
+}
+
 std::vector<const TSmile*> TDefineDecoder::Order() const {
   std::vector<const TSmile*> order;
   for (const auto& item : Smiles[ActivePack]) order.push_back(item.Smile.get());

@@ -217,11 +217,26 @@ private:
   void EnsureRecovered();
   // Throws EPackError when the state files could not hold Folder.
   static void RequireStorable(const std::string& folder);
-  // Commits a change of the active pack's storage. When the change is written down but could
-  // not be carried out to the end, Apply still brings the model to the new state (the next
-  // start completes the storage) and EPackError follows.
+  // A change of one pack's storage, and what the model does once it is made.
+  struct TPackChange {
+    TSmilePack Pack;
+    std::shared_ptr<TStorageJournal> Journal;
+    std::function<void()> Apply;
+  };
+  // Commits the changes as one (a stop leaves all of them made or none), then applies each with
+  // its pack active. When the changes are written down but could not be carried out to the
+  // end, the model still takes the new state (the next start completes the storage) and
+  // EPackError follows.
+  void CommitChanges(const std::vector<TPackChange>& changes);
   template <typename Apply>
-  void CommitChange(TStorageJournal& journal, Apply apply);
+  void CommitChange(std::shared_ptr<TStorageJournal> journal, Apply apply) {
+    CommitChanges({{ActivePack, std::move(journal), apply}});
+  }
+  // The changes that start a new pack in, import the incoming pack into, and close the active
+  // pack's storage.
+  TPackChange ResetChange();
+  TPackChange ImportChange();
+  TPackChange CloseChange();
   // The active pack's smiles in order, and the definition file's bytes for an order of smiles
   // (a null entry is a smile without symbols).
   std::vector<const TSmile*> Order() const;
@@ -235,7 +250,6 @@ private:
   // Opening in two steps: the pack is copied into the storage's incoming folder and checked
   // there, then replaces what the storage holds in one committed change.
   void PrepareImport(const std::string& folder);
-  void CommitImport();
   void DiscardIncoming();
   // Removes from a pack folder just saved to the pictures the pack no longer holds.
   void RemoveStaleFiles(const std::string& folder);

@@ -31,15 +31,15 @@ TSmile* TDefineDecoder::PutNewSmile(int index, const std::string& fileName) {
   // the first free position; a pack without one takes no more smiles.
   int free = FirstFreePosition(pictures, SmileCount());
   if (free >= MaxSmiles) return nullptr;
-  TStorageJournal journal(*PackStorages[a]);
+  auto journal = NewJournal(*PackStorages[a]);
   std::string name = PictureFileName(index);
-  if (!platform::CopyFileReplace(fileName, journal.StagedPath(name))) return nullptr;
+  if (!platform::CopyFileReplace(fileName, journal->StagedPath(name))) return nullptr;
   for (int p : pictures)
-    if (p >= index && p < free) journal.Move(PictureFileName(p), PictureFileName(p + 1));
-  journal.Place(name);
+    if (p >= index && p < free) journal->Move(PictureFileName(p), PictureFileName(p + 1));
+  journal->Place(name);
   std::vector<const TSmile*> order = Order();
   order.insert(order.begin() + index, nullptr);
-  journal.SetDefine(DefineContent(order));
+  journal->SetDefine(DefineContent(order));
 
   TSmile* smile = nullptr;
   CommitChange(journal, [&] {
@@ -81,14 +81,14 @@ TSmile* TDefineDecoder::ReplacePicture(int index, const std::string& fileName) {
 bool TDefineDecoder::ExchangeSmiles(int a, int b) {
   if (a < 0 || b < 0 || a >= SmileCount() || b >= SmileCount()) return false;
   EnsureRecovered();
-  TStorageJournal journal(*PackStorages[ActivePack]);
+  auto journal = NewJournal(*PackStorages[ActivePack]);
   std::vector<const TSmile*> order = Order();
   if (a != b) {
-    journal.Move(PictureFileName(a), PictureFileName(b));
-    journal.Move(PictureFileName(b), PictureFileName(a));
+    journal->Move(PictureFileName(a), PictureFileName(b));
+    journal->Move(PictureFileName(b), PictureFileName(a));
     std::swap(order[static_cast<std::size_t>(a)], order[static_cast<std::size_t>(b)]);
   }
-  journal.SetDefine(DefineContent(order));
+  journal->SetDefine(DefineContent(order));
   CommitChange(journal, [&] {
     auto& smiles = Smiles[ActivePack];
     std::swap(smiles[static_cast<std::size_t>(a)], smiles[static_cast<std::size_t>(b)]);
@@ -100,15 +100,15 @@ bool TDefineDecoder::ExchangeSmiles(int a, int b) {
 bool TDefineDecoder::DeleteSmile(int index) {
   if (index < 0 || index >= SmileCount()) return false;
   EnsureRecovered();
-  TStorageJournal journal(*PackStorages[ActivePack]);
-  journal.Remove(PictureFileName(index));
+  auto journal = NewJournal(*PackStorages[ActivePack]);
+  journal->Remove(PictureFileName(index));
   std::vector<int> pictures = PicturePositions();
   int free = FirstFreePosition(pictures, SmileCount());
   for (int p : pictures)
-    if (p > index && p < free) journal.Move(PictureFileName(p), PictureFileName(p - 1));
+    if (p > index && p < free) journal->Move(PictureFileName(p), PictureFileName(p - 1));
   std::vector<const TSmile*> order = Order();
   order.erase(order.begin() + index);
-  journal.SetDefine(DefineContent(order));
+  journal->SetDefine(DefineContent(order));
   CommitChange(journal, [&] {
     auto& smiles = Smiles[ActivePack];
     smiles.erase(smiles.begin() + index);

@@ -46,40 +46,50 @@ bool TDefineDecoder::NewPack() {
   for (TSmilePack pack : AllPacks)
     if ((BothPacks || pack == ActivePack) && !PackStorages[pack]->Allocated) return false;
   if (!QuerySaveChanges()) return false;
-  if (BothPacks)
-    ForEachPack(false, [this] { ResetPackStorage(); });
-  else
-    ResetPackStorage();
+  // Both packs start anew together, or neither does.
+  std::vector<TPackChange> changes;
+  TSmilePack chosen = ActivePack;
+  ForEachPack(false, [&] {
+    if (!BothPacks && ActivePack != chosen) return;
+    EnsureRecovered();
+    changes.push_back(ResetChange());
+  });
+  CommitChanges(changes);
   StoreHostOrEmptyBothPath();
   return true;
 }
 
 void TDefineDecoder::ResetPackStorage() {
+  EnsureRecovered();
+  CommitChanges({ResetChange()});
+}
+
+TDefineDecoder::TPackChange TDefineDecoder::ResetChange() {
   TSmilePack a = ActivePack;
   TStorageManager& storage = *PackStorages[a];
-  EnsureRecovered();
   // A new pack of a hosted run belongs in the host's folder from the start.
   std::string source = Hosted ? PackFolderIn(HostPath, a) : std::string();
   bool assigned = Hosted && IsStorableFolder(source);
-  TStorageJournal journal(storage);
+  auto journal = NewJournal(storage);
   // The storage is private: whatever is left in it goes.
-  journal.Clear("*.ini");
-  journal.Clear(PackWildcard(a));
-  journal.SetDefine("");
-  journal.SetState(true, assigned, true, source);
-  CommitChange(journal, [&] {
-    FreeSmiles();
-    LoadedPacks.Include(a);
-    if (assigned)
-      SourceAssigned.Include(a);
-    else
-      SourceAssigned.Exclude(a);
-    SourcePath[a] = source;
-    DefinePath[a] = storage.Path + DefineFileName;
-    StorageFolder[a] = storage.Path;
-    SurplusLines[a] = 0;
-    RefreshCaptions();
-  });
+  journal->Clear("*.ini");
+  journal->Clear(PackWildcard(a));
+  journal->SetDefine("");
+  journal->SetState(true, assigned, true, source);
+  return {a, journal, [this, a, source, assigned] {
+            TStorageManager& storage = *PackStorages[a];
+            FreeSmiles();
+            LoadedPacks.Include(a);
+            if (assigned)
+              SourceAssigned.Include(a);
+            else
+              SourceAssigned.Exclude(a);
+            SourcePath[a] = source;
+            DefinePath[a] = storage.Path + DefineFileName;
+            StorageFolder[a] = storage.Path;
+            SurplusLines[a] = 0;
+            RefreshCaptions();
+          }};
 }
 
 bool TDefineDecoder::OpenPack(const std::string& path) {
@@ -105,7 +115,9 @@ bool TDefineDecoder::OpenPack(const std::string& path) {
     TOperationScope scope(this);
     try {
       ForEachPack(false, [&] { PrepareImport(folders[ActivePack]); });
-      ForEachPack(false, [&] { CommitImport(); });
+      std::vector<TPackChange> changes;
+      ForEachPack(false, [&] { changes.push_back(ImportChange()); });
+      CommitChanges(changes);
     } catch (...) {
       ForEachPack(false, [&] { DiscardIncoming(); });
       throw;
@@ -122,7 +134,7 @@ bool TDefineDecoder::ImportPack(const std::string& folder) {
     TOperationScope scope(this);
     try {
       PrepareImport(folder);
-      CommitImport();
+      CommitChanges({ImportChange()});
     } catch (...) {
       DiscardIncoming();
       throw;
@@ -178,9 +190,8 @@ void TDefineDecoder::PrepareImport(const std::string& folder) {
   checkFolder_.clear();
 }
 
-void TDefineDecoder::CommitImport() {
+TDefineDecoder::TPackChange TDefineDecoder::ImportChange() {
   TSmilePack a = ActivePack;
-  TStorageManager& storage = *PackStorages[a];
   const std::vector<std::string>& lines = incomingLines_[a];
   std::string content;
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -188,22 +199,23 @@ void TDefineDecoder::CommitImport() {
     ::ParseSymbols(lines[i], symbols);
     AppendDefineLine(content, symbols, i + 1 == lines.size());
   }
-  TStorageJournal journal(storage);
-  journal.Clear("*.ini");
-  journal.Clear(PackWildcard(a));
-  journal.FillFromIncoming();
-  journal.SetDefine(content);
-  journal.SetState(true, true, true, incomingSource_[a]);
-  CommitChange(journal, [&] {
-    FreeSmiles();
-    LoadedPacks.Include(a);
-    SourceAssigned.Include(a);
-    SourcePath[a] = incomingSource_[a];
-    DefinePath[a] = storage.Path + DefineFileName;
-    StorageFolder[a] = storage.Path;
-    LoadSmiles(lines);
-    incomingLines_[a].clear();
-  });
+  auto journal = NewJournal(*PackStorages[a]);
+  journal->Clear("*.ini");
+  journal->Clear(PackWildcard(a));
+  journal->FillFromIncoming();
+  journal->SetDefine(content);
+  journal->SetState(true, true, true, incomingSource_[a]);
+  return {a, journal, [this, a] {
+            TStorageManager& storage = *PackStorages[a];
+            FreeSmiles();
+            LoadedPacks.Include(a);
+            SourceAssigned.Include(a);
+            SourcePath[a] = incomingSource_[a];
+            DefinePath[a] = storage.Path + DefineFileName;
+            StorageFolder[a] = storage.Path;
+            LoadSmiles(incomingLines_[a]);
+            incomingLines_[a].clear();
+          }};
 }
 
 std::string TDefineDecoder::PicturePath(int index) const {

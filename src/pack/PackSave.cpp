@@ -159,34 +159,45 @@ bool TDefineDecoder::ClosePack() {
   if (!QuerySaveChanges()) return false;
   if (OnPackClosing) OnPackClosing(this);
   bool ok = true;
-  if (BothPacks)
-    ForEachPack(true, [&] { ok = ClosePackStorage() && ok; });
-  else
+  if (BothPacks) {
+    // Both packs close together, or neither does.
+    std::vector<TPackChange> changes;
+    ForEachPack(true, [&] {
+      WriteDefineFile();
+      changes.push_back(CloseChange());
+    });
+    CommitChanges(changes);
+  } else {
     ok = ClosePackStorage();
+  }
   if (ok) StoreHostOrEmptyBothPath();
   return ok;
 }
 
 bool TDefineDecoder::ClosePackStorage() {
-  TSmilePack a = ActivePack;
   WriteDefineFile();
-  if (!LoadedPacks.Contains(a)) {
+  if (!LoadedPacks.Contains(ActivePack)) {
     FreeSmiles();
     return false;
   }
-  TStorageJournal journal(*PackStorages[a]);
-  journal.Clear("*.ini");
-  journal.Clear(PackWildcard(a));
-  journal.SetState(false, false, false, "");
-  CommitChange(journal, [&] {
-    FreeSmiles();
-    LoadedPacks.Exclude(a);
-    SourceAssigned.Exclude(a);
-    DefinePath[a].clear();
-    StorageFolder[a].clear();
-    SourcePath[a].clear();
-    SurplusLines[a] = 0;
-    RefreshCaptions();
-  });
+  CommitChanges({CloseChange()});
   return true;
+}
+
+TDefineDecoder::TPackChange TDefineDecoder::CloseChange() {
+  TSmilePack a = ActivePack;
+  auto journal = NewJournal(*PackStorages[a]);
+  journal->Clear("*.ini");
+  journal->Clear(PackWildcard(a));
+  journal->SetState(false, false, false, "");
+  return {a, journal, [this, a] {
+            FreeSmiles();
+            LoadedPacks.Exclude(a);
+            SourceAssigned.Exclude(a);
+            DefinePath[a].clear();
+            StorageFolder[a].clear();
+            SourcePath[a].clear();
+            SurplusLines[a] = 0;
+            RefreshCaptions();
+          }};
 }

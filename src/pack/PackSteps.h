@@ -24,9 +24,7 @@ private:
   TDefineDecoder* model_;
 };
 
-template <typename Apply>
-void TDefineDecoder::CommitChange(TStorageJournal& journal, Apply apply) {
-  bool completed = journal.Commit();
-  apply();
-  if (!completed) throw EPackError(EPackError::pkRecoveryFailed, PackStorages[ActivePack]->Path);
+// A new change of the active pack's storage.
+inline std::shared_ptr<TStorageJournal> NewJournal(TStorageManager& storage) {
+  return std::make_shared<TStorageJournal>(storage);
 }

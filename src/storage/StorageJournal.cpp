@@ -1,6 +1,7 @@
 #include "StorageJournal.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 #include <stdexcept>
@@ -216,28 +217,123 @@ void TStorageJournal::RemoveStaged() {
   }
 }
 
-bool TStorageJournal::Commit() {
+void TStorageJournal::WriteRecord(const std::string& recordFile) {
   for (const auto& e : entries_)
     if (!hasDefine_ && (e.action == acMove || e.action == acPlace || e.action == acFill))
       throw std::logic_error("a change that gives files names must set the definition file");
-  std::string record = RecordPath(storage_);
-  if (hasDefine_ && !platform::WriteFileAtomic(StagedPath(kDefineName), define_, false)) {
+  // What the record relies on reaches the disk before the record: a change that brings in a
+  // whole pack with one sync of the file system, a small one file by file.
+  bool batch = false;
+  for (const auto& e : entries_) batch = batch || e.action == acFill;
+  if (hasDefine_ && !platform::WriteFileAtomic(StagedPath(kDefineName), define_, !batch)) {
     RemoveStaged();
     throw platform::EWriteError(storage_.Path + kDefineName);
   }
-  platform::ForceDirectories(platform::ExtractFilePath(record));
-  if (!platform::WriteFileAtomic(record, Serialize(), false)) {
+  if (batch)
+    platform::SyncFileSystemOf(storage_.Path);
+  else
+    platform::SyncFolder(storage_.Path);
+  std::string folder = platform::ExtractFilePath(recordFile);
+  platform::ForceDirectories(folder);
+  if (!platform::WriteFileAtomic(recordFile, Serialize())) {
     RemoveStaged();
-    throw platform::EWriteError(record);
+    throw platform::EWriteError(recordFile);
   }
-  // The staged and incoming files and the record reach the disk before any of them is acted
-  // on, in one go.
-  platform::SyncFileSystemOf(storage_.Path);
+  platform::SyncFolder(folder);
+}
+
+bool TStorageJournal::Commit() {
+  WriteRecord(RecordPath(storage_));
   return Complete();
+}
+
+bool TStorageJournal::CommitAll(const std::vector<TStorageJournal*>& journals) {
+  if (journals.size() == 1) return journals.front()->Commit();
+  // A group file left by an earlier group would commit records that are still being written.
+  std::string group = GroupPath(journals.front()->storage_);
+  if (platform::FileExists(group) && !platform::DeleteFile(group))
+    throw platform::EWriteError(group);
+  std::vector<TStorageJournal*> written;
+  auto withdraw = [&] {
+    for (auto* journal : written) {
+      platform::DeleteFile(WaitingRecordPath(journal->storage_));
+      journal->RemoveStaged();
+    }
+  };
+  try {
+    for (auto* journal : journals) {
+      journal->WriteRecord(WaitingRecordPath(journal->storage_));
+      written.push_back(journal);
+    }
+  } catch (...) {
+    withdraw();
+    throw;
+  }
+  // The group's file is the one step that commits every change at once.
+  std::string text = std::string(kHeader) + "\n";
+  for (auto* journal : journals)
+    text += platform::ExtractFileName(journal->storage_.Path.substr(
+                0, journal->storage_.Path.size() - 1)) + "\n";
+  text += "check " + Hex(Checksum(text)) + "\n";
+  if (!platform::WriteFileAtomic(group, text)) {
+    withdraw();
+    throw platform::EWriteError(group);
+  }
+  platform::SyncFolder(platform::ExtractFilePath(group));
+  for (auto* journal : journals)
+    platform::RenameReplace(WaitingRecordPath(journal->storage_), RecordPath(journal->storage_));
+  platform::DeleteFile(group);
+  bool ok = true;
+  for (auto* journal : journals) ok = journal->Complete() && ok;
+  return ok;
+}
+
+std::string TStorageJournal::WaitingRecordPath(const TStorageManager& storage) {
+  return RecordPath(storage) + ".waiting";
+}
+
+std::string TStorageJournal::GroupPath(const TStorageManager& storage) {
+  std::string folder = storage.Path.substr(0, storage.Path.size() - 1);
+  return platform::ExtractFilePath(folder) + "Journal.group";
+}
+
+void TStorageJournal::SettleWaitingRecord(TStorageManager& storage) {
+  std::string group = GroupPath(storage);
+  std::string parent = platform::ExtractFilePath(group);
+  std::string own = platform::ExtractFileName(storage.Path.substr(0, storage.Path.size() - 1));
+  // The storages a whole, unchanged group file names.
+  std::vector<std::string> members;
+  std::string data;
+  if (platform::ReadFile(group, data)) {
+    auto checkAt = data.rfind("check ");
+    std::istringstream in(data.substr(0, checkAt == std::string::npos ? 0 : checkAt));
+    std::string line;
+    bool whole = checkAt != std::string::npos &&
+                 data.substr(checkAt) == "check " + Hex(Checksum(data.substr(0, checkAt))) + "\n" &&
+                 std::getline(in, line) && line == kHeader;
+    while (whole && std::getline(in, line)) {
+      if (!ValidName(line)) whole = false;
+      members.push_back(line);
+    }
+    if (!whole) members.clear();
+  }
+  std::string waiting = WaitingRecordPath(storage);
+  if (platform::FileExists(waiting)) {
+    if (std::find(members.begin(), members.end(), own) != members.end())
+      platform::RenameReplace(waiting, RecordPath(storage));
+    else
+      platform::DeleteFile(waiting);
+  }
+  // Once no member waits any more, the group has done its work.
+  bool waits = false;
+  for (const auto& member : members)
+    waits = waits || platform::FileExists(parent + member + "/Config/Journal.waiting");
+  if (!waits && platform::FileExists(group)) platform::DeleteFile(group);
 }
 
 bool TStorageJournal::Recover(TStorageManager& storage) {
   if (storage.Path.empty()) return true;
+  SettleWaitingRecord(storage);
   std::string record = RecordPath(storage);
   if (platform::FileExists(record)) {
     std::string data;

@@ -12,8 +12,9 @@
 // new definition file, staged before the record is written and unstaged first in phase 2, so
 // its staged file tells the phases apart.
 //
-// Everything the record relies on is made durable with one sync of the file system when the
-// record is in place; nothing else waits for the disk.
+// Everything the record relies on reaches the disk before the record does: a whole incoming
+// pack with one sync of its file system, the few files of an edit one by one. Nothing after the
+// record waits for the disk, since the record can always be completed again.
 #pragma once
 
 #include <string>
@@ -54,6 +55,10 @@ public:
   // definition file.
   bool Commit();
 
+  // Commits the changes of several storages of one workspace as one: a stop at any step leaves
+  // all of them made or none. Throws and returns as Commit does.
+  static bool CommitAll(const std::vector<TStorageJournal*>& journals);
+
   // Completes a change that a stop interrupted, then removes the scratch files any stop left
   // behind (temporary and staged files, the incoming folder). A record that fails its checks is
   // set aside as "Journal.damaged" and not acted on. False when a pending change could not be
@@ -74,6 +79,9 @@ private:
     bool flags[3] = {false, false, false};
   };
 
+  // Stages the definition file and writes the record to RecordFile; throws (with nothing left
+  // behind) when either can't be written.
+  void WriteRecord(const std::string& recordFile);
   std::string Serialize() const;
   bool Parse(const std::string& data);
   bool RunPhase1();
@@ -82,6 +90,12 @@ private:
   bool Complete();
   void RemoveStaged();
   static void RemoveScratch(TStorageManager& storage);
+  // A record written as part of several changes waits under this name until the group's file,
+  // in the folder above the storages, names every storage of the group.
+  static std::string WaitingRecordPath(const TStorageManager& storage);
+  static std::string GroupPath(const TStorageManager& storage);
+  // Settles a waiting record: it becomes the record when its group was committed, else goes.
+  static void SettleWaitingRecord(TStorageManager& storage);
 
   TStorageManager& storage_;
   std::vector<TEntry> entries_;
