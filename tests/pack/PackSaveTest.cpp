@@ -4,6 +4,8 @@
 
 #include "ConfigManager.h"
 #include "Files.h"
+#include "PackError.h"
+#include "StorageManager.h"
 
 using namespace pack_testing;
 using namespace testing_support;
@@ -43,6 +45,61 @@ TEST_F(PackSaveTest, AShrunkPackLeavesNoStalePicturesInItsFolder) {
   ASSERT_TRUE(model->SavePack());
   EXPECT_EQ(ListFolder(folder), (Strings{"_define.ini", "aa.gif", "ab.gif", "ac.gif", "ad.gif",
                                          "ae.gif", "af.gif", "ag.gif"}));
+}
+
+TEST_F(PackSaveTest, AFailedSaveLeavesEveryFileOfTheFolder) {
+  std::string folder = MakePack("f", ":a\r\n:b\r\n:c", {"aa", "ab", "ac"});
+  ASSERT_TRUE(Open(folder));
+  ASSERT_TRUE(model->DeleteSmile(0));
+  {
+    ScopedFileSizeLimit limit(1);
+    EXPECT_THROW(model->SavePack(), EPackError);
+  }
+  EXPECT_EQ(ListFolder(folder), (Strings{"_define.ini", "aa.gif", "ab.gif", "ac.gif"}));
+  EXPECT_EQ(TagOf(folder + "ac.gif"), "ac");
+}
+
+TEST_F(PackSaveTest, AFolderWithoutAPackGetsThePacksFilesAndLosesNothing) {
+  ASSERT_TRUE(Open(MakePack("f", ":a", {"aa"})));
+  std::string home = disk.Make("home/");
+  for (const char* name : {"notes.ini", "photo.gif", "ab.gif", "ZZ.GIF"})
+    WriteBytes(home + name, name);
+  ASSERT_TRUE(model->SavePackAs(home + "_define.ini"));
+  EXPECT_EQ(ListFolder(home),
+            (Strings{"ZZ.GIF", "_define.ini", "aa.gif", "ab.gif", "notes.ini", "photo.gif"}));
+  EXPECT_EQ(ReadBytes(home + "notes.ini"), "notes.ini");
+}
+
+TEST_F(PackSaveTest, FoldersTheStateFilesCannotHoldAreRefused) {
+  ASSERT_TRUE(Open(MakePack("f", ":a", {"aa"})));
+  std::string longFolder = disk.Path();
+  while (longFolder.size() < 2100) longFolder += std::string(200, 'd') + "/";
+  platform::ForceDirectories(longFolder);
+  for (const std::string& folder : {disk.Make("line\nbreak/"), longFolder}) {
+    try {
+      model->SavePackAs(folder + "_define.ini");
+      ADD_FAILURE() << "saved";
+    } catch (const EPackError& e) {
+      EXPECT_EQ(e.Kind(), EPackError::pkPathNotStorable);
+    }
+    EXPECT_EQ(ListFolder(folder), Strings{});
+    EXPECT_EQ(model->SourcePath[spAnimated], disk.Path() + "f/");
+  }
+}
+
+TEST_F(PackSaveTest, ATargetThatDoesNotReadBackWholeIsNoTarget) {
+  // A folder path cut short (as a line break once cut it) names the parent's files.
+  std::string parent = MakePack("parent", ":p", {"aa"});
+  ASSERT_TRUE(Open(MakePack("parent/name", ":a", {"aa"})));
+  {
+    TStorageManager storage(StorageName("Storage/Animated"));
+    TStorageIniFile(storage).SetString(TStorageIniFile::siSourcePath, parent + "name");
+  }
+  Restart();
+  EXPECT_FALSE(model->SourceAssigned.Contains(spAnimated));
+  EXPECT_FALSE(model->SavePack());
+  EXPECT_EQ(TagOf(parent + "aa.gif"), "aa");
+  EXPECT_EQ(ReadBytes(parent + "_define.ini"), ":p");
 }
 
 TEST_F(PackSaveTest, ANewPackIsSavedWithSaveAsWhichMakesItsTarget) {

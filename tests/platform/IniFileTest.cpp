@@ -102,6 +102,22 @@ TEST_F(IniFileTest, WriteAddsKeysAndSections) {
                              "\r\n[Other]\r\nn=-3\r\n");
 }
 
+TEST_F(IniFileTest, EveryValueThatFitsReadsBackExactly) {
+  for (std::string value : {std::string("/a b/"), std::string(" lead"), std::string("trail\t"),
+                            std::string("\"q\""), std::string("'q'"), std::string("\"x"),
+                            std::string(), std::string("a=b"), std::string(2047, 'x')}) {
+    ini.WriteString("s", "k", value);
+    EXPECT_EQ(ini.ReadString("s", "k", "-"), value);
+  }
+  // What would read back otherwise is never written.
+  for (std::string value :
+       {std::string("/home/a\nb/"), std::string("x\ry"), std::string(2048, 'x')}) {
+    EXPECT_FALSE(platform::IniValueFits(value));
+    EXPECT_THROW(ini.WriteString("s", "k", value), platform::EIniWriteError);
+    EXPECT_EQ(ini.ReadString("s", "k", "-"), std::string(2047, 'x'));
+  }
+}
+
 TEST_F(IniFileTest, NothingIsCachedBetweenObjects) {
   TIniFile other(path);
   ini.WriteString("s", "k", "one");

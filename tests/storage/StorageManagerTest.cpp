@@ -72,6 +72,9 @@ TEST_F(StorageTest, CopyOutReplacesTargetFilesAndNeverTakesTheStateFile) {
   WriteBytes(storage.Path + "aa.gif", "pic");
   { TStorageIniFile state(storage); state.SetFlag(TStorageIniFile::fiSmiliesLoaded, true); }
   WriteBytes(Src("_define.ini"), "old");
+  // Scratch files of an interrupted change never travel with the pack.
+  WriteBytes(storage.Path + ".fennimo-tmp.Ab12Cd", "half");
+  WriteBytes(storage.Path + "ab.gif.fennimo-staged", "waiting");
   EXPECT_TRUE(storage.CopyFilesOut(source.Path()));
   EXPECT_EQ(ReadBytes(Src("_define.ini")), "new");
   EXPECT_EQ(ListFolder(source.Path()), (std::vector<std::string>{"_define.ini", "aa.gif"}));
