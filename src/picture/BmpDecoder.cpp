@@ -5,6 +5,79 @@
 #include <QImage>
 #include <QImageReader>
 
+#include <cstdlib>
+
+namespace {
+
+std::uint32_t Little(const QByteArray& data, qsizetype at, int bytes) {
+  std::uint32_t value = 0;
+  for (int i = bytes - 1; i >= 0; --i)
+    value = (value << 8) | static_cast<unsigned char>(data[at + i]);
+  return value;
+}
+
+// Walks run-length data from Offset; true when it ends (end-of-bitmap or past the last row)
+// inside the file.
+bool RunLengthDataComplete(const QByteArray& data, qsizetype offset, int bits, qint64 height) {
+  qsizetype p = offset;
+  qint64 y = 0;
+  while (y < height) {
+    if (p + 2 > data.size()) return false;
+    const int count = static_cast<unsigned char>(data[p]);
+    const int code = static_cast<unsigned char>(data[p + 1]);
+    p += 2;
+    if (count != 0 || code == 0) {
+      y += count == 0;  // a run, or the end of a line
+    } else if (code == 1) {
+      return true;  // the end of the bitmap
+    } else if (code == 2) {
+      if (p + 2 > data.size()) return false;
+      y += static_cast<unsigned char>(data[p + 1]);
+      p += 2;
+    } else {
+      // Literal pixels, padded to a whole word.
+      qsizetype bytes = bits == 8 ? code : (code + 1) / 2;
+      p += (bytes + 1) & ~qsizetype(1);
+    }
+  }
+  return p <= data.size();
+}
+
+// True unless the header announces more pixel data than the file holds. The reader would fill
+// what it could read and leave the rest of the picture as it found the memory. RunLength tells
+// whether the pixels are run-length data, which may skip pixels even when whole.
+bool PixelDataComplete(const QByteArray& data, bool& runLength) {
+  runLength = false;
+  if (data.size() < 30 || data[0] != 'B' || data[1] != 'M') return true;  // the reader decides
+  const qsizetype offset = Little(data, 10, 4);
+  const std::uint32_t headerSize = Little(data, 14, 4);
+  qint64 width, height;
+  int bits;
+  std::uint32_t compression = 0;
+  if (headerSize == 12) {
+    width = Little(data, 18, 2);
+    height = Little(data, 20, 2);
+    bits = static_cast<int>(Little(data, 24, 2));
+  } else if (headerSize >= 40 && data.size() >= 34) {
+    width = static_cast<std::int32_t>(Little(data, 18, 4));
+    height = std::abs(static_cast<qint64>(static_cast<std::int32_t>(Little(data, 22, 4))));
+    bits = static_cast<int>(Little(data, 28, 2));
+    compression = Little(data, 30, 4);
+  } else {
+    return true;
+  }
+  // Pictures too large for the reader's limit fail there.
+  if (offset == 0 || width <= 0 || bits <= 0 || width > (1 << 24) || height > (1 << 24))
+    return true;
+  runLength = (compression == 1 && bits == 8) || (compression == 2 && bits == 4);
+  if (runLength) return RunLengthDataComplete(data, offset, bits, height);
+  if (compression != 0 && compression != 3 && compression != 6) return true;
+  const qint64 stride = (width * bits + 31) / 32 * 4;
+  return offset + stride * height <= data.size();
+}
+
+}  // namespace
+
 void TBmpDecoder::Decode() {
   TPictureDecoder::Decode();
   try {
@@ -41,8 +114,16 @@ void TBmpDecoder::DecodeFile() {
     Reserve(2 * 4 * pixels);
     Reserve(TSmileBitmap32::StorageSize(size.width(), size.height()));
   }
-  QImage source = reader.read();
-  if (source.isNull()) throw EInvalidGraphic(reader.errorString().toStdString());
+  bool runLength = false;
+  if (!PixelDataComplete(data, runLength)) throw EInvalidGraphic("Unable to read image data");
+  // Pixels that run-length data skips keep what the picture held before: palette entry 0 here,
+  // not memory nobody wrote. The reader fills a picture of its own size and kind in place.
+  QImage source;
+  if (runLength && size.isValid()) {
+    source = QImage(size, QImage::Format_Indexed8);
+    source.fill(0);
+  }
+  if (!reader.read(&source)) throw EInvalidGraphic(reader.errorString().toStdString());
 
   // The key colour is the bottom-left pixel's; every pixel of that colour shows the
   // background instead. Alpha plays no part, as in a plain bitmap copy.

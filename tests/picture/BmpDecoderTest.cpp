@@ -126,6 +126,30 @@ TEST_F(BmpDecoderTest, FailureIsTheLoadersException) {
   EXPECT_THROW(decoder.Decode(), EInvalidGraphic);
 }
 
+TEST_F(BmpDecoderTest, RunLengthDataCutShortFails) {
+  // 4 x 2 in 8-bit run-length data: the bottom row a run of red, the top row green, red, green,
+  // red as literal pixels, then the end of the bitmap.
+  std::string bytes = MakeBmp(4, 2, {G, R, G, R, R, R, R, R}, 8);
+  const std::size_t offset = bytes.size() - 8;
+  bytes[30] = 1;
+  bytes.replace(offset, 8,
+                std::string("\x04\x01\x00\x00\x00\x04\x00\x01\x00\x01\x00\x00\x00\x01", 14));
+  auto d = Decode(bytes);
+  ASSERT_EQ(error, "");
+  EXPECT_EQ(Pixels(*d->GetFrame(0)), (std::vector<std::uint32_t>{G, W, G, W, W, W, W, W}));
+  // Without its last line end a row is not whole; without the end of the bitmap it is.
+  for (std::size_t size = offset; size < bytes.size() - 2; ++size) {
+    Decode(bytes.substr(0, size));
+    EXPECT_NE(error, "") << size << " bytes";
+  }
+  d = Decode(bytes.substr(0, bytes.size() - 2));
+  EXPECT_EQ(Pixels(*d->GetFrame(0)), (std::vector<std::uint32_t>{G, W, G, W, W, W, W, W}));
+  // Pixels the data skips (a jump, an early end) show palette entry 0, never stray memory.
+  bytes.replace(offset, 14, std::string("\x01\x01\x00\x02\x01\x01\x00\x01", 8));
+  d = Decode(bytes);
+  EXPECT_EQ(Pixels(*d->GetFrame(0)), (std::vector<std::uint32_t>{G, G, G, G, W, G, G, G}));
+}
+
 TEST_F(BmpDecoderTest, HugeDimensionsFailBeforeAllocating) {
   // 8000 x 8000 in the header (the reader itself accepts up to 16383 in each direction).
   std::string bytes = MakeBmp(1, 1, {R});

@@ -23,6 +23,28 @@ std::string PythonWithPillow() {
   return {};
 }
 
+// Every prefix of a BMP file either fails or decodes to the whole file's pixels: a file cut short
+// never shows pixels that no byte of it gave.
+void ExpectEveryPrefixFailsOrIsWhole(const std::string& path, const TSmileBitmap& whole) {
+  const std::string bytes = testing_support::ReadBytes(path);
+  const std::string cut = path + ".cut";
+  for (std::size_t size = 0; size < bytes.size(); ++size) {
+    testing_support::WriteBytes(cut, bytes.substr(0, size));
+    TBmpDecoder decoder(cut);
+    try {
+      decoder.Decode();
+    } catch (const std::exception&) {
+      continue;
+    }
+    const TSmileBitmap& frame = *decoder.GetFrame(0);
+    bool same = frame.width == whole.width && frame.height == whole.height;
+    for (int y = 0; same && y < whole.height; ++y)
+      for (int x = 0; same && x < whole.width; ++x)
+        same = frame.ColorAt(x, y) == whole.ColorAt(x, y);
+    EXPECT_TRUE(same) << "the first " << size << " bytes decode to other pixels";
+  }
+}
+
 }  // namespace
 
 TEST(OtherEncoder, PicturesDecodeToWhatTheEncoderWasGiven) {
@@ -65,6 +87,7 @@ TEST(OtherEncoder, PicturesDecodeToWhatTheEncoderWasGiven) {
         }
       EXPECT_EQ(wrong, 0) << "frame " << n;
     }
+    if (file.ends_with(".bmp")) ExpectEveryPrefixFailsOrIsWhole(path, *decoder->GetFrame(0));
     ++cases;
   }
   EXPECT_GE(cases, 8);
