@@ -150,7 +150,7 @@ TEST_F(CheckCommandTest, AfterAGapTheNextPositionsLookFurtherAhead) {
                     "no later picture to move in"))
       << r.out;
   // ag.gif has no line of its own but moves into one, so the pack uses it.
-  EXPECT_EQ(r.out.find("ignored ag.gif"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("ag.gif ("), std::string::npos) << r.out;
 }
 
 TEST_F(CheckCommandTest, EmptyLinesAreReportedWithTheirLineAndPicture) {
@@ -224,12 +224,12 @@ TEST_F(CheckCommandTest, FilesThePackWouldIgnoreAreListed) {
   Outcome r = Check({dir, "--animated"});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.out, "pack " + dir + ": animated, 1 smile\n"
+                   "  picture without a line: ab.gif (the pack has 1 line)\n"
                    "  ignored Aa.gif: opening takes aa.gif, the same name in another letter case\n"
                    "  ignored aa.bmp: a static picture, not part of an animated pack\n"
-                   "  ignored ab.gif: no definition line for it (the pack has 1 line)\n"
                    "  ignored readme.txt: not a file of a pack\n"
                    "  ignored smile.gif: not a position name (aa.gif to zz.gif)\n" +
-                   dir + ": 5 problems (5 ignored files)\n");
+                   dir + ": 5 problems (1 picture without a line, 4 ignored files)\n");
 }
 
 TEST_F(CheckCommandTest, AFolderWithoutDefinitionFileOpensEmpty) {
@@ -238,7 +238,7 @@ TEST_F(CheckCommandTest, AFolderWithoutDefinitionFileOpensEmpty) {
   EXPECT_EQ(r.code, 1);
   EXPECT_TRUE(r.Has("pack " + dir + ": animated, 0 smiles")) << r.out;
   EXPECT_TRUE(r.Has("  no _define.ini: the pack opens without smiles")) << r.out;
-  EXPECT_TRUE(r.Has("  ignored aa.gif: no definition line for it (the pack has 0 lines)")) << r.out;
+  EXPECT_TRUE(r.Has("  picture without a line: aa.gif (the pack has 0 lines)")) << r.out;
 }
 
 TEST_F(CheckCommandTest, LinesPastTheLastPositionAreReportedAsLeftOut) {

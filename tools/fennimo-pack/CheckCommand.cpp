@@ -28,8 +28,9 @@ const char* const CheckUsage =
     "  Reports what opening the pack in PACKDIR would find, and changes nothing: empty\n"
     "  definition lines, missing pictures with the picture that \"replace\" would move into the\n"
     "  gap, pictures that fail to decode, smiles without symbols, symbols held by more than one\n"
-    "  smile (letter case ignored), definition lines past the 676-smile limit, and files the\n"
-    "  pack ignores. Other .ini files travel with the pack and are listed, not counted.\n"
+    "  smile (letter case ignored), definition lines past the 676-smile limit, pictures\n"
+    "  without a line (they stay with the pack and move along with it), and files the pack\n"
+    "  ignores. Other .ini files travel with the pack and are listed, not counted.\n"
     "  The kind follows the pictures: .gif animated, .bmp static. A folder holding both or\n"
     "  neither is taken by its name (Static or Animated), else as animated; --static and\n"
     "  --animated set the kind. --both checks the folders Static and Animated of ROOT.\n"
@@ -86,14 +87,6 @@ struct TFolderFiles {
   }
 };
 
-// The position a lower-case picture name stands for, or -1.
-int PositionOf(const std::string& lower, TSmilePack kind) {
-  const std::string ext = PackExtension(kind);
-  if (lower.size() != 2 + ext.size() || lower.compare(2, ext.size(), ext) != 0) return -1;
-  if (lower[0] < 'a' || lower[0] > 'z' || lower[1] < 'a' || lower[1] > 'z') return -1;
-  return (lower[0] - 'a') * 26 + (lower[1] - 'a');
-}
-
 const char* KindName(TSmilePack kind) { return kind == spStatic ? "static" : "animated"; }
 
 // The kind of a single pack folder: forced, else the kind of the pictures it holds, else its
@@ -118,9 +111,12 @@ TSmilePack DetectKind(const std::string& folder, const TFolderFiles& files,
 // ---- The check ----
 
 struct TFindings {
-  std::vector<std::string> lines[9];
-  enum { fDefine, fEmpty, fMissing, fBroken, fNoSymbols, fDuplicate, fPastLimit, fIgnored, fInfo };
-  std::size_t counts[8] = {};
+  std::vector<std::string> lines[10];
+  enum {
+    fDefine, fEmpty, fMissing, fBroken, fNoSymbols, fDuplicate, fPastLimit, fNoLine, fIgnored,
+    fInfo
+  };
+  std::size_t counts[9] = {};
   void Add(int category, std::string text, std::size_t count = 1) {
     lines[category].push_back(std::move(text));
     if (category != fInfo) counts[category] += count;
@@ -312,14 +308,16 @@ void TPackCheck::ListIgnoredFiles() {
         findings_.Add(TFindings::fInfo, "carried along: " + Printable(name));
       continue;
     } else if (picture) {
-      const int position = PositionOf(lower, kind_);
-      if (position < 0)
-        why = "not a position name (" + Picture(0) + " to " + Picture(MaxSmiles - 1) + ")";
-      else if (position >= SmileCount() && movedTo_.count(name) == 0)
-        why = "no definition line for it (the pack has " +
-              Counted(static_cast<std::size_t>(SmileCount()), "line", "lines") + ")";
-      else
+      const int position = PicturePosition(lower, kind_);
+      if (position >= 0) {
+        // Kept with the pack, and moved along when smiles before it are added or deleted.
+        if (position >= SmileCount() && movedTo_.count(name) == 0)
+          findings_.Add(TFindings::fNoLine,
+                        "picture without a line: " + Printable(name) + " (the pack has " +
+                            Counted(static_cast<std::size_t>(SmileCount()), "line", "lines") + ")");
         continue;
+      }
+      why = "not a position name (" + Picture(0) + " to " + Picture(MaxSmiles - 1) + ")";
     } else if (platform::MatchesMask(name, PackWildcard(other))) {
       why = std::string(other == spStatic ? "a static picture, not part of an animated pack"
                                           : "an animated picture, not part of a static pack");
@@ -331,7 +329,7 @@ void TPackCheck::ListIgnoredFiles() {
 }
 
 std::string Summary(const TFindings& f) {
-  static const char* const kNames[8][2] = {
+  static const char* const kNames[9][2] = {
       {"missing definition file", "missing definition files"},
       {"empty line", "empty lines"},
       {"missing picture", "missing pictures"},
@@ -339,11 +337,12 @@ std::string Summary(const TFindings& f) {
       {"smile without symbols", "smiles without symbols"},
       {"duplicate symbol", "duplicate symbols"},
       {"line past the limit", "lines past the limit"},
+      {"picture without a line", "pictures without a line"},
       {"ignored file", "ignored files"},
   };
   if (f.Problems() == 0) return "no problems";
   std::string parts;
-  for (int c = 0; c < 8; ++c)
+  for (int c = 0; c < 9; ++c)
     if (f.counts[c])
       parts += (parts.empty() ? "" : ", ") + Counted(f.counts[c], kNames[c][0], kNames[c][1]);
   return Counted(f.Problems(), "problem", "problems") + " (" + parts + ")";
