@@ -376,7 +376,7 @@ TEST_F(PackCommands, ASaveThatFailsIsTold) {
   std::string target = disk.Make("target/");
   disk.Make("target/_define.ini/");
   Then(ChooseFolder(target));
-  EXPECT_THROW(Press(form->ToolButton4), EPackError);
+  EXPECT_THROW(form->ToolButton4Click(), EPackError);
 }
 
 TEST_F(PackCommands, CloseCancelledAtTheQuestionChangesNothing) {
