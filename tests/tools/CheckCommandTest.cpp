@@ -262,7 +262,7 @@ TEST_F(CheckCommandTest, PicturesOfBothKindsAreCheckedAsAnimatedWithANote) {
   WriteBytes(dir + "aa.bmp", Bmp("aa"));
   Outcome r = Check({dir});
   EXPECT_TRUE(r.Has("pack " + dir + ": animated, 1 smile")) << r.out;
-  EXPECT_TRUE(r.Has("  note: the folder holds both .gif and .bmp pictures; checked as animated "
+  EXPECT_TRUE(r.Has("  note: the folder holds both .gif and .bmp pictures; taken as animated "
                     "(--static or --animated chooses)"))
       << r.out;
   EXPECT_TRUE(r.Has("  ignored aa.bmp: a static picture, not part of an animated pack")) << r.out;

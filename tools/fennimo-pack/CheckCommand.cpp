@@ -20,6 +20,7 @@
 #include "DefineFile.h"
 #include "Files.h"
 #include "GifDecoder.h"
+#include "CommandSupport.h"
 #include "Printable.h"
 
 const char* const CheckUsage =
@@ -49,12 +50,6 @@ std::string Quoted1251(const std::string& bytes) {
 
 std::string Counted(std::size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-std::string AsciiLower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return s;
 }
 
 // ---- The folder as opening sees it ----
@@ -92,27 +87,6 @@ int PositionOf(const std::string& lower, TSmilePack kind) {
   if (lower.size() != 2 + ext.size() || lower.compare(2, ext.size(), ext) != 0) return -1;
   if (lower[0] < 'a' || lower[0] > 'z' || lower[1] < 'a' || lower[1] > 'z') return -1;
   return (lower[0] - 'a') * 26 + (lower[1] - 'a');
-}
-
-const char* KindName(TSmilePack kind) { return kind == spStatic ? "static" : "animated"; }
-
-// The kind of a single pack folder: forced, else the kind of the pictures it holds, else its
-// name, else animated. Note is set when pictures of both kinds leave the choice open.
-TSmilePack DetectKind(const std::string& folder, const TFolderFiles& files,
-                      std::optional<TSmilePack> forced, std::string& note) {
-  if (forced) return *forced;
-  bool has[2] = {false, false};
-  for (const auto& name : files.names)
-    for (TSmilePack kind : AllPacks)
-      if (platform::MatchesMask(name, PackWildcard(kind))) has[kind] = true;
-  if (has[spStatic] != has[spAnimated]) return has[spStatic] ? spStatic : spAnimated;
-  TSmilePack kind = spAnimated;
-  std::string name = platform::ExtractFileName(folder.substr(0, folder.size() - 1));
-  if (AsciiLower(name) == "static") kind = spStatic;
-  if (has[spStatic])
-    note = std::string("the folder holds both .gif and .bmp pictures; checked as ") +
-           KindName(kind) + " (--static or --animated chooses)";
-  return kind;
 }
 
 // ---- The check ----
@@ -359,7 +333,7 @@ int CheckFolder(const std::string& folder, std::optional<TSmilePack> forced) {
   }
   TFolderFiles files(folder);
   std::string note;
-  TSmilePack kind = DetectKind(folder, files, forced, note);
+  TSmilePack kind = DetectKind(folder, files.names, forced, note);
   TPackCheck check(folder, kind, files);
   if (!check.Run()) {
     std::fprintf(stderr, "fennimo-pack check: can't read %s%s\n", Printable(folder).c_str(),
