@@ -40,7 +40,7 @@ int RunExportCommand(const CommandArgs& args) {
   TThemeFormat format{};
   if (!SplitKindOptions(args, true, paths, forced, bad) || paths.size() != 3 ||
       !ThemeFormatFromName(paths[0], format)) {
-    if (!bad.empty()) std::fprintf(stderr, "fennimo-pack export: unknown option %s\n", Printable(bad).c_str());
+    if (!bad.empty()) std::fprintf(stderr, "fennimo-pack export: unexpected option %s\n", Printable(bad).c_str());
     else if (paths.size() == 3) std::fprintf(stderr, "fennimo-pack export: unknown format %s\n", Printable(paths[0]).c_str());
     std::fprintf(stderr, "%s\n", ExportUsage);
     return 2;

@@ -42,7 +42,7 @@ int RunImportCommand(const CommandArgs& args) {
   TThemeFormat format{};
   if (!SplitKindOptions(args, false, paths, forced, bad) || paths.size() != 3 ||
       !ThemeFormatFromName(paths[0], format)) {
-    if (!bad.empty()) std::fprintf(stderr, "fennimo-pack import: unknown option %s\n", Printable(bad).c_str());
+    if (!bad.empty()) std::fprintf(stderr, "fennimo-pack import: unexpected option %s\n", Printable(bad).c_str());
     else if (paths.size() == 3) std::fprintf(stderr, "fennimo-pack import: unknown format %s\n", Printable(paths[0]).c_str());
     std::fprintf(stderr, "%s\n", ImportUsage);
     return 2;
