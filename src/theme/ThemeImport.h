@@ -13,7 +13,8 @@
 //   end of the last symbol the definition line would lose, are left out;
 // - a smile left without codes is kept without symbols (and listed);
 // - a pack holds 676 smiles: the first 676 are taken, the rest listed.
-// Everything left out is listed in TThemePack::leftOut, in the theme's order.
+// Everything left out is listed in TThemePack::leftOut: what reading the index left out first,
+// then the rest in the theme's order.
 #pragma once
 
 #include <string>
