@@ -31,28 +31,37 @@ TSmilePack DetectKind(const std::string& folder, const std::vector<std::string>&
   return kind;
 }
 
-bool SplitKindOptions(const std::vector<std::string>& args, bool allowAnimated,
-                      std::vector<std::string>& paths, std::optional<TSmilePack>& kind,
-                      std::string& bad) {
+bool ParseThemeArgs(const char* command, const char* usage, const std::vector<std::string>& args,
+                    bool allowAnimated, TThemeFormat& format, std::vector<std::string>& paths,
+                    std::optional<TSmilePack>& kind) {
   bool options = true;
+  std::string bad;
   for (const auto& arg : args) {
     if (options && arg == "--") {
       options = false;
     } else if (options && (arg == "--static" || (allowAnimated && arg == "--animated"))) {
       const TSmilePack chosen = arg == "--static" ? spStatic : spAnimated;
-      if (kind && *kind != chosen) {
-        bad = arg;
-        return false;
-      }
+      if (kind && *kind != chosen) bad = arg;
       kind = chosen;
     } else if (options && arg.size() > 1 && arg[0] == '-') {
       bad = arg;
-      return false;
     } else {
       paths.push_back(arg);
     }
   }
-  return true;
+  if (!bad.empty())
+    std::fprintf(stderr, "fennimo-pack %s: unexpected option %s\n", command, Printable(bad).c_str());
+  else if (paths.size() == 3 && !ThemeFormatFromName(paths[0], format))
+    std::fprintf(stderr, "fennimo-pack %s: unknown format %s\n", command, Printable(paths[0]).c_str());
+  else if (paths.size() == 3 && !paths[1].empty() && !paths[2].empty())
+    return true;
+  std::fprintf(stderr, "%s\n", usage);
+  return false;
+}
+
+int CommandFailure(const char* command, const std::string& message) {
+  std::fprintf(stderr, "fennimo-pack %s: %s\n", command, Printable(message).c_str());
+  return 2;
 }
 
 int ReportLeftOut(const std::vector<TLeftOut>& leftOut, const std::string& folder, std::size_t smiles) {

@@ -20,12 +20,15 @@ const char* KindName(TSmilePack kind);
 TSmilePack DetectKind(const std::string& folder, const std::vector<std::string>& names,
                       std::optional<TSmilePack> forced, std::string& note);
 
-// The arguments of a command that takes paths and the kind options --static and, when
-// AllowAnimated, --animated ("--" ends the options). False, with the argument in Bad, on an
-// unknown option or on both kinds at once.
-bool SplitKindOptions(const std::vector<std::string>& args, bool allowAnimated,
-                      std::vector<std::string>& paths, std::optional<TSmilePack>& kind,
-                      std::string& bad);
+// The arguments "FORMAT PATH PATH" of import and export with the kind options --static and,
+// when AllowAnimated, --animated ("--" ends the options). On bad usage it prints why and the
+// command's usage to stderr and returns false.
+bool ParseThemeArgs(const char* command, const char* usage, const std::vector<std::string>& args,
+                    bool allowAnimated, TThemeFormat& format, std::vector<std::string>& paths,
+                    std::optional<TSmilePack>& kind);
+
+// Prints "fennimo-pack COMMAND: MESSAGE" to stderr; returns 2.
+int CommandFailure(const char* command, const std::string& message);
 
 // Prints the lines of what was left out, indented, made safe for the terminal, and the closing
 // line "FOLDER: N smiles; everything taken" or "...; M left out". The exit code: 0 or 1.

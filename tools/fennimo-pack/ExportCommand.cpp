@@ -24,37 +24,21 @@ const char* const ExportUsage =
     "  Exit code 0 when everything was taken, 1 when something was left out, 2 on bad usage,\n"
     "  an unreadable pack or a refused OUTDIR.";
 
-namespace {
-
-int Fail(const std::string& message) {
-  std::fprintf(stderr, "fennimo-pack export: %s\n", Printable(message).c_str());
-  return 2;
-}
-
-}  // namespace
-
 int RunExportCommand(const CommandArgs& args) {
   std::vector<std::string> paths;
   std::optional<TSmilePack> forced;
-  std::string bad;
   TThemeFormat format{};
-  if (!SplitKindOptions(args, true, paths, forced, bad) || paths.size() != 3 ||
-      !ThemeFormatFromName(paths[0], format)) {
-    if (!bad.empty()) std::fprintf(stderr, "fennimo-pack export: unexpected option %s\n", Printable(bad).c_str());
-    else if (paths.size() == 3) std::fprintf(stderr, "fennimo-pack export: unknown format %s\n", Printable(paths[0]).c_str());
-    std::fprintf(stderr, "%s\n", ExportUsage);
-    return 2;
-  }
+  if (!ParseThemeArgs("export", ExportUsage, args, true, format, paths, forced)) return 2;
   const std::string packDir = platform::IncludeTrailingPathDelimiter(paths[1]);
   const std::string outDir = platform::IncludeTrailingPathDelimiter(paths[2]);
-  if (!platform::DirectoryExists(packDir)) return Fail("no folder " + packDir);
+  if (!platform::DirectoryExists(packDir)) return CommandFailure("export", "no folder " + packDir);
   std::string note;
   const TSmilePack kind = DetectKind(packDir, platform::FindFiles(packDir + "*.*"), forced, note);
 
   TPackTheme theme;
   std::string error;
-  if (!ReadPackAsTheme(packDir, kind, format, theme, error)) return Fail(error);
-  if (!WritePackTheme(theme, format, outDir, error)) return Fail(error);
+  if (!ReadPackAsTheme(packDir, kind, format, theme, error)) return CommandFailure("export", error);
+  if (!WritePackTheme(theme, format, outDir, error)) return CommandFailure("export", error);
   std::printf("export %s (%s pack) into %s: %s theme\n", Printable(packDir).c_str(), KindName(kind),
               Printable(outDir).c_str(), ThemeFormatName(format));
   if (!note.empty()) std::printf("  note: %s\n", note.c_str());

@@ -26,38 +26,22 @@ const char* const ImportUsage =
     "  Exit code 0 when everything was taken, 1 when something was left out, 2 on bad usage,\n"
     "  an unreadable theme or a refused PACKDIR.";
 
-namespace {
-
-int Fail(const std::string& message) {
-  std::fprintf(stderr, "fennimo-pack import: %s\n", Printable(message).c_str());
-  return 2;
-}
-
-}  // namespace
-
 int RunImportCommand(const CommandArgs& args) {
   std::vector<std::string> paths;
   std::optional<TSmilePack> forced;
-  std::string bad;
   TThemeFormat format{};
-  if (!SplitKindOptions(args, false, paths, forced, bad) || paths.size() != 3 ||
-      !ThemeFormatFromName(paths[0], format)) {
-    if (!bad.empty()) std::fprintf(stderr, "fennimo-pack import: unexpected option %s\n", Printable(bad).c_str());
-    else if (paths.size() == 3) std::fprintf(stderr, "fennimo-pack import: unknown format %s\n", Printable(paths[0]).c_str());
-    std::fprintf(stderr, "%s\n", ImportUsage);
-    return 2;
-  }
+  if (!ParseThemeArgs("import", ImportUsage, args, false, format, paths, forced)) return 2;
   const TSmilePack kind = forced.value_or(spAnimated);
   const std::string packDir = platform::IncludeTrailingPathDelimiter(paths[2]);
   // Refused before any picture is converted; writing checks again.
   if (HoldsPack(packDir, kind))
-    return Fail(packDir + " already holds a pack; import into an empty or new folder");
+    return CommandFailure("import", packDir + " already holds a pack; import into an empty or new folder");
 
   TTheme theme;
   std::string folder, error;
-  if (!LoadTheme(format, paths[1], theme, folder, error)) return Fail(error);
+  if (!LoadTheme(format, paths[1], theme, folder, error)) return CommandFailure("import", error);
   const TThemePack pack = BuildThemePack(theme, folder, kind);
-  if (!WriteThemePack(pack, packDir, kind, error)) return Fail(error);
+  if (!WriteThemePack(pack, packDir, kind, error)) return CommandFailure("import", error);
   std::printf("import %s (%s theme) into %s: %s pack\n", Printable(paths[1]).c_str(),
               ThemeFormatName(format), Printable(packDir).c_str(), KindName(kind));
   return ReportLeftOut(pack.leftOut, packDir, pack.smiles.size());
