@@ -132,8 +132,8 @@ std::vector<GifColorType> ReducedPalette(const std::vector<TFlatFrame>& frames, 
   };
   std::vector<TMean> means;
   means.reserve(cells.size());
-  for (const auto& [key, cell] : cells) {
-    (void)key;
+  for (const auto& entry : cells) {
+    const TCell& cell = entry.second;
     auto mean = [&](std::uint64_t sum) { return static_cast<std::uint32_t>((sum + cell.count / 2) / cell.count); };
     means.push_back({(mean(cell.r) << 16) | (mean(cell.g) << 8) | mean(cell.b), cell.count});
   }
@@ -344,6 +344,7 @@ TConvertError ReadFrames(const std::string& bytes, bool allFrames, std::vector<Q
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer);
   reader.setAllocationLimit(64);  // megabytes for one frame; far above MaxSide * MaxSide * 4
+  reader.setAutoTransform(true);  // photographs upright, as viewers show them
   const QSize size = reader.size();
   if (size.isValid() && (size.width() > MaxSide || size.height() > MaxSide))
     return TConvertError::TooLarge;

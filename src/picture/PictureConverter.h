@@ -46,7 +46,7 @@ namespace picture_limits {
 inline constexpr std::int64_t MaxFileSize = std::int64_t{32} << 20;
 inline constexpr int MaxSide = 1024;
 inline constexpr int MaxFrames = 1000;
-inline constexpr std::int64_t MaxTotalPixels = std::int64_t{16} << 20;
+inline constexpr std::int64_t MaxTotalPixels = std::int64_t{8} << 20;
 }  // namespace picture_limits
 
 struct TConvertedPicture {

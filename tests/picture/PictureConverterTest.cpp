@@ -160,38 +160,40 @@ TEST(PictureConverter, RefusesWhatIsNoSmilePicture) {
     testing_support::WriteBytes(dir.Path() + name, bytes);
     return dir.Path() + name;
   };
-  // Many tiny frames; without a trailer only Qt's reader takes them.
-  auto frames = [](int count, bool trailer) {
+  // Many tiny frames on a screen of Side; without a trailer only Qt's reader takes them.
+  auto frames = [](int count, bool trailer, int side = 1) {
     GifBuilder gif;
-    gif.Screen(1, 1, {{1, 2, 3}, {4, 5, 6}});
+    gif.Screen(side, side, {{1, 2, 3}, {4, 5, 6}});
     for (int i = 0; i < count; ++i) gif.Image(1, 1, {1});
     if (trailer) gif.Trailer();
     return gif.Bytes();
   };
   QImage wide(picture_limits::MaxSide + 1, 1, QImage::Format_RGB32);
   wide.fill(Qt::red);
+  const int side = picture_limits::MaxSide;
+  const int screens = static_cast<int>(picture_limits::MaxTotalPixels / (side * side)) + 1;
   const struct {
     std::string path;
     TConvertError error;
+    bool stillTaken;  // a still picture reads the first frame only
   } cases[] = {
-      {dir.Path() + "missing.png", TConvertError::CannotOpen},
-      {dir.Make("folder.png/"), TConvertError::CannotOpen},
-      {write("text.png", "not a picture at all"), TConvertError::NotAPicture},
+      {dir.Path() + "missing.png", TConvertError::CannotOpen, false},
+      {dir.Make("folder.png/"), TConvertError::CannotOpen, false},
+      {write("text.png", "not a picture at all"), TConvertError::NotAPicture, false},
       {write("empty.gif", GifBuilder().Screen(1, 1, {{0, 0, 0}}).Trailer().Bytes()),
-       TConvertError::NotAPicture},
-      {Png(wide, dir, "wide.png"), TConvertError::TooLarge},
+       TConvertError::NotAPicture, false},
+      {Png(wide, dir, "wide.png"), TConvertError::TooLarge, false},
       {write("screen.gif", GifBuilder().Screen(4000, 1, {{0, 0, 0}, {9, 9, 9}}).Image(1, 1, {1}).Trailer().Bytes()),
-       TConvertError::TooLarge},
-      {write("many.gif", frames(picture_limits::MaxFrames + 1, true)), TConvertError::TooManyFrames},
-      {write("many-cut.gif", frames(picture_limits::MaxFrames + 1, false)), TConvertError::TooManyFrames},
+       TConvertError::TooLarge, false},
+      {write("many.gif", frames(picture_limits::MaxFrames + 1, true)), TConvertError::TooManyFrames, true},
+      {write("many-cut.gif", frames(picture_limits::MaxFrames + 1, false)), TConvertError::TooManyFrames, true},
+      {write("pixels.gif", frames(screens, true, side)), TConvertError::TooLarge, true},
   };
   for (const auto& c : cases)
     for (TPictureFormat format : {TPictureFormat::Gif, TPictureFormat::Bmp}) {
       SCOPED_TRACE(c.path);
       const TConvertedPicture result = ConvertPicture(c.path, format);
-      // A still target reads one frame only, so frame counts don't matter there.
-      const bool framesCount = c.error == TConvertError::TooManyFrames;
-      if (format == TPictureFormat::Bmp && framesCount) {
+      if (format == TPictureFormat::Bmp && c.stillTaken) {
         EXPECT_TRUE(result.Ok());
         continue;
       }
