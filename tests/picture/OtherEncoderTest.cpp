@@ -14,15 +14,6 @@ using namespace picture_test;
 
 namespace {
 
-// A Python that has Pillow: the one on the PATH, else the system's.
-std::string PythonWithPillow() {
-  for (const char* python : {"python3", "/usr/bin/python3"}) {
-    const std::string probe = std::string(python) + " -c 'import PIL' >/dev/null 2>&1";
-    if (std::system(probe.c_str()) == 0) return python;
-  }
-  return {};
-}
-
 // Every prefix of a BMP file either fails or decodes to the whole file's pixels: a file cut short
 // never shows pixels that no byte of it gave.
 void ExpectEveryPrefixFailsOrIsWhole(const std::string& path, const TSmileBitmap& whole) {
@@ -51,13 +42,11 @@ TEST(OtherEncoder, PicturesDecodeToWhatTheEncoderWasGiven) {
   const std::string python = PythonWithPillow();
   if (python.empty()) GTEST_SKIP() << "python3 with Pillow (python3-pil) is not installed";
   testing_support::TempDir dir;
-  const std::string script = FENNIMO_SOURCE_DIR "/tests/picture/make_reference_images.py";
-  ASSERT_EQ(std::system((python + " " + script + " " + dir.Path() + "cases").c_str()), 0);
+  ASSERT_TRUE(RunPillowScript(python, "make_reference_images.py", dir.Path() + "cases"));
 
   int cases = 0;
-  for (const std::string& entry : testing_support::ListFolder(dir.Path() + "cases")) {
-    if (entry.size() < 7 || entry.substr(entry.size() - 7) != ".expect") continue;
-    const std::string base = dir.Path() + "cases/" + entry.substr(0, entry.size() - 7);
+  for (const std::string& name : ScriptCases(dir.Path() + "cases")) {
+    const std::string base = dir.Path() + "cases/" + name;
     std::istringstream expect(testing_support::ReadBytes(base + ".expect"));
     std::string file;
     int width = 0, height = 0, count = 0;
@@ -80,9 +69,7 @@ TEST(OtherEncoder, PicturesDecodeToWhatTheEncoderWasGiven) {
       int wrong = 0;
       for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-          const std::size_t at = 3 * (static_cast<std::size_t>(n * height + y) * width + x);
-          const auto c = [&](std::size_t i) { return static_cast<unsigned char>(rgb[at + i]); };
-          if (frame->ColorAt(x, y) != Color(c(0), c(1), c(2)) && wrong++ < 3)
+          if (frame->ColorAt(x, y) != ScriptPixel(rgb, n, x, y, width, height) && wrong++ < 3)
             ADD_FAILURE() << "frame " << n << " pixel " << x << "," << y;
         }
       EXPECT_EQ(wrong, 0) << "frame " << n;

@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <cstdint>
+#include <cstdlib>
 #include <dirent.h>
 #include <memory>
 #include <string>
@@ -77,6 +78,40 @@ std::unique_ptr<Decoder> DecodeBytes(const testing_support::TempDir& dir, const 
     error = e.what();
   }
   return decoder;
+}
+
+// A Python that has Pillow: the one on the PATH, else the system's; "" when there is none.
+inline std::string PythonWithPillow() {
+  for (const char* python : {"python3", "/usr/bin/python3"}) {
+    const std::string probe = std::string(python) + " -c 'import PIL' >/dev/null 2>&1";
+    if (std::system(probe.c_str()) == 0) return python;
+  }
+  return {};
+}
+
+// Runs one of the Pillow scripts beside the picture tests with OutDir as its argument; false
+// when it fails.
+inline bool RunPillowScript(const std::string& python, const std::string& script,
+                            const std::string& outDir) {
+  const std::string command =
+      python + " " FENNIMO_SOURCE_DIR "/tests/picture/" + script + " '" + outDir + "'";
+  return std::system(command.c_str()) == 0;
+}
+
+// The names (without ".expect") of the cases such a script wrote into Folder.
+inline std::vector<std::string> ScriptCases(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const std::string& entry : testing_support::ListFolder(folder))
+    if (entry.size() > 7 && entry.ends_with(".expect"))
+      names.push_back(entry.substr(0, entry.size() - 7));
+  return names;
+}
+
+// The colour of pixel (x, y) of frame n in the RGB bytes such a script wrote.
+inline std::uint32_t ScriptPixel(const std::string& rgb, int n, int x, int y, int width, int height) {
+  const std::size_t at = 3 * ((static_cast<std::size_t>(n) * height + y) * width + x);
+  const auto c = [&](std::size_t i) { return static_cast<unsigned char>(rgb.at(at + i)); };
+  return Color(c(0), c(1), c(2));
 }
 
 }  // namespace picture_test

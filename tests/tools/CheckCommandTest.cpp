@@ -2,7 +2,6 @@
 // judged by its exit code and its report lines. The folder must come out exactly as it went in,
 // and no working storage may appear.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,27 +12,17 @@
 #include "Files.h"
 #include "PackFixture.h"
 #include "TestSupport.h"
+#include "ToolRunner.h"
 
 using namespace testing_support;
 using pack_testing::Bmp;
 using pack_testing::Gif;
 using pack_testing::kBrokenGif;
 using Strings = std::vector<std::string>;
+using tool_testing::Outcome;
+using tool_testing::RunTool;
 
 namespace {
-
-struct Outcome {
-  int code = -1;
-  std::string out;
-  std::string err;
-  bool Has(const std::string& line) const { return out.find(line + "\n") != std::string::npos; }
-};
-
-std::string ShellQuoted(const std::string& arg) {
-  std::string q = "'";
-  for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
 
 class CheckCommandTest : public ::testing::Test {
 protected:
@@ -42,16 +31,9 @@ protected:
   TempDir scratch;
 
   // Runs "fennimo-pack check ARGS" with the test's application-data folder.
-  Outcome Check(const Strings& args) {
-    std::string command = ShellQuoted(FENNIMO_PACK) + " check";
-    for (const auto& a : args) command += " " + ShellQuoted(a);
-    command += " >" + scratch.Path() + "out 2>" + scratch.Path() + "err";
-    int status = std::system(command.c_str());
-    Outcome r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = ReadBytes(scratch.Path() + "out");
-    r.err = ReadBytes(scratch.Path() + "err");
-    return r;
+  Outcome Check(Strings args) {
+    args.insert(args.begin(), "check");
+    return RunTool(args, scratch);
   }
 
   // A pack folder with a definition file (none when Define is null) and GIF or BMP pictures
@@ -262,7 +244,7 @@ TEST_F(CheckCommandTest, PicturesOfBothKindsAreCheckedAsAnimatedWithANote) {
   WriteBytes(dir + "aa.bmp", Bmp("aa"));
   Outcome r = Check({dir});
   EXPECT_TRUE(r.Has("pack " + dir + ": animated, 1 smile")) << r.out;
-  EXPECT_TRUE(r.Has("  note: the folder holds both .gif and .bmp pictures; checked as animated "
+  EXPECT_TRUE(r.Has("  note: the folder holds both .gif and .bmp pictures; taken as animated "
                     "(--static or --animated chooses)"))
       << r.out;
   EXPECT_TRUE(r.Has("  ignored aa.bmp: a static picture, not part of an animated pack")) << r.out;

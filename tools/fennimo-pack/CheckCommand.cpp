@@ -20,6 +20,7 @@
 #include "DefineFile.h"
 #include "Files.h"
 #include "GifDecoder.h"
+#include "CommandSupport.h"
 #include "Printable.h"
 
 const char* const CheckUsage =
@@ -52,12 +53,6 @@ std::string Counted(std::size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-std::string AsciiLower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return s;
-}
-
 // ---- The folder as opening sees it ----
 
 // The regular files of a pack folder under the names they would have in the storage. Opening
@@ -86,27 +81,6 @@ struct TFolderFiles {
     return it == taken.end() ? std::string() : it->second;
   }
 };
-
-const char* KindName(TSmilePack kind) { return kind == spStatic ? "static" : "animated"; }
-
-// The kind of a single pack folder: forced, else the kind of the pictures it holds, else its
-// name, else animated. Note is set when pictures of both kinds leave the choice open.
-TSmilePack DetectKind(const std::string& folder, const TFolderFiles& files,
-                      std::optional<TSmilePack> forced, std::string& note) {
-  if (forced) return *forced;
-  bool has[2] = {false, false};
-  for (const auto& name : files.names)
-    for (TSmilePack kind : AllPacks)
-      if (platform::MatchesMask(name, PackWildcard(kind))) has[kind] = true;
-  if (has[spStatic] != has[spAnimated]) return has[spStatic] ? spStatic : spAnimated;
-  TSmilePack kind = spAnimated;
-  std::string name = platform::ExtractFileName(folder.substr(0, folder.size() - 1));
-  if (AsciiLower(name) == "static") kind = spStatic;
-  if (has[spStatic])
-    note = std::string("the folder holds both .gif and .bmp pictures; checked as ") +
-           KindName(kind) + " (--static or --animated chooses)";
-  return kind;
-}
 
 // ---- The check ----
 
@@ -358,7 +332,7 @@ int CheckFolder(const std::string& folder, std::optional<TSmilePack> forced) {
   }
   TFolderFiles files(folder);
   std::string note;
-  TSmilePack kind = DetectKind(folder, files, forced, note);
+  TSmilePack kind = DetectKind(folder, files.names, forced, note);
   TPackCheck check(folder, kind, files);
   if (!check.Run()) {
     std::fprintf(stderr, "fennimo-pack check: can't read %s%s\n", Printable(folder).c_str(),

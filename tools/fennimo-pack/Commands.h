@@ -11,8 +11,12 @@ using CommandArgs = std::vector<std::string>;
 int RunFramesCommand(const CommandArgs& args);
 int RunLangCommand(const CommandArgs& args);
 int RunCheckCommand(const CommandArgs& args);
+int RunImportCommand(const CommandArgs& args);
+int RunExportCommand(const CommandArgs& args);
 
 // One-paragraph usage of each command, printed by --help.
 extern const char* const FramesUsage;
 extern const char* const LangUsage;
 extern const char* const CheckUsage;
+extern const char* const ImportUsage;
+extern const char* const ExportUsage;

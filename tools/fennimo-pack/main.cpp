@@ -17,6 +17,8 @@ const Command kCommands[] = {
     {"frames", RunFramesCommand, &FramesUsage},
     {"check", RunCheckCommand, &CheckUsage},
     {"lang", RunLangCommand, &LangUsage},
+    {"import", RunImportCommand, &ImportUsage},
+    {"export", RunExportCommand, &ExportUsage},
 };
 
 void PrintHelp(std::FILE* out) {

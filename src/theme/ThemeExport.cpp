@@ -1,0 +1,75 @@
+#include "ThemeExport.h"
+
+#include "Cp1251.h"
+#include "Files.h"
+#include "ThemeFiles.h"
+
+bool ReadPackAsTheme(const std::string& packDir, TSmilePack kind, TThemeFormat format,
+                     TPackTheme& out, std::string& error) {
+  out = {};
+  const std::string folder = platform::IncludeTrailingPathDelimiter(packDir);
+  const std::string define = theme_files::FindFile(folder + DefineFileName);
+  std::vector<std::string> lines;
+  if (define.empty() || !ReadDefineLines(define, lines)) {
+    error = (define.empty() ? "no " : "can't read ") + folder + DefineFileName;
+    return false;
+  }
+  out.theme.name = platform::ExtractFileName(folder.substr(0, folder.size() - 1));
+  for (std::size_t line = MaxSmiles; line < lines.size(); ++line)
+    out.leftOut.push_back({TLeftOutReason::PastLimit, "line " + std::to_string(line + 1), {}, {}});
+  if (lines.size() > MaxSmiles) lines.resize(MaxSmiles);
+
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string name = PictureFileName(static_cast<int>(i), kind);
+    const std::string path = theme_files::FindFile(folder + name);
+    if (path.empty()) {
+      out.leftOut.push_back({TLeftOutReason::PictureMissing, name, {}, {}});
+      continue;
+    }
+    std::vector<std::string> symbols;
+    ParseSymbols(lines[i], symbols);
+    TThemeSmile smile{name, {}};
+    for (const std::string& symbol : symbols) {
+      std::string code = platform::Cp1251ToUtf8(symbol);
+      TLeftOutReason why = TLeftOutReason::CodeNoCharacter;
+      if (symbol.find('\x98') == std::string::npos && ThemeCanHoldCode(format, code, why))
+        smile.codes.push_back(std::move(code));
+      else
+        out.leftOut.push_back({why, name, std::move(code), {}});
+    }
+    out.theme.smiles.push_back(std::move(smile));
+    out.pictures.push_back(path);
+  }
+  return true;
+}
+
+bool WritePackTheme(const TPackTheme& theme, TThemeFormat format, const std::string& outDir,
+                    std::string& error) {
+  const std::string folder = platform::IncludeTrailingPathDelimiter(outDir);
+  if (!platform::ForceDirectories(folder)) {
+    error = "can't create the folder " + folder;
+    return false;
+  }
+  const std::string index = ThemeIndexFileName(format);
+  std::vector<std::string> names = {index};
+  for (const auto& smile : theme.theme.smiles) names.push_back(smile.picture);
+  for (const auto& name : names)
+    if (const std::string existing = theme_files::FindFile(folder + name); !existing.empty()) {
+      error = existing + " is in the way; export into an empty or new folder";
+      return false;
+    }
+  theme_files::TWrittenFiles written;
+  for (std::size_t i = 0; i < theme.pictures.size(); ++i) {
+    const std::string target = folder + theme.theme.smiles[i].picture;
+    if (!written.Copy(theme.pictures[i], target)) {
+      error = "can't copy " + theme.pictures[i] + " to " + target;
+      return false;
+    }
+  }
+  if (!written.Write(folder + index, FormatTheme(format, theme.theme))) {
+    error = "can't write " + folder + index;
+    return false;
+  }
+  written.Keep();
+  return true;
+}

@@ -1,0 +1,163 @@
+#include "ThemeImport.h"
+
+#include <filesystem>
+
+#include "Cp1251.h"
+#include "Files.h"
+#include "PictureConverter.h"
+#include "ThemeFiles.h"
+
+namespace {
+
+// The theme's file for a picture name, or "" with the reason there is none. The name is looked
+// up as written, then in any letter case (themes are often made where case doesn't matter),
+// then, for a name without its extension, with any extension.
+std::string ResolvePicture(const std::string& folder, const std::string& name,
+                           TLeftOutReason& why) {
+  why = TLeftOutReason::PictureMissing;
+  if (name.empty()) return {};
+  std::string path = folder + name;
+  const bool wildcards = name.find_first_of("*?") != std::string::npos;
+  if (!platform::FileExists(path)) {
+    path.clear();
+    if (!wildcards) path = theme_files::FindFile(folder + name);
+    if (path.empty() && !wildcards) path = theme_files::FindFile(folder + name + ".*");
+  }
+  if (path.empty()) return {};
+  if (!platform::IsPathInside(path, folder)) {
+    why = TLeftOutReason::PictureOutside;
+    return {};
+  }
+  return path;
+}
+
+// The symbols a definition line can hold of a smile's codes; the rest goes to LeftOut.
+std::vector<std::string> Symbols(const TThemeSmile& smile, std::vector<TLeftOut>& leftOut) {
+  struct TCode {
+    std::string symbol, code;
+  };
+  std::vector<TCode> kept;
+  for (const std::string& code : smile.codes) {
+    std::string symbol;
+    TLeftOutReason why = TLeftOutReason::CodeNotCp1251;
+    bool fits = platform::Utf8ToCp1251(code, symbol);
+    if (fits && symbol.find(',') != std::string::npos) fits = false, why = TLeftOutReason::CodeHasComma;
+    for (unsigned char c : symbol)
+      if (fits && c < 0x20) fits = false, why = TLeftOutReason::CodeHasControl;
+    if (!fits) leftOut.push_back({why, smile.picture, code, {}});
+    else if (!symbol.empty()) kept.push_back({std::move(symbol), code});
+  }
+  // Reading a definition line trims its ends: the first symbol can't start with a blank, nor
+  // the last end with one.
+  while (!kept.empty()) {
+    const bool first = kept.front().symbol.front() == ' ';
+    if (!first && kept.back().symbol.back() != ' ') break;
+    const auto edge = first ? kept.begin() : kept.end() - 1;
+    leftOut.push_back({TLeftOutReason::CodeAtLineEdge, smile.picture, edge->code, {}});
+    kept.erase(edge);
+  }
+  std::vector<std::string> symbols;
+  for (auto& k : kept) symbols.push_back(std::move(k.symbol));
+  if (symbols.empty()) leftOut.push_back({TLeftOutReason::NoCodes, smile.picture, {}, {}});
+  return symbols;
+}
+
+}  // namespace
+
+bool LoadTheme(TThemeFormat format, const std::string& source, TTheme& theme, std::string& folder,
+               std::string& error) {
+  std::string index;
+  if (platform::DirectoryExists(source)) {
+    folder = platform::IncludeTrailingPathDelimiter(source);
+    index = theme_files::FindFile(folder + ThemeIndexFileName(format));
+    if (index.empty()) {
+      error = "no " + std::string(ThemeIndexFileName(format)) + " in " + folder;
+      return false;
+    }
+  } else if (platform::FileExists(source)) {
+    index = source;
+    folder = platform::ExtractFilePath(source);
+    if (folder.empty()) folder = "./";
+  } else {
+    error = "no folder or file " + source;
+    return false;
+  }
+  std::error_code sizeError;
+  const auto size = std::filesystem::file_size(index, sizeError);
+  std::string bytes;
+  if (sizeError || size > MaxThemeIndexSize || !platform::ReadFile(index, bytes)) {
+    error = "can't read " + index + (size > MaxThemeIndexSize ? " (too large)" : "");
+    return false;
+  }
+  if (!ParseTheme(format, bytes, theme, error)) {
+    error = index + ": " + error;
+    return false;
+  }
+  return true;
+}
+
+TThemePack BuildThemePack(const TTheme& theme, const std::string& folder, TSmilePack kind) {
+  TThemePack pack;
+  pack.leftOut = theme.leftOut;
+  const TPictureFormat format = kind == spStatic ? TPictureFormat::Bmp : TPictureFormat::Gif;
+  for (const TThemeSmile& smile : theme.smiles) {
+    if (pack.smiles.size() == MaxSmiles) {
+      pack.leftOut.push_back({TLeftOutReason::PastLimit, smile.picture, {}, {}});
+      continue;
+    }
+    TLeftOutReason why;
+    const std::string path = ResolvePicture(folder, smile.picture, why);
+    if (path.empty()) {
+      pack.leftOut.push_back({why, smile.picture, {}, {}});
+      continue;
+    }
+    TConvertedPicture picture = ConvertPicture(path, format);
+    if (!picture.Ok()) {
+      std::string detail = ConvertErrorText(picture.error);
+      if (!picture.detail.empty()) detail += ": " + picture.detail;
+      pack.leftOut.push_back({TLeftOutReason::PictureUnusable, smile.picture, {}, detail});
+      continue;
+    }
+    std::vector<std::string> symbols = Symbols(smile, pack.leftOut);
+    pack.smiles.push_back({std::move(symbols), std::move(picture.bytes), smile.picture});
+  }
+  return pack;
+}
+
+bool HoldsPack(const std::string& folder, TSmilePack kind) {
+  for (const std::string& name : platform::FindFiles(folder + "*.*"))
+    if (platform::MatchesMask(name, DefineFileName) || PicturePosition(platform::LowerCase1251(name), kind) >= 0)
+      return true;
+  return false;
+}
+
+bool WriteThemePack(const TThemePack& pack, const std::string& packDir, TSmilePack kind,
+                    std::string& error) {
+  const std::string folder = platform::IncludeTrailingPathDelimiter(packDir);
+  if (!platform::ForceDirectories(folder)) {
+    error = "can't create the folder " + folder;
+    return false;
+  }
+  if (HoldsPack(folder, kind)) {
+    error = folder + " already holds a pack; import into an empty or new folder";
+    return false;
+  }
+  theme_files::TWrittenFiles written;
+  std::string define;
+  for (std::size_t i = 0; i < pack.smiles.size(); ++i) {
+    const std::string path = folder + PictureFileName(static_cast<int>(i), kind);
+    if (!written.Write(path, pack.smiles[i].picture)) {
+      error = "can't write " + path;
+      return false;
+    }
+    AppendDefineLine(define, pack.smiles[i].symbols, i + 1 == pack.smiles.size());
+  }
+  try {
+    WriteDefineBytes(folder + DefineFileName, define);
+  } catch (const platform::EWriteError& e) {
+    error = e.what();
+    return false;
+  }
+  written.Keep();
+  return true;
+}

@@ -1,0 +1,142 @@
+// Index files of the three theme formats, written here as their documentation describes them:
+// what is read from them, what is refused, and that a written index reads back the same.
+#include <gtest/gtest.h>
+
+#include "EmoticonTheme.h"
+
+namespace {
+
+using Smiles = std::vector<std::pair<std::string, std::vector<std::string>>>;
+
+Smiles Read(TThemeFormat format, const std::string& text, TTheme* out = nullptr) {
+  TTheme theme;
+  std::string error;
+  EXPECT_TRUE(ParseTheme(format, text, theme, error)) << error;
+  Smiles smiles;
+  for (const auto& s : theme.smiles) smiles.push_back({s.picture, s.codes});
+  if (out) *out = theme;
+  return smiles;
+}
+
+std::string Refused(TThemeFormat format, const std::string& text) {
+  TTheme theme;
+  std::string error;
+  EXPECT_FALSE(ParseTheme(format, text, theme, error));
+  return error;
+}
+
+}  // namespace
+
+TEST(EmoticonTheme, PidginGroupsHiddenSmileysAndComments) {
+  // Header keys, a [default] group with blanks and tabs between the words, a smiley kept out of
+  // the selector ("! "), a comment, and a protocol group adding pictures and codes.
+  TTheme theme;
+  const Smiles smiles = Read(TThemeFormat::Pidgin,
+                             "\xEF\xBB\xBFName=Hello World!\r\nDescription=How-To\nIcon=happy.png\n"
+                             "Author=Someone\n\n[default]\n"
+                             "! hidden.png\t\t\tC:-) C:)\n"
+                             "sad.png\t\t\t\t:( :-(\r\n"
+                             "happy.png   :) :-)\n"
+                             "#These show up only in MSN\n"
+                             "[MSN]\n"
+                             "sad.png :-( :'( \n"
+                             "msn.gif (H) :( :-)\n",
+                             &theme);
+  EXPECT_EQ(theme.name, "Hello World!");
+  EXPECT_EQ(smiles, (Smiles{{"hidden.png", {"C:-)", "C:)"}},
+                            {"sad.png", {":(", ":-(", ":'("}},
+                            {"happy.png", {":)", ":-)"}},
+                            {"msn.gif", {"(H)"}}}));
+  // A later group's code that another smile holds stays with that smile.
+  ASSERT_EQ(theme.leftOut.size(), 2u);
+  EXPECT_EQ(theme.leftOut[0].reason, TLeftOutReason::CodeTakenByOther);
+  EXPECT_EQ(theme.leftOut[0].picture, "msn.gif");
+  EXPECT_EQ(theme.leftOut[0].code, ":(");
+  EXPECT_EQ(theme.leftOut[1].code, ":-)");
+  EXPECT_EQ(DescribeLeftOut(theme.leftOut[1]),
+            "left out code \":-)\" of msn.gif: another smile has it (it belongs to happy.png)");
+}
+
+TEST(EmoticonTheme, KdeMapWithAndWithoutExtensions) {
+  const Smiles smiles = Read(TThemeFormat::Kde,
+                             "<?xml version=\"1.0\"?>\n"
+                             "<messaging-emoticon-map version=\"0.1\">\n"
+                             " <emoticon file=\"smile.png\" unknown=\"x\">\n"
+                             "  <string>:-)</string><string>:)</string><string>:o)</string>\n"
+                             " </emoticon>\n"
+                             " <ignored><emoticon file=\"no.png\"/></ignored>\n"
+                             " <emoticon file=\"wink\"><string>;-)</string><note>x</note>"
+                             "<string> &lt;3 &amp; </string></emoticon>\n"
+                             " <emoticon file=\"smile.png\"><string>:-)</string><string>=)</string></emoticon>\n"
+                             "</messaging-emoticon-map>\n");
+  EXPECT_EQ(smiles, (Smiles{{"smile.png", {":-)", ":)", ":o)", "=)"}},
+                            {"wink", {";-)", " <3 & "}}}));
+}
+
+TEST(EmoticonTheme, AdiumPropertyList) {
+  const Smiles smiles = Read(
+      TThemeFormat::Adium,
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+      "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+      "<plist version=\"1.0\"><dict>\n"
+      " <key>AdiumSetVersion</key><real>1.3</real>\n"
+      " <key>Emoticons</key><dict>\n"
+      "  <key>smile.png</key><dict>\n"
+      "   <key>Equivalents</key><array><string>:-)</string><string>:)</string></array>\n"
+      "   <key>Name</key><string>Smile</string>\n"
+      "  </dict>\n"
+      "  <key>grin.gif</key><dict><key>Name</key><string>Grin</string>"
+      "<key>Equivalents</key><array><string>:D</string><integer>4</integer></array></dict>\n"
+      "  <key>none.png</key><dict><key>Name</key><string>Nothing</string></dict>\n"
+      " </dict>\n"
+      "</dict></plist>\n");
+  EXPECT_EQ(smiles, (Smiles{{"smile.png", {":-)", ":)"}}, {"grin.gif", {":D"}}, {"none.png", {}}}));
+}
+
+TEST(EmoticonTheme, IndexesOfAnotherKindAreRefused) {
+  EXPECT_EQ(Refused(TThemeFormat::Pidgin, "Name=x\nsmile.png :)\n"),
+            "no group of smileys (a line such as [default])");
+  EXPECT_EQ(Refused(TThemeFormat::Pidgin, std::string("[default]\na.png \0:)", 17)), "not a text file");
+  EXPECT_EQ(Refused(TThemeFormat::Kde, "<icondef><x/></icondef>"),
+            "the root element is <icondef>, not <messaging-emoticon-map>");
+  EXPECT_NE(Refused(TThemeFormat::Kde, "<messaging-emoticon-map><emoticon file='a'>"), "");
+  EXPECT_NE(Refused(TThemeFormat::Kde, ""), "");
+  EXPECT_EQ(Refused(TThemeFormat::Adium, "bplist00\x01\x02"), "a binary property list; save it as XML first");
+  EXPECT_EQ(Refused(TThemeFormat::Adium, "<plist><dict><key>X</key><dict/></dict></plist>"),
+            "no \"Emoticons\" dictionary");
+  EXPECT_EQ(Refused(TThemeFormat::Adium, "<plist><dict><string>a</string></dict></plist>"),
+            "line 1: a value without a key");
+  std::string deep = "<plist><dict><key>Emoticons</key>";
+  for (int i = 0; i < 40; ++i) deep += "<array>";
+  EXPECT_EQ(Refused(TThemeFormat::Adium, deep), "the property list nests too deeply");
+  EXPECT_NE(Refused(TThemeFormat::Adium, std::string(MaxThemeIndexSize + 1, ' ')), "");
+}
+
+TEST(EmoticonTheme, WrittenIndexesReadBackTheSame) {
+  TTheme theme;
+  theme.name = "Pack\nname";
+  theme.smiles = {{"aa.gif", {":-)", "Привет", "<&>\"'"}}, {"ab.gif", {}}, {"ac.gif", {";)"}}};
+  for (TThemeFormat format : AllThemeFormats) {
+    SCOPED_TRACE(ThemeFormatName(format));
+    TTheme back;
+    const Smiles smiles = Read(format, FormatTheme(format, theme), &back);
+    EXPECT_EQ(smiles, (Smiles{{"aa.gif", {":-)", "Привет", "<&>\"'"}}, {"ab.gif", {}}, {"ac.gif", {";)"}}}));
+    EXPECT_TRUE(back.leftOut.empty());
+    TThemeFormat named;
+    ASSERT_TRUE(ThemeFormatFromName(ThemeFormatName(format), named));
+    EXPECT_EQ(named, format);
+  }
+  EXPECT_EQ(FormatTheme(TThemeFormat::Pidgin, theme).substr(0, 30), "Name=Pack name\nIcon=aa.gif\n\n[d");
+  // Codes that blanks would split are not offered to a pidgin theme.
+  TLeftOutReason why;
+  EXPECT_FALSE(ThemeCanHoldCode(TThemeFormat::Pidgin, "a b", why));
+  EXPECT_EQ(why, TLeftOutReason::CodeHasBlank);
+  EXPECT_TRUE(ThemeCanHoldCode(TThemeFormat::Kde, "a b", why));
+  EXPECT_FALSE(ThemeCanHoldCode(TThemeFormat::Adium, "a\tb", why));
+  EXPECT_EQ(why, TLeftOutReason::CodeHasControl);
+  TThemeFormat format;
+  EXPECT_TRUE(ThemeFormatOfIndexFile("EMOTICONS.XML", format));
+  EXPECT_EQ(format, TThemeFormat::Kde);
+  EXPECT_FALSE(ThemeFormatOfIndexFile("themes", format));
+}

@@ -1,0 +1,166 @@
+// fennimo-pack import and export, run as a pack author runs them: a theme of each format made
+// here as its documentation describes it becomes a pack; a pack exported and imported again
+// comes back byte for byte; bad usage and unreadable sources exit with 2 and write nothing.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "Cp1251.h"
+#include "GifDecoder.h"
+#include "PackFixture.h"
+#include "TestSupport.h"
+#include "ToolRunner.h"
+
+using namespace testing_support;
+using pack_testing::Bmp;
+using pack_testing::Gif;
+using tool_testing::Outcome;
+using tool_testing::RunTool;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+const std::string Privet = "\xcf\xf0\xe8\xe2\xe5\xf2";  // "Привет" in Windows-1251
+
+class ThemeCommand : public ::testing::Test {
+protected:
+  TempDir disk;
+  TempDir scratch;
+
+  Outcome Run(const Strings& args) { return RunTool(args, scratch); }
+
+  // A theme of Format with a PNG (with transparency) and a GIF the editor reads: two smiles,
+  // one of them with an emoji code that a pack can't hold.
+  std::string Theme(const std::string& format) {
+    const std::string dir = disk.Make(format + ".AdiumEmoticonset/");
+    QImage png(4, 3, QImage::Format_ARGB32);
+    png.fill(qRgba(0, 0, 0, 0));
+    png.setPixel(1, 1, qRgba(200, 10, 10, 255));
+    png.save(QString::fromStdString(dir + "smile.png"));
+    WriteBytes(dir + "grin.gif", Gif("grin"));
+    if (format == "pidgin")
+      WriteBytes(dir + "theme",
+                 "Name=Test\nAuthor=Fennimo\n\n[default]\nsmile.png\t:-) :) \xF0\x9F\x98\x80\n"
+                 "! grin.gif  :D \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\n"
+                 "[ICQ]\nsmile.png :)\ngrin.gif :-)\n");
+    else if (format == "kde")
+      WriteBytes(dir + "emoticons.xml",
+                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<messaging-emoticon-map version=\"0.1\">\n"
+                 " <emoticon file=\"smile\"><string>:-)</string><string>:)</string>"
+                 "<string>\xF0\x9F\x98\x80</string></emoticon>\n"
+                 " <emoticon file=\"grin.gif\"><string>:D</string>"
+                 "<string>\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82</string></emoticon>\n"
+                 "</messaging-emoticon-map>\n");
+    else
+      WriteBytes(dir + "Emoticons.plist",
+                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>\n"
+                 "<key>AdiumSetVersion</key><real>1.3</real><key>Emoticons</key><dict>\n"
+                 "<key>smile.png</key><dict><key>Equivalents</key><array><string>:-)</string>"
+                 "<string>:)</string><string>\xF0\x9F\x98\x80</string></array>"
+                 "<key>Name</key><string>Smile</string></dict>\n"
+                 "<key>grin.gif</key><dict><key>Equivalents</key><array><string>:D</string>"
+                 "<string>\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82</string></array>"
+                 "<key>Name</key><string>Grin</string></dict>\n</dict></dict></plist>\n");
+    return dir;
+  }
+};
+
+}  // namespace
+
+TEST_F(ThemeCommand, ThemesOfEachFormatBecomePacks) {
+  for (const std::string format : {"pidgin", "kde", "adium"}) {
+    SCOPED_TRACE(format);
+    const std::string theme = Theme(format), pack = disk.Path() + format + "-pack/";
+    const Outcome r = Run({"import", format, theme, pack});
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(r.Has("import " + theme + " (" + format + " theme) into " + pack + ": animated pack")) << r.out;
+    const std::string smile = format == "kde" ? "smile" : "smile.png";
+    EXPECT_TRUE(r.Has("  left out code \"\xF0\x9F\x98\x80\" of " + smile +
+                      ": Windows-1251 has no such character")) << r.out;
+    if (format == "pidgin") {
+      EXPECT_TRUE(r.Has("  left out code \":-)\" of grin.gif: another smile has it (it belongs to smile.png)"));
+    }
+    EXPECT_TRUE(r.Has(pack + ": 2 smiles; " + (format == "pidgin" ? "2" : "1") + " left out")) << r.out;
+
+    EXPECT_EQ(ReadBytes(pack + "_define.ini"), ":-),:)\r\n:D," + Privet);
+    EXPECT_EQ(ReadBytes(pack + "ab.gif"), Gif("grin"));
+    TGifDecoder decoder(pack + "aa.gif");
+    decoder.Decode();
+    ASSERT_EQ(decoder.GetFrameCount(), 1);
+    EXPECT_EQ(decoder.GetFrame(0)->ColorAt(0, 0), 0xFFFFFFu);
+    EXPECT_EQ(decoder.GetFrame(0)->ColorAt(1, 1), 0x0A0AC8u);
+  }
+  const std::string theme = Theme("kde"), pack = disk.Path() + "static/";
+  EXPECT_EQ(Run({"import", "kde", theme + "emoticons.xml", pack, "--static"}).code, 1);
+  EXPECT_EQ(ListFolder(pack), (Strings{"_define.ini", "aa.bmp", "ab.bmp"}));
+}
+
+TEST_F(ThemeCommand, ExportedPacksComeBackByteForByte) {
+  // Cyrillic symbols, a smile without symbols (the last, so its line break matters), and the
+  // pictures of either kind.
+  const std::string define = ":-),:)," + Privet + "\r\n;-)\r\n\r\n";
+  for (TSmilePack kind : AllPacks) {
+    const std::string pack = disk.Make(std::string("pack-") + PackFolderName(kind) + "/");
+    WriteBytes(pack + "_define.ini", define);
+    for (const char* p : {"aa", "ab", "ac"})
+      WriteBytes(pack + p + PackExtension(kind), kind == spStatic ? Bmp(p) : Gif(p));
+    for (const std::string format : {"pidgin", "kde", "adium"}) {
+      SCOPED_TRACE(format + " " + PackFolderName(kind));
+      const std::string theme = disk.Path() + format + "-" + PackFolderName(kind) + "/";
+      const std::string back = disk.Path() + format + "-back-" + PackFolderName(kind) + "/";
+      Outcome r = Run({"export", format, pack, theme});
+      EXPECT_EQ(r.code, 0) << r.out << r.err;
+      EXPECT_TRUE(r.Has(theme + ": 3 smiles; everything taken")) << r.out;
+      Strings args = {"import", format, theme, back};
+      if (kind == spStatic) args.push_back("--static");
+      r = Run(args);
+      EXPECT_EQ(r.code, 1) << r.err;
+      EXPECT_TRUE(r.Has("  kept smile ac" + std::string(PackExtension(kind)) +
+                        " without symbols: it has no codes left")) << r.out;
+      EXPECT_EQ(ReadBytes(back + "_define.ini"), define);
+      for (const char* p : {"aa", "ab", "ac"}) {
+        const std::string name = p + std::string(PackExtension(kind));
+        EXPECT_EQ(ReadBytes(back + name), ReadBytes(pack + name)) << name;
+      }
+    }
+  }
+}
+
+TEST_F(ThemeCommand, BadUsageAndUnreadableSourcesExitWithTwo) {
+  const std::string theme = Theme("kde");
+  const std::string pack = disk.Make("pack/");
+  WriteBytes(pack + "_define.ini", ":)");
+  WriteBytes(pack + "aa.gif", Gif("aa"));
+  const std::string out = disk.Make("out/");
+  WriteBytes(out + "Emoticons.XML", "mine");
+  const struct {
+    Strings args;
+    std::string err;  // the first line of stderr
+  } cases[] = {
+      {{"import", "kde", theme}, "fennimo-pack import FORMAT SOURCE PACKDIR [--static]"},
+      {{"import", "msn", theme, disk.Path() + "x"}, "fennimo-pack import: unknown format msn"},
+      {{"import", "kde", theme, disk.Path() + "x", "--animated"}, "fennimo-pack import: unexpected option --animated"},
+      {{"import", "adium", theme, disk.Path() + "x"}, "fennimo-pack import: no Emoticons.plist in " + theme},
+      {{"import", "kde", disk.Path() + "none", disk.Path() + "x"}, "fennimo-pack import: no folder or file " + disk.Path() + "none"},
+      {{"import", "kde", theme, pack}, "fennimo-pack import: " + pack + " already holds a pack; import into an empty or new folder"},
+      {{"export", "kde", theme, disk.Path() + "x"}, "fennimo-pack export: no " + theme + "_define.ini"},
+      {{"export", "kde", pack, out}, "fennimo-pack export: " + out + "Emoticons.XML is in the way; export into an empty or new folder"},
+      {{"export", "kde", pack, disk.Path() + "x", "--static", "--animated"}, "fennimo-pack export: unexpected option --animated"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[2]);
+    const Outcome r = Run(c.args);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.err);
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_FALSE(Exists(disk.Path() + "x"));
+  EXPECT_EQ(ListFolder(pack), (Strings{"_define.ini", "aa.gif"}));
+  EXPECT_EQ(ListFolder(out), Strings{"Emoticons.XML"});
+
+  const Outcome help = Run({"--help"});
+  EXPECT_NE(help.out.find("\nfennimo-pack import FORMAT SOURCE PACKDIR [--static]\n"), std::string::npos);
+  EXPECT_NE(help.out.find("\nfennimo-pack export FORMAT PACKDIR OUTDIR [--static | --animated]\n"),
+            std::string::npos);
+}

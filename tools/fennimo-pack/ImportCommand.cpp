@@ -1,0 +1,48 @@
+// fennimo-pack import: makes a smile pack from another messenger's emoticon theme.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "CommandSupport.h"
+#include "Commands.h"
+#include "Files.h"
+#include "Printable.h"
+#include "ThemeImport.h"
+
+const char* const ImportUsage =
+    "fennimo-pack import FORMAT SOURCE PACKDIR [--static]\n"
+    "  Makes a smile pack in PACKDIR from another messenger's emoticon theme SOURCE (its folder\n"
+    "  or its index file). FORMAT is pidgin (a folder with a \"theme\" file), kde (a freedesktop\n"
+    "  emoticon theme: a folder with \"emoticons.xml\") or adium (an .AdiumEmoticonset folder\n"
+    "  with \"Emoticons.plist\"). The pack is animated, with GIF pictures, unless --static makes\n"
+    "  it static, with BMP pictures. Pictures are converted (PNG, JPEG, BMP, GIF, WebP and the\n"
+    "  other formats Qt reads here; animated GIF and WebP keep their frames and delays); a GIF or\n"
+    "  BMP the editor already reads is taken unchanged. Codes become symbols in Windows-1251.\n"
+    "  Left out and listed: codes that Windows-1251 can't hold (emoji, CJK), codes holding a\n"
+    "  comma or a control character, smiles whose picture is missing or unusable, and smiles\n"
+    "  past the 676th; a smile left without codes is kept without symbols and listed.\n"
+    "  PACKDIR is created when missing. A PACKDIR that already holds a pack (a _define.ini or\n"
+    "  pictures named aa to zz) is refused; no other file there is touched.\n"
+    "  Exit code 0 when everything was taken, 1 when something was left out, 2 on bad usage,\n"
+    "  an unreadable theme or a refused PACKDIR.";
+
+int RunImportCommand(const CommandArgs& args) {
+  std::vector<std::string> paths;
+  std::optional<TSmilePack> forced;
+  TThemeFormat format{};
+  if (!ParseThemeArgs("import", ImportUsage, args, false, format, paths, forced)) return 2;
+  const TSmilePack kind = forced.value_or(spAnimated);
+  const std::string packDir = platform::IncludeTrailingPathDelimiter(paths[2]);
+  // Refused before any picture is converted; writing checks again.
+  if (HoldsPack(packDir, kind))
+    return CommandFailure("import", packDir + " already holds a pack; import into an empty or new folder");
+
+  TTheme theme;
+  std::string folder, error;
+  if (!LoadTheme(format, paths[1], theme, folder, error)) return CommandFailure("import", error);
+  const TThemePack pack = BuildThemePack(theme, folder, kind);
+  if (!WriteThemePack(pack, packDir, kind, error)) return CommandFailure("import", error);
+  std::printf("import %s (%s theme) into %s: %s pack\n", Printable(paths[1]).c_str(),
+              ThemeFormatName(format), Printable(packDir).c_str(), KindName(kind));
+  return ReportLeftOut(pack.leftOut, packDir, pack.smiles.size());
+}
