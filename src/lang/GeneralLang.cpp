@@ -42,8 +42,13 @@ constexpr std::string_view kTexts[] = {
     "Выберите другую папку.",
     // 22: an interrupted operation in the working storage that could not be completed
     "Не удалось завершить операцию, прерванную в рабочей папке %s. Рабочая папка не изменена.",
+    // 23: a file offered as a picture that can't be read as one
+    "Файл %s не удалось прочитать как картинку; смайлпак не изменён.",
+    // 24: a picture too large for a smile
+    "Картинка %s слишком велика для смайла: допустимо не больше 1024 точек по каждой стороне "
+    "и 1000 кадров.",
 };
-static_assert(std::size(kTexts) == 23);
+static_assert(std::size(kTexts) == 25);
 
 }  // namespace
 

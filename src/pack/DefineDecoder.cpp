@@ -167,7 +167,8 @@ void TDefineDecoder::CommitChanges(const std::vector<TPackChange>& changes) {
     for (const auto& change : changes)
       if (change.Pack == ActivePack) change.Apply();
   });
-  if (!completed) throw EPackError(EPackError::pkRecoveryFailed, PackStorages[changes[0].Pack]->Path);
+  if (!completed)
+    throw EPackError(EPackError::pkRecoveryFailed, PackStorages[changes[0].Pack]->Path);
 }
 
 std::vector<const TSmile*> TDefineDecoder::Order() const {
@@ -187,7 +188,8 @@ std::string TDefineDecoder::DefineContent(const std::vector<const TSmile*>& orde
 
 std::vector<int> TDefineDecoder::PicturePositions() const {
   std::vector<int> positions;
-  for (const auto& name : platform::FindFiles(StorageFolder[ActivePack] + PackWildcard(ActivePack))) {
+  std::string pattern = StorageFolder[ActivePack] + PackWildcard(ActivePack);
+  for (const auto& name : platform::FindFiles(pattern)) {
     int p = PicturePosition(name, ActivePack);
     if (p >= 0) positions.push_back(p);
   }

@@ -187,6 +187,10 @@ public:
   // ---- Opening ----
   void LoadFromStorage();
   bool NewPack();
+  // After the save question, replaces the active pack by a new pack of these smiles (made
+  // elsewhere, such as from another messenger's theme), which has no target yet. Smiles past
+  // the last position are left out.
+  bool NewPackFrom(const std::vector<TPackSmile>& smiles);
   bool OpenPack(const std::string& path);
   bool QuerySaveChanges();
   void ResetPackStorage();
@@ -234,7 +238,7 @@ private:
   }
   // The changes that start a new pack in, import the incoming pack into, and close the active
   // pack's storage.
-  TPackChange ResetChange();
+  TPackChange ResetChange(const std::vector<TPackSmile>& smiles = {});
   TPackChange ImportChange();
   TPackChange CloseChange();
   // The active pack's smiles in order, and the definition file's bytes for an order of smiles
@@ -244,6 +248,10 @@ private:
   // Positions of the active pack's storage that hold a picture file, with a line or without,
   // in ascending order.
   std::vector<int> PicturePositions() const;
+  // Puts the picture file a user chose at Target in the form the pack stores: a copy when it
+  // already is one, else converted. Throws EPackError when it is no picture a smile can take;
+  // false when it is gone or can't be written.
+  bool StorePicture(const std::string& fileName, const std::string& target, bool flush = true);
   // Adds a smile on a copy of FileName at Index, moving every picture from Index on one place
   // up; none when there is no room or the copy fails.
   TSmile* PutNewSmile(int index, const std::string& fileName);

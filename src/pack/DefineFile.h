@@ -26,6 +26,14 @@ const char* PackFolderName(TSmilePack pack);
 // negative positions.
 std::string PictureFileName(int index, TSmilePack pack);
 
+// One smile of a pack made elsewhere (from another messenger's theme): its symbols and the
+// bytes of the picture file the pack stores.
+struct TPackSmile {
+  std::vector<std::string> symbols;  // Windows-1251, in order
+  std::string picture;               // the bytes of the file the pack stores
+  std::string source;                // where the picture came from (UTF-8), for reports
+};
+
 // The position a picture file name stands for ("ab.gif" is 1 in an animated pack), or -1 when
 // Name is not a picture name of the pack's kind. Names are matched exactly, in lower case.
 int PicturePosition(std::string_view name, TSmilePack pack);

@@ -8,6 +8,7 @@
 
 #include "Files.h"
 #include "PackSteps.h"
+#include "PictureConverter.h"
 #include "PictureDecoder.h"
 
 namespace {
@@ -22,6 +23,26 @@ int FirstFreePosition(const std::vector<int>& pictures, int from) {
 
 }  // namespace
 
+bool TDefineDecoder::StorePicture(const std::string& fileName, const std::string& target,
+                                  bool flush) {
+  TConvertedPicture picture = ConvertPicture(
+      fileName, ActivePack == spStatic ? TPictureFormat::Bmp : TPictureFormat::Gif);
+  switch (picture.error) {
+    case TConvertError::None:
+      break;
+    case TConvertError::TooLarge:
+    case TConvertError::TooManyFrames:
+      throw EPackError(EPackError::pkPictureTooLarge, fileName);
+    case TConvertError::CannotOpen:
+      if (!platform::FileExists(fileName)) return false;
+      [[fallthrough]];
+    default:
+      throw EPackError(EPackError::pkNotAPicture, fileName);
+  }
+  return picture.unchanged ? platform::CopyFileReplace(fileName, target, flush)
+                           : platform::WriteFileAtomic(target, picture.bytes, flush);
+}
+
 TSmile* TDefineDecoder::PutNewSmile(int index, const std::string& fileName) {
   if (!platform::FileExists(fileName) || index < 0 || index >= MaxSmiles) return nullptr;
   EnsureRecovered();
@@ -33,7 +54,7 @@ TSmile* TDefineDecoder::PutNewSmile(int index, const std::string& fileName) {
   if (free >= MaxSmiles) return nullptr;
   auto journal = NewJournal(*PackStorages[a]);
   std::string name = PictureFileName(index);
-  if (!platform::CopyFileReplace(fileName, journal->StagedPath(name))) return nullptr;
+  if (!StorePicture(fileName, journal->StagedPath(name))) return nullptr;
   for (int p : pictures)
     if (p >= index && p < free) journal->Move(PictureFileName(p), PictureFileName(p + 1));
   journal->Place(name);
@@ -67,7 +88,7 @@ TSmile* TDefineDecoder::ReplacePicture(int index, const std::string& fileName) {
   EnsureRecovered();
   // One file replaced whole: nothing for a stop to split.
   std::string target = StoragePicture(index);
-  if (!platform::CopyFileReplace(fileName, target)) return nullptr;
+  if (!StorePicture(fileName, target)) return nullptr;
   auto smile = MakeSmile(target);
   auto& item = Smiles[ActivePack][static_cast<std::size_t>(index)];
   smile->Symbols.Assign(item.Smile->Symbols.Items());

@@ -2,7 +2,7 @@
 // pack model throws it after making sure that nothing was lost: the storage holds its last
 // complete state and the user's folder every file either as it was or as saved. What() is the
 // built-in Russian text; the user interface shows the text of the current language for Kind
-// (section "General", key FirstGeneralKey + Kind), with "%s" replaced by Path.
+// (section "General", key GeneralKey(Kind)), with "%s" replaced by Path.
 #pragma once
 
 #include <stdexcept>
@@ -23,9 +23,15 @@ public:
     // An operation that the program was doing when it stopped could not be completed in the
     // working storage (Path: the storage folder); nothing is changed there until it can.
     pkRecoveryFailed = 3,
+    // A file offered as a smile's picture that no reader here takes as a picture (Path: the
+    // file).
+    pkNotAPicture = 4,
+    // A picture too large for a smile: more pixels or frames than a pack takes (Path: the file).
+    pkPictureTooLarge = 5,
   };
-  static constexpr int FirstGeneralKey = 19;
-  static constexpr int KindCount = 4;
+  static constexpr int KindCount = 6;
+  // The key of a kind's text in the language section "General".
+  static int GeneralKey(TKind kind);
 
   EPackError(TKind kind, std::string path);
 

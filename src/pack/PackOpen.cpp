@@ -64,7 +64,7 @@ void TDefineDecoder::ResetPackStorage() {
   CommitChanges({ResetChange()});
 }
 
-TDefineDecoder::TPackChange TDefineDecoder::ResetChange() {
+TDefineDecoder::TPackChange TDefineDecoder::ResetChange(const std::vector<TPackSmile>& smiles) {
   TSmilePack a = ActivePack;
   TStorageManager& storage = *PackStorages[a];
   // A new pack of a hosted run belongs in the host's folder from the start.
@@ -74,7 +74,20 @@ TDefineDecoder::TPackChange TDefineDecoder::ResetChange() {
   // The storage is private: whatever is left in it goes.
   journal->Clear("*.ini");
   journal->Clear(PackWildcard(a));
-  journal->SetDefine("");
+  std::size_t count = std::min(smiles.size(), static_cast<std::size_t>(MaxSmiles));
+  std::string content;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::string name = PictureFileName(static_cast<int>(i));
+    // Without a flush each: the commit makes them all durable in one go.
+    if (!platform::WriteFileAtomic(journal->StagedPath(name), smiles[i].picture, false)) {
+      for (std::size_t k = 0; k < i; ++k)
+        platform::DeleteFile(journal->StagedPath(PictureFileName(static_cast<int>(k))));
+      throw platform::EWriteError(storage.Path + name);
+    }
+    journal->Place(name, false);
+    AppendDefineLine(content, smiles[i].symbols, i + 1 == count);
+  }
+  journal->SetDefine(content);
   journal->SetState(true, assigned, true, source);
   return {a, journal, [this, a, source, assigned] {
             TStorageManager& storage = *PackStorages[a];
@@ -88,8 +101,27 @@ TDefineDecoder::TPackChange TDefineDecoder::ResetChange() {
             DefinePath[a] = storage.Path + DefineFileName;
             StorageFolder[a] = storage.Path;
             SurplusLines[a] = 0;
-            RefreshCaptions();
+            std::vector<std::string> lines;
+            ReadDefineLines(DefinePath[a], lines);
+            if (lines.empty())
+              RefreshCaptions();
+            else
+              LoadSmiles(lines);
           }};
+}
+
+bool TDefineDecoder::NewPackFrom(const std::vector<TPackSmile>& smiles) {
+  if (!PackStorages[ActivePack]->Allocated) return false;
+  if (!QuerySaveChanges()) return false;
+  EnsureRecovered();
+  {
+    TOperationScope scope(this);
+    Stage(stPrepare, 0, 1);
+    CommitChanges({ResetChange(smiles)});
+  }
+  Loaded = true;
+  StoreHostOrEmptyBothPath();
+  return true;
 }
 
 bool TDefineDecoder::OpenPack(const std::string& path) {

@@ -160,7 +160,8 @@ void SetValue(std::vector<std::string>& lines, std::string_view section, std::st
 
 bool IniValueFits(std::string_view value) {
   constexpr std::string_view kBreaks("\r\n\0", 3);
-  return value.size() <= MaxIniValueLength && value.find_first_of(kBreaks) == std::string_view::npos;
+  return value.size() <= MaxIniValueLength &&
+         value.find_first_of(kBreaks) == std::string_view::npos;
 }
 
 bool ParseIniInteger(std::string_view text, int& value) {

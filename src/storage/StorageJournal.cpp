@@ -56,7 +56,10 @@ void TStorageJournal::Remove(const std::string& name) { entries_.push_back({acRe
 
 void TStorageJournal::Clear(const std::string& mask) { entries_.push_back({acClear, mask, ""}); }
 
-void TStorageJournal::Place(const std::string& name) { entries_.push_back({acPlace, name, ""}); }
+void TStorageJournal::Place(const std::string& name, bool flushed) {
+  entries_.push_back({acPlace, name, ""});
+  unflushed_ = unflushed_ || !flushed;
+}
 
 void TStorageJournal::SetDefine(std::string content) {
   define_ = std::move(content);
@@ -223,7 +226,7 @@ void TStorageJournal::WriteRecord(const std::string& recordFile) {
       throw std::logic_error("a change that gives files names must set the definition file");
   // What the record relies on reaches the disk before the record: a change that brings in a
   // whole pack with one sync of the file system, a small one file by file.
-  bool batch = false;
+  bool batch = unflushed_;
   for (const auto& e : entries_) batch = batch || e.action == acFill;
   if (hasDefine_ && !platform::WriteFileAtomic(StagedPath(kDefineName), define_, !batch)) {
     RemoveStaged();

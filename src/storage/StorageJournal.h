@@ -36,7 +36,8 @@ public:
   // Phase 1: every file of the storage folder matching the mask (such as "*.gif") is deleted.
   void Clear(const std::string& mask);
   // Phase 2: the file the caller has put at StagedPath(Name) before Commit takes the name.
-  void Place(const std::string& name);
+  // Unless Flushed, the caller left making it durable to Commit.
+  void Place(const std::string& name, bool flushed = true);
   // Phase 2: the definition file's bytes become Content.
   void SetDefine(std::string content);
   // Phase 2: every file of the incoming folder moves into the storage folder, replacing a file
@@ -101,4 +102,5 @@ private:
   std::vector<TEntry> entries_;
   std::string define_;
   bool hasDefine_ = false;
+  bool unflushed_ = false;
 };

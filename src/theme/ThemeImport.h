@@ -29,12 +29,6 @@
 bool LoadTheme(TThemeFormat format, const std::string& source, TTheme& theme, std::string& folder,
                std::string& error);
 
-struct TPackSmile {
-  std::vector<std::string> symbols;  // Windows-1251, in order
-  std::string picture;               // the bytes of the file the pack stores
-  std::string source;                // the theme's name for the picture (UTF-8), for reports
-};
-
 struct TThemePack {
   std::vector<TPackSmile> smiles;  // at most MaxSmiles, in the theme's order
   std::vector<TLeftOut> leftOut;

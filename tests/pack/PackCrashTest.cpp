@@ -127,7 +127,9 @@ TEST_P(PackCrashTest, EndedAtAnyStepNothingIsLostOrMixed) {
   ASSERT_TRUE(Run(0));
   std::string viewAfter = StorageView();
   TFiles userAfter = UserFiles();
-  if (GetParam().operation) ASSERT_TRUE(viewBefore != viewAfter || userBefore != userAfter);
+  if (GetParam().operation) {
+    ASSERT_TRUE(viewBefore != viewAfter || userBefore != userAfter);
+  }
 
   long long step = 1;
   for (; !Run(step); ++step) {
@@ -144,7 +146,8 @@ TEST_P(PackCrashTest, EndedAtAnyStepNothingIsLostOrMixed) {
         continue;
       }
       auto after = userAfter.find(path);
-      EXPECT_TRUE(now->second == bytes || (after != userAfter.end() && now->second == after->second))
+      bool saved = after != userAfter.end() && now->second == after->second;
+      EXPECT_TRUE(now->second == bytes || saved)
           << "mixed " << path;
     }
     if (HasFailure()) break;
@@ -199,6 +202,10 @@ const TScenario kScenarios[] = {
      [](PackCrashTest& t) {
        t.model->SetBothPacks(true);
        t.model->NewPack();
+     }},
+    {"NewPackOfGivenSmiles", OpenThree,
+     [](PackCrashTest& t) {
+       t.model->NewPackFrom({{{":x"}, Gif("X"), ""}, {{":y"}, Gif("Y"), ""}});
      }},
     {"Close", OpenThree, [](PackCrashTest& t) { t.model->ClosePack(); }},
     {"CloseBothPacks", OpenBoth,

@@ -1,7 +1,12 @@
 // Editing the active pack: every change reaches the storage before the operation returns.
 #include "PackFixture.h"
 
+#include <QImage>
+
+#include <functional>
+
 #include "Files.h"
+#include "PackError.h"
 
 using namespace pack_testing;
 using namespace testing_support;
@@ -189,9 +194,10 @@ TEST_F(PackEditTest, FindSymbolIgnoresLetterCaseAndTakesTheFirstSmile) {
 }
 
 TEST_F(PackEditTest, CaptionsUseTheInterfaceWordsAndCountEachSmileOnce) {
-  ASSERT_TRUE(Open(MakePack("mixed", ":ok\r\n:broken\r\n", {"aa"})));
-  WriteBytes(StorageFolder() + "ab.gif", kBrokenGif);
-  model->AddSmile(StorageFolder() + "ab.gif");  // decodes nothing: a load error
+  std::string folder = MakePack("mixed", ":ok\r\n:broken\r\n\r\n", {"aa"});
+  WriteBytes(folder + "ac.gif", kBrokenGif);  // decodes nothing: a load error
+  missingAnswers = {{true, true}};           // ab stays without a picture
+  ASSERT_TRUE(Open(folder));
   model->NoneText = "None";
   model->ErrorText = "Error";
   model->RefreshCaptions();
@@ -201,6 +207,32 @@ TEST_F(PackEditTest, CaptionsUseTheInterfaceWordsAndCountEachSmileOnce) {
   EXPECT_EQ(model->ErrorCount(ekNoSymbols), 1);
   EXPECT_EQ(model->ErrorCount(7), 0);
   EXPECT_TRUE(model->HasErrors());
+}
+
+TEST_F(PackEditTest, OtherPicturesAreConvertedAndOtherFilesRefused) {
+  OpenThree();
+  std::string png = disk.Make("pictures/") + "p.png";
+  QImage image(3, 2, QImage::Format_ARGB32);
+  image.fill(Qt::red);
+  ASSERT_TRUE(image.save(QString::fromStdString(png), "PNG"));
+  TSmile* smile = model->AddSmile(png);
+  ASSERT_NE(smile, nullptr);
+  ASSERT_NE(smile->Picture, nullptr);
+  EXPECT_EQ(ReadBytes(StorageFolder() + "ad.gif").substr(0, 4), "GIF8");
+  std::string text = disk.Path() + "pictures/notes.txt";
+  WriteBytes(text, "not a picture");
+  for (auto edit : {std::function<void()>([&] { model->AddSmile(text); }),
+                    std::function<void()>([&] { model->InsertSmile(0, text); }),
+                    std::function<void()>([&] { model->ReplacePicture(0, text); })}) {
+    try {
+      edit();
+      ADD_FAILURE() << "taken";
+    } catch (const EPackError& e) {
+      EXPECT_EQ(e.Kind(), EPackError::pkNotAPicture);
+    }
+  }
+  EXPECT_EQ(StorageTags(5), "aa ab ac ? -");
+  EXPECT_EQ(model->SmileCount(), 4);
 }
 
 TEST_F(PackEditTest, AStaticPackNamesBmpPictures) {
