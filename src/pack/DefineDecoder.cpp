@@ -16,7 +16,8 @@
 // TSymbolList
 
 template <typename Change>
-void TSymbolList::Modify(Change change) {
+void TSymbolList::Modify(TLastChange what, Change change) {
+  LastChange = what;
   if (!OnChange) {
     change(items_);
     return;
@@ -38,35 +39,37 @@ int TSymbolList::IndexOf(const std::string& symbol) const {
 }
 
 void TSymbolList::Add(std::string symbol) {
-  Modify([&](auto& v) { v.push_back(std::move(symbol)); });
+  Modify({scAdd, Count()}, [&](auto& v) { v.push_back(std::move(symbol)); });
 }
 
 void TSymbolList::Insert(int index, std::string symbol) {
   if (index < 0 || index > Count()) return;
-  Modify([&](auto& v) { v.insert(v.begin() + index, std::move(symbol)); });
+  Modify({scInsert, index}, [&](auto& v) { v.insert(v.begin() + index, std::move(symbol)); });
 }
 
 void TSymbolList::Put(int index, std::string symbol) {
   if (index < 0 || index >= Count()) return;
-  Modify([&](auto& v) { v[static_cast<std::size_t>(index)] = std::move(symbol); });
+  Modify({scPut, index}, [&](auto& v) { v[static_cast<std::size_t>(index)] = std::move(symbol); });
 }
 
 void TSymbolList::Delete(int index) {
   if (index < 0 || index >= Count()) return;
-  Modify([&](auto& v) { v.erase(v.begin() + index); });
+  Modify({scDelete, index}, [&](auto& v) { v.erase(v.begin() + index); });
 }
 
 void TSymbolList::Exchange(int a, int b) {
   if (a < 0 || b < 0 || a >= Count() || b >= Count()) return;
-  Modify([&](auto& v) { std::swap(v[static_cast<std::size_t>(a)], v[static_cast<std::size_t>(b)]); });
+  Modify({scExchange, a, b}, [&](auto& v) {
+    std::swap(v[static_cast<std::size_t>(a)], v[static_cast<std::size_t>(b)]);
+  });
 }
 
 void TSymbolList::Assign(std::vector<std::string> symbols) {
-  Modify([&](auto& v) { v = std::move(symbols); });
+  Modify({scAssign, -1}, [&](auto& v) { v = std::move(symbols); });
 }
 
 void TSymbolList::Clear() {
-  Modify([](auto& v) { v.clear(); });
+  Modify({scClear, -1}, [](auto& v) { v.clear(); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -116,7 +119,7 @@ std::unique_ptr<TSmile> TDefineDecoder::MakeSmile(const std::string& fileName) c
 }
 
 void TDefineDecoder::Connect(TSmile& smile) {
-  smile.Symbols.OnChange = [this] { SymbolsChanged(); };
+  smile.Symbols.OnChange = [this, &smile] { SymbolsChangedIn(smile); };
 }
 
 void TDefineDecoder::FreeSmiles() { Smiles[ActivePack].clear(); }
@@ -220,6 +223,8 @@ TDefineDecoder::TDefineDecoder(const std::string& workspaceName) {
     // Whatever a stop cut short is completed before anything reads the storage.
     if (!TStorageJournal::Recover(*storage))
       throw EPackError(EPackError::pkRecoveryFailed, storage->Path);
+    history_[pack] = std::make_unique<TPackHistory>(TStorageJournal::HistoryFolder(*storage), pack);
+    history_[pack]->Committed();
     TStorageIniFile state(*storage);
     if (!state.GetFlag(TStorageIniFile::fiStorageAllocated)) continue;
     if (state.GetFlag(TStorageIniFile::fiSmiliesLoaded)) {

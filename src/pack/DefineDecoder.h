@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "DefineFile.h"
+#include "PackHistory.h"
 
 class TPictureDecoder;
 class TStorageManager;
@@ -22,7 +23,16 @@ class TConfigManager;
 // before the error goes on, so the list always matches what was last stored.
 class TSymbolList {
 public:
+  // What the last change did, for whoever OnChange tells: its kind and the symbol it touched.
+  enum TChange { scAdd, scInsert, scPut, scDelete, scExchange, scAssign, scClear };
+  struct TLastChange {
+    TChange Kind = scAssign;
+    int Index = -1;
+    int Other = -1;  // the other symbol of an exchange
+  };
+
   std::function<void()> OnChange;
+  TLastChange LastChange;
 
   int Count() const { return static_cast<int>(items_.size()); }
   bool Empty() const { return items_.empty(); }
@@ -41,7 +51,7 @@ public:
 
 private:
   template <typename Change>
-  void Modify(Change change);
+  void Modify(TLastChange what, Change change);
   std::vector<std::string> items_;
 };
 
@@ -176,13 +186,32 @@ public:
   bool WriteDefineFile();
 
   // ---- Editing the active pack ----
+  // Every edit below, and every change of a loaded smile's symbols, is one step of the active
+  // pack's history, which Undo and Redo walk.
   TSmile* AddSmile(const std::string& fileName);
   TSmile* InsertSmile(int index, const std::string& fileName);
+  // Adds smiles on the files at Index (SmileCount() adds them at the end), as one step; every
+  // file is taken or none. The number of smiles added.
+  int AddSmiles(const std::vector<std::string>& fileNames, int index);
+  // Moves the smile at From to To with its picture; the smiles between shift by one place.
+  bool MoveSmile(int from, int to);
   TSmile* ReplacePicture(int index, const std::string& fileName);
   bool ExchangeSmiles(int a, int b);
   bool DeleteSmile(int index);
   bool DeletePicture(int index);
   void SymbolsChanged();
+
+  // ---- Undo and redo of the active pack's edits ----
+  bool CanUndo() const;
+  bool CanRedo() const;
+  // What an undo or a redo would do; only when CanUndo or CanRedo.
+  TStepSummary NextUndo() const;
+  TStepSummary NextRedo() const;
+  // Undoes (redoes) the active pack's last (next) step; Smile and Symbol take the selection
+  // that goes back to what the step touched (Symbol -1 for a step of smiles). False when there
+  // is nothing to undo (redo), or the step can't be read.
+  bool Undo(int& smile, int& symbol);
+  bool Redo(int& smile, int& symbol);
 
   // ---- Opening ----
   void LoadFromStorage();
@@ -252,9 +281,18 @@ private:
   // already is one, else converted. Throws EPackError when it is no picture a smile can take;
   // false when it is gone or can't be written.
   bool StorePicture(const std::string& fileName, const std::string& target, bool flush = true);
-  // Adds a smile on a copy of FileName at Index, moving every picture from Index on one place
-  // up; none when there is no room or the copy fails.
-  TSmile* PutNewSmile(int index, const std::string& fileName);
+  // Records Step as the active pack's newest step and makes it: the pictures it adds wait at
+  // their staged names already.
+  void PushStep(TPackStep& step, const std::vector<std::string>& staged);
+  // Runs a step forward (redo) or backward (undo) with the history's new state, as one
+  // committed change, and takes the pack as it then is.
+  void RunStep(const TPackStep& step, bool forward, bool staged, const std::string& state);
+  // Brings the smiles to the pack a step has just made: smiles whose pictures only moved follow
+  // them, others are made anew, and every smile takes its line's symbols.
+  void TakeStep(const TPackStep& step, bool forward);
+  // A change of a smile's symbols, recorded as a step.
+  void SymbolsChangedIn(TSmile& smile);
+  bool Walk(bool undo, int& smile, int& symbol);
   // Opening in two steps: the pack is copied into the storage's incoming folder and checked
   // there, then replaces what the storage holds in one committed change.
   void PrepareImport(const std::string& folder);
@@ -282,6 +320,7 @@ private:
   void ForEachPack(bool onlyLoaded, Fn fn);
 
   std::string storageRoot_;
+  std::unique_ptr<TPackHistory> history_[2];
   std::string checkFolder_;
   std::vector<std::string> incomingLines_[2];
   std::string incomingSource_[2];

@@ -2,9 +2,16 @@
 // deleting smiles move picture files. Pictures that no definition line holds (a pack folder
 // often has more pictures than lines) are the user's too: the run of them that follows the
 // last line moves along, so each line keeps its picture and no edit overwrites one.
-// An edit that moves files is one committed change of the storage (see TStorageJournal): a stop
-// at any step leaves the storage as it was before the edit or as it is after it.
+//
+// Every edit is a step of the pack's history (TPackHistory): the pictures it moves, the ones it
+// takes out (kept in the history, so an undo can put them back) and puts in, and the definition
+// file before and after. Making a step, undoing and redoing it are each one committed change of
+// the storage (see TStorageJournal): a stop at any file step leaves the storage, and the
+// history, as they were before or as they are after.
 #include <algorithm>
+#include <array>
+#include <exception>
+#include <map>
 
 #include "Files.h"
 #include "PackSteps.h"
@@ -13,13 +20,74 @@
 
 namespace {
 
-// The first position from From on that holds no picture (MaxSmiles when there is none).
-int FirstFreePosition(const std::vector<int>& pictures, int from) {
-  int free = from;
-  for (int p : pictures)
-    if (p == free) ++free;
-  return free;
-}
+// What each position of a pack storage will hold while an edit is planned: the picture now at
+// a position (that position), nothing, or the n-th new picture.
+class TLayout {
+public:
+  static constexpr int kEmpty = -1;
+  static int NewPicture(int n) { return -2 - n; }
+
+  TLayout(const std::vector<int>& pictures, int lines) : lines_(lines) {
+    slots_.fill(kEmpty);
+    for (int p : pictures) slots_[static_cast<std::size_t>(p)] = p;
+    initial_ = slots_;
+  }
+
+  // A new line at Index holding Picture: the pictures from Index to the end of the run after
+  // the last line move one place up, into the first free position. False when there is none.
+  bool Insert(int index, int picture) {
+    int free = FirstFree();
+    if (free >= MaxSmiles) return false;
+    for (int p = free; p > index; --p) At(p) = At(p - 1);
+    At(index) = picture;
+    ++lines_;
+    return true;
+  }
+
+  // The line at Index goes with its picture; the pictures after it, to the end of the run after
+  // the last line, move one place down.
+  void Delete(int index) {
+    int free = FirstFree();
+    for (int p = index; p + 1 < free; ++p) At(p) = At(p + 1);
+    At(free - 1) = kEmpty;
+    --lines_;
+  }
+
+  // The line at From goes to To; the ones between shift by one place.
+  void Move(int from, int to) {
+    int picture = At(from);
+    for (int p = from; p != to; p += to > from ? 1 : -1) At(p) = At(to > from ? p + 1 : p - 1);
+    At(to) = picture;
+  }
+
+  // The step's picture moves and the positions of the pictures it takes out and puts in.
+  void Describe(TPackStep& step, std::vector<int>& removed, std::map<int, int>& added) const {
+    std::array<bool, MaxSmiles> stays{};
+    for (int p = 0; p < MaxSmiles; ++p) {
+      int picture = slots_[static_cast<std::size_t>(p)];
+      if (picture >= 0) {
+        stays[static_cast<std::size_t>(picture)] = true;
+        if (picture != p) step.Moves.emplace_back(picture, p);
+      } else if (picture != kEmpty) {
+        added[-2 - picture] = p;
+      }
+    }
+    for (int p = 0; p < MaxSmiles; ++p)
+      if (initial_[static_cast<std::size_t>(p)] >= 0 && !stays[static_cast<std::size_t>(p)])
+        removed.push_back(p);
+  }
+
+private:
+  int& At(int p) { return slots_[static_cast<std::size_t>(p)]; }
+  int FirstFree() const {
+    int free = lines_;
+    while (free < MaxSmiles && slots_[static_cast<std::size_t>(free)] != kEmpty) ++free;
+    return free;
+  }
+
+  std::array<int, MaxSmiles> slots_, initial_;
+  int lines_;
+};
 
 }  // namespace
 
@@ -43,112 +111,316 @@ bool TDefineDecoder::StorePicture(const std::string& fileName, const std::string
                            : platform::WriteFileAtomic(target, picture.bytes, flush);
 }
 
-TSmile* TDefineDecoder::PutNewSmile(int index, const std::string& fileName) {
-  if (!platform::FileExists(fileName) || index < 0 || index >= MaxSmiles) return nullptr;
-  EnsureRecovered();
-  TSmilePack a = ActivePack;
-  std::vector<int> pictures = PicturePositions();
-  // The pictures from Index to the end of the run after the last line move one place up, into
-  // the first free position; a pack without one takes no more smiles.
-  int free = FirstFreePosition(pictures, SmileCount());
-  if (free >= MaxSmiles) return nullptr;
-  auto journal = NewJournal(*PackStorages[a]);
-  std::string name = PictureFileName(index);
-  if (!StorePicture(fileName, journal->StagedPath(name))) return nullptr;
-  for (int p : pictures)
-    if (p >= index && p < free) journal->Move(PictureFileName(p), PictureFileName(p + 1));
-  journal->Place(name);
-  std::vector<const TSmile*> order = Order();
-  order.insert(order.begin() + index, nullptr);
-  journal->SetDefine(DefineContent(order));
+// ---------------------------------------------------------------------------------------------
+// Steps
 
-  TSmile* smile = nullptr;
+void TDefineDecoder::PushStep(TPackStep& step, const std::vector<std::string>& staged) {
+  TPackHistory& history = *history_[ActivePack];
+  std::string id = history.NewId();
+  long long bytes = 0;
+  for (auto& [at, kept] : step.Removed) {
+    kept = history.KeptName(id, false, static_cast<int>(&kept - &step.Removed.front().second));
+    bytes += platform::FileSize(StoragePicture(at));
+  }
+  for (std::size_t n = 0; n < step.Added.size(); ++n) {
+    step.Added[n].second = history.KeptName(id, true, static_cast<int>(n));
+    bytes += platform::FileSize(staged[n]);
+  }
+  try {
+    history.WriteStep(id, step);
+  } catch (...) {
+    for (const auto& file : staged) platform::DeleteFile(file);
+    throw;
+  }
+  RunStep(step, true, true, history.StateAfterPush(id, step, bytes));
+}
+
+void TDefineDecoder::RunStep(const TPackStep& step, bool forward, bool staged,
+                             const std::string& state) {
+  TSmilePack a = ActivePack;
+  auto journal = NewJournal(*PackStorages[a]);
+  for (const auto& [at, kept] : forward ? step.Removed : step.Added)
+    journal->Keep(PictureFileName(at), kept);
+  for (const auto& [from, to] : step.Moves)
+    journal->Move(PictureFileName(forward ? from : to), PictureFileName(forward ? to : from));
+  for (const auto& [at, kept] : forward ? step.Added : step.Removed) {
+    if (staged)
+      journal->Place(PictureFileName(at));
+    else
+      journal->Restore(kept, PictureFileName(at));
+  }
+  journal->SetDefine(forward ? step.DefineAfter : step.DefineBefore);
+  journal->SetHistoryFile(TPackHistory::StateName, state);
   CommitChange(journal, [&] {
-    auto& smiles = Smiles[a];
-    auto at = smiles.insert(smiles.begin() + index, {"", MakeSmile(StoragePicture(index))});
-    smile = at->Smile.get();
-    Connect(*smile);
-    RefreshCaptions();
+    history_[a]->Committed();
+    TakeStep(step, forward);
   });
-  return smile;
+}
+
+void TDefineDecoder::TakeStep(const TPackStep& step, bool forward) {
+  auto& smiles = Smiles[ActivePack];
+  std::vector<std::string> lines;
+  SplitDefineLines(forward ? step.DefineAfter : step.DefineBefore, lines);
+  // Where each position's picture was before the step; -1 when it is new to the model.
+  std::map<int, int> movedFrom;
+  std::array<bool, MaxSmiles> touched{};
+  for (const auto& [from, to] : step.Moves) {
+    movedFrom[forward ? to : from] = forward ? from : to;
+    touched[static_cast<std::size_t>(from)] = touched[static_cast<std::size_t>(to)] = true;
+  }
+  for (const auto* list : {&step.Removed, &step.Added})
+    for (const auto& [at, kept] : *list) touched[static_cast<std::size_t>(at)] = true;
+
+  std::vector<TSmileItem> taken(lines.size());
+  for (std::size_t p = 0; p < lines.size(); ++p) {
+    int at = static_cast<int>(p);
+    int origin = movedFrom.count(at) ? movedFrom[at] : touched[p] ? -1 : at;
+    if (origin >= 0 && origin < SmileCount() && smiles[static_cast<std::size_t>(origin)].Smile)
+      taken[p].Smile = std::move(smiles[static_cast<std::size_t>(origin)].Smile);
+    else
+      taken[p].Smile = MakeSmile(StoragePicture(at));
+    std::vector<std::string> symbols;
+    ::ParseSymbols(lines[p], symbols);
+    TSmile& smile = *taken[p].Smile;
+    if (smile.Symbols.Items() != symbols) {
+      smile.Symbols.OnChange = nullptr;
+      smile.Symbols.Assign(std::move(symbols));
+    }
+    Connect(smile);
+  }
+  smiles = std::move(taken);
+  RefreshCaptions();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Editing
+
+int TDefineDecoder::AddSmiles(const std::vector<std::string>& fileNames, int index) {
+  if (fileNames.empty() || index < 0 || index > SmileCount()) return 0;
+  for (const auto& file : fileNames)
+    if (!platform::FileExists(file)) return 0;
+  EnsureRecovered();
+  TLayout layout(PicturePositions(), SmileCount());
+  std::vector<const TSmile*> order = Order();
+  TPackStep step;
+  step.Kind = index == SmileCount() ? skAddSmiles : skInsertSmiles;
+  step.Smile = index;
+  step.Count = static_cast<int>(fileNames.size());
+  step.DefineBefore = DefineContent(order);
+  for (int n = 0; n < step.Count; ++n) {
+    if (!layout.Insert(index + n, TLayout::NewPicture(n))) return 0;
+    order.insert(order.begin() + index + n, nullptr);
+  }
+  step.DefineAfter = DefineContent(order);
+  std::vector<int> removed;
+  std::map<int, int> added;
+  layout.Describe(step, removed, added);
+
+  // Every picture is taken, in the form the pack stores, before anything changes.
+  auto journal = NewJournal(*PackStorages[ActivePack]);
+  std::vector<std::string> staged;
+  bool stored = true;
+  std::exception_ptr error;
+  try {
+    for (int n = 0; n < step.Count && stored; ++n) {
+      staged.push_back(journal->StagedPath(PictureFileName(added[n])));
+      stored = StorePicture(fileNames[static_cast<std::size_t>(n)], staged.back());
+      step.Added.emplace_back(added[n], "");
+    }
+  } catch (...) {
+    error = std::current_exception();
+    stored = false;
+  }
+  if (!stored) {
+    for (const auto& file : staged) platform::DeleteFile(file);
+    if (error) std::rethrow_exception(error);
+    return 0;
+  }
+  PushStep(step, staged);
+  return step.Count;
 }
 
 TSmile* TDefineDecoder::AddSmile(const std::string& fileName) {
-  return PutNewSmile(SmileCount(), fileName);
+  int index = SmileCount();
+  return AddSmiles({fileName}, index) ? GetSmile(index) : nullptr;
 }
 
 TSmile* TDefineDecoder::InsertSmile(int index, const std::string& fileName) {
   // Adding at the end is AddSmile's.
-  if (index >= SmileCount()) return nullptr;
-  return PutNewSmile(index, fileName);
+  if (index < 0 || index >= SmileCount()) return nullptr;
+  return AddSmiles({fileName}, index) ? GetSmile(index) : nullptr;
 }
 
 TSmile* TDefineDecoder::ReplacePicture(int index, const std::string& fileName) {
   if (!platform::FileExists(fileName) || index < 0 || index >= SmileCount()) return nullptr;
   EnsureRecovered();
-  // One file replaced whole: nothing for a stop to split.
-  std::string target = StoragePicture(index);
-  if (!StorePicture(fileName, target)) return nullptr;
-  auto smile = MakeSmile(target);
-  auto& item = Smiles[ActivePack][static_cast<std::size_t>(index)];
-  smile->Symbols.Assign(item.Smile->Symbols.Items());
-  Connect(*smile);
-  item.Smile = std::move(smile);
-  RefreshCaptions();
-  WriteDefineFile();
-  return item.Smile.get();
+  TPackStep step;
+  step.Kind = skReplacePicture;
+  step.Smile = index;
+  step.DefineBefore = step.DefineAfter = DefineContent(Order());
+  if (platform::FileExists(StoragePicture(index))) step.Removed.emplace_back(index, "");
+  std::string staged = TStorageJournal(*PackStorages[ActivePack]).StagedPath(PictureFileName(index));
+  if (!StorePicture(fileName, staged)) return nullptr;
+  step.Added.emplace_back(index, "");
+  PushStep(step, {staged});
+  return GetSmile(index);
 }
 
 bool TDefineDecoder::ExchangeSmiles(int a, int b) {
   if (a < 0 || b < 0 || a >= SmileCount() || b >= SmileCount()) return false;
+  if (a == b) return true;
   EnsureRecovered();
-  auto journal = NewJournal(*PackStorages[ActivePack]);
+  TPackStep step;
+  step.Kind = skMoveSmile;
+  step.Smile = a;
+  step.Target = b;
   std::vector<const TSmile*> order = Order();
-  if (a != b) {
-    journal->Move(PictureFileName(a), PictureFileName(b));
-    journal->Move(PictureFileName(b), PictureFileName(a));
-    std::swap(order[static_cast<std::size_t>(a)], order[static_cast<std::size_t>(b)]);
-  }
-  journal->SetDefine(DefineContent(order));
-  CommitChange(journal, [&] {
-    auto& smiles = Smiles[ActivePack];
-    std::swap(smiles[static_cast<std::size_t>(a)], smiles[static_cast<std::size_t>(b)]);
-    RefreshCaptions();
-  });
+  step.DefineBefore = DefineContent(order);
+  std::swap(order[static_cast<std::size_t>(a)], order[static_cast<std::size_t>(b)]);
+  step.DefineAfter = DefineContent(order);
+  for (auto [from, to] : {std::pair{a, b}, std::pair{b, a}})
+    if (platform::FileExists(StoragePicture(from))) step.Moves.emplace_back(from, to);
+  PushStep(step, {});
+  return true;
+}
+
+bool TDefineDecoder::MoveSmile(int from, int to) {
+  if (from < 0 || to < 0 || from >= SmileCount() || to >= SmileCount()) return false;
+  if (from == to) return true;
+  EnsureRecovered();
+  TLayout layout(PicturePositions(), SmileCount());
+  layout.Move(from, to);
+  TPackStep step;
+  step.Kind = skMoveSmile;
+  step.Smile = from;
+  step.Target = to;
+  std::vector<const TSmile*> order = Order();
+  step.DefineBefore = DefineContent(order);
+  const TSmile* moved = order[static_cast<std::size_t>(from)];
+  order.erase(order.begin() + from);
+  order.insert(order.begin() + to, moved);
+  step.DefineAfter = DefineContent(order);
+  std::vector<int> removed;
+  std::map<int, int> added;
+  layout.Describe(step, removed, added);
+  PushStep(step, {});
   return true;
 }
 
 bool TDefineDecoder::DeleteSmile(int index) {
   if (index < 0 || index >= SmileCount()) return false;
   EnsureRecovered();
-  auto journal = NewJournal(*PackStorages[ActivePack]);
-  journal->Remove(PictureFileName(index));
-  std::vector<int> pictures = PicturePositions();
-  int free = FirstFreePosition(pictures, SmileCount());
-  for (int p : pictures)
-    if (p > index && p < free) journal->Move(PictureFileName(p), PictureFileName(p - 1));
+  TLayout layout(PicturePositions(), SmileCount());
+  layout.Delete(index);
+  TPackStep step;
+  step.Kind = skDeleteSmile;
+  step.Smile = index;
   std::vector<const TSmile*> order = Order();
+  step.DefineBefore = DefineContent(order);
   order.erase(order.begin() + index);
-  journal->SetDefine(DefineContent(order));
-  CommitChange(journal, [&] {
-    auto& smiles = Smiles[ActivePack];
-    smiles.erase(smiles.begin() + index);
-    RefreshCaptions();
-  });
+  step.DefineAfter = DefineContent(order);
+  std::vector<int> removed;
+  std::map<int, int> added;
+  layout.Describe(step, removed, added);
+  for (int at : removed) step.Removed.emplace_back(at, "");
+  PushStep(step, {});
   return true;
 }
 
 bool TDefineDecoder::DeletePicture(int index) {
   if (index < 0 || index >= SmileCount()) return false;
   EnsureRecovered();
-  GetSmile(index)->Picture.reset();
-  platform::DeleteFile(StoragePicture(index));
-  RefreshCaptions();
-  WriteDefineFile();
+  TPackStep step;
+  step.Kind = skDeletePicture;
+  step.Smile = index;
+  step.DefineBefore = step.DefineAfter = DefineContent(Order());
+  if (platform::FileExists(StoragePicture(index))) step.Removed.emplace_back(index, "");
+  PushStep(step, {});
   return true;
 }
+
+// ---------------------------------------------------------------------------------------------
+// Symbols
 
 void TDefineDecoder::SymbolsChanged() {
   WriteDefineFile();
   RefreshCaptions();
+}
+
+void TDefineDecoder::SymbolsChangedIn(TSmile& smile) {
+  // The smile may belong to the pack that is not active.
+  TSmilePack previous = ActivePack;
+  for (TSmilePack pack : AllPacks)
+    for (const auto& item : Smiles[pack])
+      if (item.Smile.get() == &smile) ActivePack = pack;
+  struct TRestore {
+    TDefineDecoder& model;
+    TSmilePack pack;
+    ~TRestore() { model.ActivePack = pack; }
+  } restore{*this, previous};
+  if (!LoadedPacks.Contains(ActivePack)) return;
+  EnsureRecovered();
+  int index = 0;
+  while (index < SmileCount() && GetSmile(index) != &smile) ++index;
+  TPackStep step;
+  const auto& change = smile.Symbols.LastChange;
+  switch (change.Kind) {
+    case TSymbolList::scAdd:
+    case TSymbolList::scInsert: step.Kind = skAddSymbol; break;
+    case TSymbolList::scDelete:
+    case TSymbolList::scClear: step.Kind = skDeleteSymbol; break;
+    case TSymbolList::scExchange: step.Kind = skMoveSymbol; break;
+    default: step.Kind = skEditSymbol; break;
+  }
+  step.Smile = index;
+  step.Symbol = change.Index;
+  step.Target = change.Other;
+  platform::ReadFile(DefinePath[ActivePack], step.DefineBefore);
+  step.DefineAfter = DefineContent(Order());
+  // The smiles already hold the change: the step only writes it down.
+  TPackHistory& history = *history_[ActivePack];
+  std::string id = history.NewId();
+  history.WriteStep(id, step);
+  auto journal = NewJournal(*PackStorages[ActivePack]);
+  journal->SetDefine(step.DefineAfter);
+  journal->SetHistoryFile(TPackHistory::StateName, history.StateAfterPush(id, step, 0));
+  bool completed = journal->Commit();
+  history.Committed();
+  RefreshCaptions();
+  // A change written down completes at the next start; the smiles show it already.
+  if (!completed) return;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Undo and redo
+
+bool TDefineDecoder::CanUndo() const { return history_[ActivePack]->CanUndo(); }
+
+bool TDefineDecoder::CanRedo() const { return history_[ActivePack]->CanRedo(); }
+
+TStepSummary TDefineDecoder::NextUndo() const { return history_[ActivePack]->NextUndo(); }
+
+TStepSummary TDefineDecoder::NextRedo() const { return history_[ActivePack]->NextRedo(); }
+
+bool TDefineDecoder::Undo(int& smile, int& symbol) { return Walk(true, smile, symbol); }
+
+bool TDefineDecoder::Redo(int& smile, int& symbol) { return Walk(false, smile, symbol); }
+
+bool TDefineDecoder::Walk(bool undo, int& smile, int& symbol) {
+  if (!LoadedPacks.Contains(ActivePack)) return false;
+  EnsureRecovered();
+  TPackHistory& history = *history_[ActivePack];
+  TPackStep step;
+  if (!history.ReadNext(undo, step)) return false;
+  RunStep(step, !undo, false, undo ? history.StateAfterUndo() : history.StateAfterRedo());
+  bool symbolStep = step.Kind >= skAddSymbol;
+  smile = !undo && step.Target >= 0 && !symbolStep ? step.Target : step.Smile;
+  smile = std::min(smile, SmileCount() - 1);
+  symbol = -1;
+  if (symbolStep) {
+    symbol = !undo && step.Target >= 0 ? step.Target : step.Symbol;
+    int count = smile >= 0 ? GetSmile(smile)->Symbols.Count() : 0;
+    symbol = std::min(symbol, count - 1);
+  }
+  return true;
 }

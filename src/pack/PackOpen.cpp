@@ -89,8 +89,10 @@ TDefineDecoder::TPackChange TDefineDecoder::ResetChange(const std::vector<TPackS
   }
   journal->SetDefine(content);
   journal->SetState(true, assigned, true, source);
+  journal->SetHistoryFile(TPackHistory::StateName, TPackHistory::EmptyState());
   return {a, journal, [this, a, source, assigned] {
             TStorageManager& storage = *PackStorages[a];
+            history_[a]->Committed();
             FreeSmiles();
             LoadedPacks.Include(a);
             if (assigned)
@@ -237,8 +239,10 @@ TDefineDecoder::TPackChange TDefineDecoder::ImportChange() {
   journal->FillFromIncoming();
   journal->SetDefine(content);
   journal->SetState(true, true, true, incomingSource_[a]);
+  journal->SetHistoryFile(TPackHistory::StateName, TPackHistory::EmptyState());
   return {a, journal, [this, a] {
             TStorageManager& storage = *PackStorages[a];
+            history_[a]->Committed();
             FreeSmiles();
             LoadedPacks.Include(a);
             SourceAssigned.Include(a);

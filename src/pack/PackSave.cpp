@@ -190,7 +190,9 @@ TDefineDecoder::TPackChange TDefineDecoder::CloseChange() {
   journal->Clear("*.ini");
   journal->Clear(PackWildcard(a));
   journal->SetState(false, false, false, "");
+  journal->SetHistoryFile(TPackHistory::StateName, TPackHistory::EmptyState());
   return {a, journal, [this, a] {
+            history_[a]->Committed();
             FreeSmiles();
             LoadedPacks.Exclude(a);
             SourceAssigned.Exclude(a);

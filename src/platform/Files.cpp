@@ -180,6 +180,12 @@ bool IsPathInside(const std::string& path, const std::string& folder) {
 
 bool FileExists(const std::string& path) { return !path.empty() && IsRegular(path); }
 
+long long FileSize(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? static_cast<long long>(st.st_size)
+                                                                : 0;
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
   struct stat sa {}, sb {};
   return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
@@ -398,6 +404,29 @@ bool TCopyBatch::Commit(bool sync) {
   }
   if (sync)
     for (const auto& folder : folders) SyncFolder(folder);
+  return true;
+}
+
+namespace {
+
+std::string CheckLine(std::string_view text) {
+  unsigned long long hash = 14695981039346656037ull;  // FNV-1a
+  for (unsigned char c : text) hash = (hash ^ c) * 1099511628211ull;
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "check %016llx\n", hash);
+  return buffer;
+}
+
+}  // namespace
+
+std::string WithChecksum(std::string text) { return text + CheckLine(text); }
+
+bool WithoutChecksum(const std::string& record, std::string& body) {
+  auto at = record.rfind("check ");
+  if (at == std::string::npos ||
+      record.compare(at, std::string::npos, CheckLine(record.substr(0, at))) != 0)
+    return false;
+  body = record.substr(0, at);
   return true;
 }
 

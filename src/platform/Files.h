@@ -40,6 +40,8 @@ bool IsPathInside(const std::string& path, const std::string& folder);
 
 // True for a regular file, or a symbolic link to one.
 bool FileExists(const std::string& path);
+// The size of a regular file in bytes, 0 when there is none.
+long long FileSize(const std::string& path);
 // True when both paths name the same file (as two spellings of one name do on a file system
 // that ignores letter case).
 bool SameFile(const std::string& a, const std::string& b);
@@ -112,6 +114,11 @@ private:
   std::vector<TEntry> entries_;
   std::string failed_;
 };
+
+// Records that must read back whole: Text followed by the line "check <checksum of Text>", and
+// back: true, with Body set to the text before it, when Record ends in the right check line.
+std::string WithChecksum(std::string text);
+bool WithoutChecksum(const std::string& record, std::string& body);
 
 // ---- Crash-point seam, for tests ----
 // Every change this layer makes to the file system (creating a file, renaming, removing,

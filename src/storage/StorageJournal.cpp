@@ -15,18 +15,6 @@ namespace {
 constexpr const char* kHeader = "fennimo-journal 1";
 constexpr const char* kDefineName = "_define.ini";
 
-std::uint64_t Checksum(const std::string& text) {
-  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-  for (unsigned char c : text) hash = (hash ^ c) * 1099511628211ull;
-  return hash;
-}
-
-std::string Hex(std::uint64_t value) {
-  char buffer[17];
-  std::snprintf(buffer, sizeof buffer, "%016llx", static_cast<unsigned long long>(value));
-  return buffer;
-}
-
 // A bare name in the storage folder: nothing the record names may lead outside it, or touch a
 // scratch file.
 bool ValidName(const std::string& name, bool mask = false) {
@@ -67,6 +55,19 @@ void TStorageJournal::SetDefine(std::string content) {
   hasDefine_ = true;
 }
 
+void TStorageJournal::Keep(const std::string& name, const std::string& kept) {
+  entries_.push_back({acKeep, name, kept});
+}
+
+void TStorageJournal::Restore(const std::string& kept, const std::string& name) {
+  entries_.push_back({acRestore, kept, name});
+}
+
+void TStorageJournal::SetHistoryFile(const std::string& name, std::string content) {
+  entries_.push_back({acHistory, name, ""});
+  historyFiles_.emplace_back(name, std::move(content));
+}
+
 void TStorageJournal::FillFromIncoming() { entries_.push_back({acFill, "", ""}); }
 
 void TStorageJournal::SetState(bool allocated, bool pathAssigned, bool loaded,
@@ -86,6 +87,11 @@ std::string TStorageJournal::IncomingFolder(const TStorageManager& storage) {
   return storage.Path + IncomingFolderName + "/";
 }
 
+std::string TStorageJournal::HistoryFolder(const TStorageManager& storage) {
+  std::string folder = storage.Path.substr(0, storage.Path.size() - 1);
+  return platform::ExtractFilePath(folder) + "History/" + platform::ExtractFileName(folder) + "/";
+}
+
 bool TStorageJournal::Pending(const TStorageManager& storage) {
   return !storage.Path.empty() && platform::FileExists(RecordPath(storage));
 }
@@ -100,6 +106,9 @@ std::string TStorageJournal::Serialize() const {
       case acPlace: text += "place " + e.first; break;
       case acDefine: text += "define"; break;
       case acFill: text += "fill"; break;
+      case acKeep: text += "keep " + e.first + " " + e.second; break;
+      case acRestore: text += "restore " + e.first + " " + e.second; break;
+      case acHistory: text += "history " + e.first; break;
       case acState:
         text += "state";
         for (bool flag : e.flags) text += flag ? " 1" : " 0";
@@ -108,15 +117,13 @@ std::string TStorageJournal::Serialize() const {
     }
     text += "\n";
   }
-  return text + "check " + Hex(Checksum(text)) + "\n";
+  return platform::WithChecksum(text);
 }
 
 bool TStorageJournal::Parse(const std::string& data) {
-  auto checkAt = data.rfind("check ");
-  if (checkAt == std::string::npos || data != data.substr(0, checkAt) + "check " +
-                                                  Hex(Checksum(data.substr(0, checkAt))) + "\n")
-    return false;
-  std::istringstream in(data.substr(0, checkAt));
+  std::string body;
+  if (!platform::WithoutChecksum(data, body)) return false;
+  std::istringstream in(body);
   std::string line;
   if (!std::getline(in, line) || line != kHeader) return false;
   entries_.clear();
@@ -124,12 +131,16 @@ bool TStorageJournal::Parse(const std::string& data) {
     auto space = line.find(' ');
     std::string verb = line.substr(0, space);
     std::string rest = space == std::string::npos ? "" : line.substr(space + 1);
-    if (verb == "move") {
+    if (verb == "move" || verb == "keep" || verb == "restore") {
       auto mid = rest.find(' ');
       if (mid == std::string::npos) return false;
-      TEntry e{acMove, rest.substr(0, mid), rest.substr(mid + 1)};
+      TAction action = verb == "move" ? acMove : verb == "keep" ? acKeep : acRestore;
+      TEntry e{action, rest.substr(0, mid), rest.substr(mid + 1)};
       if (!ValidName(e.first) || !ValidName(e.second)) return false;
       entries_.push_back(e);
+    } else if (verb == "history") {
+      if (!ValidName(rest)) return false;
+      entries_.push_back({acHistory, rest, ""});
     } else if (verb == "remove" || verb == "place") {
       if (!ValidName(rest)) return false;
       entries_.push_back({verb == "remove" ? acRemove : acPlace, rest, ""});
@@ -161,6 +172,8 @@ bool TStorageJournal::Parse(const std::string& data) {
 
 bool TStorageJournal::RunPhase1() {
   const std::string& path = storage_.Path;
+  const std::string history = HistoryFolder(storage_);
+  if (HasHistoryEntries() && !platform::ForceDirectories(history)) return false;
   bool ok = true;
   for (const auto& e : entries_) {
     if (e.action == acMove && platform::FileExists(path + e.first))
@@ -170,6 +183,10 @@ bool TStorageJournal::RunPhase1() {
     else if (e.action == acClear)
       for (const auto& name : platform::FindFiles(path + e.first))
         ok = platform::DeleteFile(path + name) && ok;
+    else if (e.action == acKeep && platform::FileExists(path + e.first))
+      ok = platform::RenameReplace(path + e.first, history + e.second) && ok;
+    else if (e.action == acRestore && platform::FileExists(history + e.first))
+      ok = platform::RenameReplace(history + e.first, StagedPath(e.second)) && ok;
   }
   return ok;
 }
@@ -190,9 +207,15 @@ bool TStorageJournal::RunPhase2() {
       ok = platform::RenameReplace(incoming + name, path + name) && ok;
     if (platform::DirectoryExists(incoming)) ok = platform::RemoveEmptyFolder(incoming) && ok;
   }
+  const std::string history = HistoryFolder(storage_);
   for (const auto& e : entries_) {
-    if (e.action == acMove) ok = unstage(e.second) && ok;
+    if (e.action == acMove || e.action == acRestore) ok = unstage(e.second) && ok;
     if (e.action == acPlace) ok = unstage(e.first) && ok;
+    if (e.action == acHistory) {
+      std::string staged = history + e.first + std::string(StagedSuffix);
+      if (platform::FileExists(staged))
+        ok = platform::RenameReplace(staged, history + e.first) && ok;
+    }
   }
   if (!ok) return false;
   for (const auto& e : entries_) {
@@ -217,12 +240,21 @@ bool TStorageJournal::Complete() {
 void TStorageJournal::RemoveStaged() {
   for (const auto& e : entries_) {
     if (e.action == acPlace || e.action == acDefine) platform::DeleteFile(StagedPath(e.first));
+    if (e.action == acHistory)
+      platform::DeleteFile(HistoryFolder(storage_) + e.first + std::string(StagedSuffix));
   }
+}
+
+bool TStorageJournal::HasHistoryEntries() const {
+  for (const auto& e : entries_)
+    if (e.action == acKeep || e.action == acRestore || e.action == acHistory) return true;
+  return false;
 }
 
 void TStorageJournal::WriteRecord(const std::string& recordFile) {
   for (const auto& e : entries_)
-    if (!hasDefine_ && (e.action == acMove || e.action == acPlace || e.action == acFill))
+    if (!hasDefine_ && (e.action == acMove || e.action == acPlace || e.action == acFill ||
+                        e.action == acKeep || e.action == acRestore))
       throw std::logic_error("a change that gives files names must set the definition file");
   // What the record relies on reaches the disk before the record: a change that brings in a
   // whole pack with one sync of the file system, a small one file by file.
@@ -231,6 +263,17 @@ void TStorageJournal::WriteRecord(const std::string& recordFile) {
   if (hasDefine_ && !platform::WriteFileAtomic(StagedPath(kDefineName), define_, !batch)) {
     RemoveStaged();
     throw platform::EWriteError(storage_.Path + kDefineName);
+  }
+  if (!historyFiles_.empty()) {
+    std::string history = HistoryFolder(storage_);
+    platform::ForceDirectories(history);
+    for (const auto& [name, content] : historyFiles_) {
+      if (!platform::WriteFileAtomic(history + name + std::string(StagedSuffix), content)) {
+        RemoveStaged();
+        throw platform::EWriteError(history + name);
+      }
+    }
+    platform::SyncFolder(history);
   }
   if (batch)
     platform::SyncFileSystemOf(storage_.Path);
@@ -277,7 +320,7 @@ bool TStorageJournal::CommitAll(const std::vector<TStorageJournal*>& journals) {
   for (auto* journal : journals)
     text += platform::ExtractFileName(journal->storage_.Path.substr(
                 0, journal->storage_.Path.size() - 1)) + "\n";
-  text += "check " + Hex(Checksum(text)) + "\n";
+  text = platform::WithChecksum(text);
   if (!platform::WriteFileAtomic(group, text)) {
     withdraw();
     throw platform::EWriteError(group);
@@ -308,12 +351,10 @@ void TStorageJournal::SettleWaitingRecord(TStorageManager& storage) {
   std::vector<std::string> members;
   std::string data;
   if (platform::ReadFile(group, data)) {
-    auto checkAt = data.rfind("check ");
-    std::istringstream in(data.substr(0, checkAt == std::string::npos ? 0 : checkAt));
-    std::string line;
-    bool whole = checkAt != std::string::npos &&
-                 data.substr(checkAt) == "check " + Hex(Checksum(data.substr(0, checkAt))) + "\n" &&
-                 std::getline(in, line) && line == kHeader;
+    std::string body, line;
+    bool whole = platform::WithoutChecksum(data, body);
+    std::istringstream in(body);
+    whole = whole && std::getline(in, line) && line == kHeader;
     while (whole && std::getline(in, line)) {
       if (!ValidName(line)) whole = false;
       members.push_back(line);
@@ -352,7 +393,8 @@ bool TStorageJournal::Recover(TStorageManager& storage) {
 }
 
 void TStorageJournal::RemoveScratch(TStorageManager& storage) {
-  for (const std::string& folder : {storage.Path, storage.Path + "Config/"})
+  for (const std::string& folder :
+       {storage.Path, storage.Path + "Config/", HistoryFolder(storage)})
     for (const auto& name : platform::FindFiles(folder + "*.*"))
       if (IsScratchName(name)) platform::DeleteFile(folder + name);
   std::string incoming = IncomingFolder(storage);

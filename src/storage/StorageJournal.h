@@ -35,6 +35,14 @@ public:
   void Remove(const std::string& name);
   // Phase 1: every file of the storage folder matching the mask (such as "*.gif") is deleted.
   void Clear(const std::string& mask);
+  // Phase 1: the file Name goes into the history folder (see HistoryFolder) as Kept.
+  void Keep(const std::string& name, const std::string& kept);
+  // Phase 1: the history folder's file Kept comes back to the name Name (free once phase 1 is
+  // over, as for Move).
+  void Restore(const std::string& kept, const std::string& name);
+  // Phase 2: the history folder's file Name gets Content (written with the record, like the
+  // definition file).
+  void SetHistoryFile(const std::string& name, std::string content);
   // Phase 2: the file the caller has put at StagedPath(Name) before Commit takes the name.
   // Unless Flushed, the caller left making it durable to Commit.
   void Place(const std::string& name, bool flushed = true);
@@ -52,8 +60,8 @@ public:
   // Writes the record, runs both phases and removes the record. Throws platform::EWriteError
   // when the definition file or the record can't be written: then nothing has changed and the
   // staged files are gone. Returns false when a step after that failed: the record stays, and
-  // Recover completes the change later. A change that moves, places or fills must set the
-  // definition file.
+  // Recover completes the change later. A change that gives a file of the storage folder a
+  // name (a move, place, restore or fill) or keeps one must set the definition file.
   bool Commit();
 
   // Commits the changes of several storages of one workspace as one: a stop at any step leaves
@@ -68,12 +76,17 @@ public:
   // True when a record waits to be completed.
   static bool Pending(const TStorageManager& storage);
 
-  // The record's file and the incoming folder of a storage.
+  // The record's file and the incoming folder of a storage, and the folder that keeps the
+  // pictures and records an undo needs: beside the storage folders of the workspace, never
+  // inside one ("History/" + the storage's own name + "/").
   static std::string RecordPath(const TStorageManager& storage);
   static std::string IncomingFolder(const TStorageManager& storage);
+  static std::string HistoryFolder(const TStorageManager& storage);
 
 private:
-  enum TAction { acMove, acRemove, acClear, acPlace, acDefine, acFill, acState };
+  enum TAction {
+    acMove, acRemove, acClear, acPlace, acDefine, acFill, acState, acKeep, acRestore, acHistory
+  };
   struct TEntry {
     TAction action;
     std::string first, second;  // names, a mask, or the source folder of a state
@@ -90,6 +103,7 @@ private:
   // Runs what is left of the change: phase 1 unless phase 2 has begun, then phase 2.
   bool Complete();
   void RemoveStaged();
+  bool HasHistoryEntries() const;
   static void RemoveScratch(TStorageManager& storage);
   // A record written as part of several changes waits under this name until the group's file,
   // in the folder above the storages, names every storage of the group.
@@ -101,6 +115,7 @@ private:
   TStorageManager& storage_;
   std::vector<TEntry> entries_;
   std::string define_;
+  std::vector<std::pair<std::string, std::string>> historyFiles_;  // name, content
   bool hasDefine_ = false;
   bool unflushed_ = false;
 };

@@ -10,6 +10,7 @@
 
 #include "Files.h"
 #include "PackFixture.h"
+#include "StorageJournal.h"
 #include "StorageManager.h"
 
 using namespace pack_testing;
@@ -64,6 +65,16 @@ public:
       }
       model->SetActivePack(kind);
       for (const auto& caption : Captions()) view += caption + "\n";
+      // The history moves with the storage: its state, and every step it names can be read.
+      std::string history = TStorageJournal::HistoryFolder(*model->PackStorages[kind]);
+      std::string state;
+      platform::ReadFile(history + TPackHistory::StateName, state);
+      view += "history " + state + "\n";
+      TPackHistory steps(history, kind);
+      steps.Load();
+      TPackStep step;
+      EXPECT_TRUE(!steps.CanUndo() || steps.ReadNext(true, step));
+      EXPECT_TRUE(!steps.CanRedo() || steps.ReadNext(false, step));
     }
     model.reset();
     return view;
@@ -79,14 +90,15 @@ public:
   }
 
   // A fresh start: the scenario's folders and storage, no model.
-  void SetUpWorld() {
+  void SetUpWorld() { SetUpWorldWith(GetParam().setUp); }
+  void SetUpWorldWith(const std::function<void(PackCrashTest&)>& setUp) {
     model.reset();
     RemoveTree(appData.Path());
     RemoveTree(disk.Path());
     ::mkdir(appData.Path().c_str(), 0700);
     ::mkdir(disk.Path().c_str(), 0700);
     StartModel();
-    GetParam().setUp(*this);
+    setUp(*this);
     model.reset();
   }
 
@@ -221,16 +233,25 @@ const TScenario kScenarios[] = {
      }},
     {"StartAfterAnInterruptedEdit",
      [](PackCrashTest& t) {
-       OpenThree(t);
-       t.model.reset();
-       // A delete that ends half-way through moving the pictures down.
-       if (::fork() == 0) {
-         t.StartModel();
-         platform::EndProcessAtFileStep(7, kEnded);
-         t.model->DeleteSmile(0);
-         ::_exit(kDone);
-       }
-       ::wait(nullptr);
+       // A delete that ends half-way through moving the pictures: a few steps before its end,
+       // counted by a first delete that runs through.
+       auto deleteFirstSmile = [&t](long long endAt) {
+         pid_t child = ::fork();
+         if (child == 0) {
+           t.StartModel();
+           long long start = platform::FileStepCount();
+           platform::EndProcessAtFileStep(endAt, kEnded);
+           t.model->DeleteSmile(0);
+           ::_exit(static_cast<int>(platform::FileStepCount() - start));
+         }
+         int status = 0;
+         ::waitpid(child, &status, 0);
+         return WEXITSTATUS(status);
+       };
+       t.SetUpWorldWith(OpenThree);
+       int steps = deleteFirstSmile(0);
+       t.SetUpWorldWith(OpenThree);
+       ASSERT_EQ(deleteFirstSmile(steps - 3), kEnded);
        ASSERT_TRUE(platform::FileExists(t.StorageFolder() + "Config/Journal"));
      },
      nullptr},
@@ -252,6 +273,29 @@ const TScenario kScenarios[] = {
      },
      [](PackCrashTest& t) { t.model->SavePackAs(t.other + "_define.ini"); }},
     {"AddSmile", OpenThree, [](PackCrashTest& t) { t.model->AddSmile(NewPicture(t)); }},
+    {"AddTwoSmilesInOneStep", OpenThree,
+     [](PackCrashTest& t) { t.model->AddSmiles({NewPicture(t), NewPicture(t)}, 1); }},
+    {"MoveSmile", OpenThree, [](PackCrashTest& t) { t.model->MoveSmile(2, 0); }},
+    {"UndoDeleteSmile",
+     [](PackCrashTest& t) {
+       OpenThree(t);
+       ASSERT_TRUE(t.model->DeleteSmile(0));
+     },
+     [](PackCrashTest& t) {
+       int smile, symbol;
+       t.model->Undo(smile, symbol);
+     }},
+    {"RedoInsertSmile",
+     [](PackCrashTest& t) {
+       OpenThree(t);
+       ASSERT_NE(t.model->InsertSmile(0, NewPicture(t)), nullptr);
+       int smile, symbol;
+       ASSERT_TRUE(t.model->Undo(smile, symbol));
+     },
+     [](PackCrashTest& t) {
+       int smile, symbol;
+       t.model->Redo(smile, symbol);
+     }},
     {"InsertSmile", OpenThree, [](PackCrashTest& t) { t.model->InsertSmile(1, NewPicture(t)); }},
     {"DeleteSmile", OpenThree, [](PackCrashTest& t) { t.model->DeleteSmile(0); }},
     {"ExchangeSmiles", OpenThree, [](PackCrashTest& t) { t.model->ExchangeSmiles(0, 2); }},
