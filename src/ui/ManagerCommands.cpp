@@ -51,10 +51,15 @@ const char* PictureExtension(TSmilePack pack) { return pack == spStatic ? "bmp" 
 // Symbol dialog captions by use.
 enum { SymbolAdd = 0, SymbolFind = 1, SymbolEdit = 2 };
 
-// General keys of the commands' own messages.
-enum { UnencodableSymbolKey = 15, CommaSymbolKey = 16, SurplusLinesKey = 17, SaveFailedKey = 18 };
-
-std::string BuiltIn(int key) { return std::string(GeneralLang.Texts[static_cast<size_t>(key)]); }
+// General keys of the commands' own messages and the start's.
+enum {
+  UnencodableSymbolKey = 15,
+  CommaSymbolKey = 16,
+  SurplusLinesKey = 17,
+  SaveFailedKey = 18,
+  NoAppDataKey = 24,
+  LockFileKey = 25,
+};
 
 // A message of the commands, shown through the modal seam like every dialog.
 void ShowMessage(TForm1& window, const std::string& text) {
@@ -196,8 +201,9 @@ void TForm1::CreateCommands() {
   const std::pair<QAbstractButton*, void (TForm1::*)()> commands[] = {
       {ToolButton1, &TForm1::ToolButton1Click},  {ToolButton2, &TForm1::ToolButton2Click},
       {ToolButton3, &TForm1::ToolButton3Click},  {ToolButton4, &TForm1::ToolButton4Click},
-      {ToolButton5, &TForm1::ToolButton5Click},  {ToolButton11, &TForm1::ToolButton11Click},
-      {ToolButton13, &TForm1::ToolButton13Click}, {BitBtn9, &TForm1::BitBtn9Click},
+      {ToolButton5, &TForm1::ToolButton5Click},  {ToolButton7, &TForm1::ToolButton7Click},
+      {ToolButton8, &TForm1::ToolButton8Click},  {ToolButton9, &TForm1::ToolButton9Click},
+      {ToolButton11, &TForm1::ToolButton11Click}, {ToolButton13, &TForm1::ToolButton13Click},
       {BitBtn4, &TForm1::BitBtn4Click},          {BitBtn7, &TForm1::BitBtn7Click},
       {BitBtn11, &TForm1::BitBtn11Click},        {BitBtn16, &TForm1::BitBtn16Click},
       {BitBtn12, &TForm1::BitBtn12Click},        {BitBtn13, &TForm1::BitBtn13Click},
@@ -207,7 +213,9 @@ void TForm1::CreateCommands() {
   };
   for (auto [button, handler] : commands)
     connect(button, &QAbstractButton::clicked, this,
-            [this, handler = handler] { (this->*handler)(); });
+            [this, handler = handler] { RunCommand([this, handler] { (this->*handler)(); }); });
+  // The exit button only asks the window to close: no command for the close to wait for.
+  connect(BitBtn9, &QAbstractButton::clicked, this, [this] { BitBtn9Click(); });
 
   // A shortcut presses its button, so it does exactly what the button does and nothing while
   // the button is disabled.
@@ -238,10 +246,8 @@ void TForm1::CreateCommands() {
 
   OpenDialog1.DefaultExt = "ini";
   OpenDialog1.MultiSelect = false;
-  UnencodableSymbolText = BuiltIn(UnencodableSymbolKey);
-  CommaSymbolText = BuiltIn(CommaSymbolKey);
-  SurplusLinesText = BuiltIn(SurplusLinesKey);
-  SaveFailedText = BuiltIn(SaveFailedKey);
+  TLang builtIn("", true);
+  ApplyCommandLanguage(builtIn);
 }
 
 void TForm1::ApplyCommandLanguage(TLang& language) {
@@ -249,6 +255,11 @@ void TForm1::ApplyCommandLanguage(TLang& language) {
   CommaSymbolText = language.Text(GeneralLang, CommaSymbolKey);
   SurplusLinesText = language.Text(GeneralLang, SurplusLinesKey);
   SaveFailedText = language.Text(GeneralLang, SaveFailedKey);
+  for (std::size_t kind = 0; kind < PackErrorTexts.size(); ++kind)
+    PackErrorTexts[kind] =
+        language.Text(GeneralLang, EPackError::FirstGeneralKey + static_cast<int>(kind));
+  NoAppDataText = language.Text(GeneralLang, NoAppDataKey);
+  LockFileText = language.Text(GeneralLang, LockFileKey);
 }
 
 void TForm1::ApplyShortcutHints() {
@@ -285,7 +296,8 @@ bool TForm1::HandleSmileListDrop(QEvent* event) {
       }
       drop->setDropAction(Qt::CopyAction);
       drop->accept();
-      AddSmileFiles(files, DropPosition(*ListBox1, drop->position().toPoint()));
+      int pos = DropPosition(*ListBox1, drop->position().toPoint());
+      RunCommand([this, &files, pos] { AddSmileFiles(files, pos); });
       return true;
     }
     default:
@@ -403,7 +415,7 @@ void TForm1::ToolButton11Click() {
 
   TLangManager languages(FindLanguagesDirectory());
   languages.Scan();
-  languages.SelectByFileName(GlobalConfig->GetString(TGlobalConfigManager::gsLangDirectory));
+  languages.SelectByFileName(ChosenLanguageFile(languages.Directory));
   // Installed only now, so that selecting the stored language re-texts nothing.
   languages.OnLanguageChanged = [this](TLangManager* sender, TLang* language) {
     LanguageChanged(sender, language);
