@@ -57,6 +57,7 @@ enum {
   CommaSymbolKey = 16,
   SurplusLinesKey = 17,
   SaveFailedKey = 18,
+  ControlSymbolKey = 23,
   NoAppDataKey = 24,
   LockFileKey = 25,
 };
@@ -67,13 +68,28 @@ void ShowMessage(TForm1& window, const std::string& text) {
   RunModal(box);
 }
 
+// True when the text holds a control character: a line break would split the definition line
+// (and the next start would pair every later line with the wrong picture), a Ctrl+Z would end
+// the file for some readers.
+bool HasControlCharacter(const std::string& text) {
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) return true;
+  }
+  return false;
+}
+
 // The text of the symbol dialog as pack bytes. An empty text gives false without a word (there
-// is nothing to store); a text that Windows-1251 can't hold, or that holds the comma that
-// separates symbols on a definition line (it would come back as two symbols), gives false with
-// a message.
+// is nothing to store); a text with a control character, a text that Windows-1251 can't hold,
+// or one that holds the comma that separates symbols on a definition line (it would come back
+// as two symbols), gives false with a message.
 bool TypedSymbol(TForm1& window, std::string& symbol) {
   std::string typed = window.Dialogs->NewSymbolForm->Edit1->text().toStdString();
   if (typed.empty()) return false;
+  if (HasControlCharacter(typed)) {
+    ShowMessage(window, window.ControlSymbolText);
+    return false;
+  }
   if (!platform::Utf8ToCp1251(typed, symbol)) {
     ShowMessage(window, window.UnencodableSymbolText);
     return false;
@@ -253,6 +269,7 @@ void TForm1::CreateCommands() {
 void TForm1::ApplyCommandLanguage(TLang& language) {
   UnencodableSymbolText = language.Text(GeneralLang, UnencodableSymbolKey);
   CommaSymbolText = language.Text(GeneralLang, CommaSymbolKey);
+  ControlSymbolText = language.Text(GeneralLang, ControlSymbolKey);
   SurplusLinesText = language.Text(GeneralLang, SurplusLinesKey);
   SaveFailedText = language.Text(GeneralLang, SaveFailedKey);
   for (std::size_t kind = 0; kind < PackErrorTexts.size(); ++kind)

@@ -227,12 +227,14 @@ public:
   // calls it (the shortcut hints are ApplyShortcutHints).
   void ApplyCommandLanguage(TLang& language);
   // Messages of the commands (UTF-8): a typed symbol that a pack can't hold in Windows-1251, or
-  // that holds a comma (which separates symbols on a definition line); definition lines an
-  // open left out because a pack holds at most 676 smiles; a save that failed; the pack operations that could not be carried out,
+  // that holds a comma (which separates symbols on a definition line) or a control character
+  // (a line break would split the line); definition lines an open left out because a pack holds
+  // at most 676 smiles; a save that failed; the pack operations that could not be carried out,
   // by EPackError kind. And the start's: no folder for the program's data, no lock file ("%s":
   // the path).
   std::string UnencodableSymbolText;
   std::string CommaSymbolText;
+  std::string ControlSymbolText;
   std::string SurplusLinesText;
   std::string SaveFailedText;
   std::array<std::string, EPackError::KindCount> PackErrorTexts;

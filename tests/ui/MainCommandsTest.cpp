@@ -933,6 +933,27 @@ TEST_F(SymbolCommands, ASymbolWithACommaIsRefusedAndAnEmptyOneIgnored) {
   EXPECT_EQ(StorageDefine(), ":0");
 }
 
+TEST_F(SymbolCommands, ASymbolWithAControlCharacterIsRefusedWhenAddedOrEdited) {
+  OpenPackOf(1);
+  ClickSmile(0);
+  // A line break would give the next start an extra smile, a Ctrl+Z would end the file early.
+  for (const char* typed : {"q1\nq2", "a\x1A" "b", "t\tt", "d\x7F" "d"}) {
+    std::string message;
+    Then(TypeSymbol(typed));
+    Then(Message(&message));
+    Press(form->BitBtn5);
+    EXPECT_NE(message.find("управляющие знаки"), std::string::npos) << message;
+  }
+  ClickSymbol(0);
+  std::string message;
+  Then(TypeSymbol("q1\nq2"));
+  Then(Message(&message));
+  Press(form->BitBtn17);
+  EXPECT_NE(message.find("управляющие знаки"), std::string::npos) << message;
+  EXPECT_EQ(Symbols(), Strings{":0"});
+  EXPECT_EQ(StorageDefine(), ":0");
+}
+
 TEST_F(SymbolCommands, CancellingTheSymbolDialogChangesNothing) {
   OpenPackOf(1);
   ClickSmile(0);
