@@ -11,6 +11,7 @@
 
 #include <QPixmap>
 #include <QString>
+#include <QTranslator>
 #include <QWidget>
 
 #include <array>
@@ -297,6 +298,9 @@ private:
   // After a command failed: the lists, the selection and the buttons as the model now is.
   void RebuildFromModel();
   void ShowError(const std::exception_ptr& error);
+  // Qt's own texts (choosers, standard buttons, the text fields' menu) in the language of the
+  // locale; Qt's built-in English for an empty locale or one Qt has no translation for.
+  void ApplyToolkitLanguage(const std::string& locale);
 
   bool idleScheduled_ = false;
   int busy_ = 0;
@@ -306,6 +310,7 @@ private:
   // global configuration could not be set up.
   bool noAppData_ = false;
   std::exception_ptr globalConfigError_;
+  std::unique_ptr<QTranslator> toolkitTranslator_;
   QToolButton* scrollLeft_ = nullptr;   // the tool bar's page-scroll arrows
   QToolButton* scrollRight_ = nullptr;
 };

@@ -5,9 +5,11 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
+#include <QTranslator>
 
 #include <cstdio>
 #include <filesystem>
@@ -334,6 +336,18 @@ void TForm1::ShowError(const std::exception_ptr& error) {
 
 void TForm1::LanguageChanged(TLangManager*, TLang* language) {
   if (!language) return;
+  ApplyToolkitLanguage(language->LangLocale);
   ApplyLanguage(*language);
   if (Dialogs) Dialogs->ApplyLanguage(*language);
+}
+
+void TForm1::ApplyToolkitLanguage(const std::string& locale) {
+  toolkitTranslator_.reset();  // a translator leaves the application when it goes
+  if (locale.empty()) return;
+  auto translator = std::make_unique<QTranslator>();
+  if (!translator->load(QStringLiteral("qtbase_") + QString::fromStdString(locale),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    return;
+  QCoreApplication::installTranslator(translator.get());
+  toolkitTranslator_ = std::move(translator);
 }

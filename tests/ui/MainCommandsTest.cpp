@@ -3,6 +3,7 @@
 // afterwards.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -466,6 +467,25 @@ TEST_F(PackCommands, ALanguageStoredRelativeToAnEarlierStartFolderIsFoundInTheLa
   form.reset();
   Start();
   EXPECT_EQ(form->windowTitle(), "Testwindow");
+}
+
+TEST_F(PackCommands, TheChoosersButtonsSpeakTheLanguageOfTheWindow) {
+  auto buttons = [](const char* open, const char* cancel) {
+    return InspectChooser(
+        [=](QFileDialog& chooser) {
+          auto* box = chooser.findChild<QDialogButtonBox*>();
+          ASSERT_NE(box, nullptr);
+          EXPECT_EQ(box->button(QDialogButtonBox::Open)->text(), open);
+          EXPECT_EQ(box->button(QDialogButtonBox::Cancel)->text(), cancel);
+        },
+        CancelChooser());
+  };
+  Then(buttons("&Открыть", "Отмена"));
+  Press(form->ToolButton2);
+  auto english = ui_testing::EnglishLanguage();
+  form->LanguageChanged(nullptr, english.get());
+  Then(buttons("&Open", "Cancel"));
+  Press(form->ToolButton2);
 }
 
 TEST_F(PackCommands, APackErrorIsToldInTheCurrentLanguageAndTheListsShowTheModel) {
@@ -1157,14 +1177,15 @@ TEST_F(Keyboard, HintsNameTheShortcutsInEveryLanguage) {
   EXPECT_EQ(form->ToolButton1->toolTip(), "Новый смайлпак (Ctrl+N)");
   EXPECT_EQ(form->ToolButton4->toolTip(), "Сохранить смайлпак как... (Ctrl+Shift+S)");
   EXPECT_EQ(form->BitBtn7->toolTip(), "Удалить смайл (Del)");
-  EXPECT_EQ(form->BitBtn15->toolTip(), "Опустить символ вниз (Alt+Down)");
+  EXPECT_EQ(form->BitBtn15->toolTip(), "Опустить символ вниз (Alt+Вниз)");  // Qt's key names
   EXPECT_EQ(form->BitBtn17->toolTip(), "Редактировать символ (Enter)");
   EXPECT_EQ(form->BitBtn4->toolTip(), "Добавить смайл");
 
   auto english = ui_testing::EnglishLanguage();
-  form->ApplyLanguage(*english);
+  form->LanguageChanged(nullptr, english.get());
   form->ApplyShortcutHints();  // a second run adds nothing
   EXPECT_EQ(form->ToolButton1->toolTip(), "New smile pack (Ctrl+N)");
+  EXPECT_EQ(form->BitBtn15->toolTip(), "Move symbol down (Alt+Down)");
   EXPECT_EQ(form->SaveFailedText, "The smile pack could not be saved.");
 }
 
