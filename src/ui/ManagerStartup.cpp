@@ -197,7 +197,9 @@ void TForm1::InstallModelEvents() {
                              const std::string& file, TSmile* smile) {
     AskEmptyLine(s, keep, forAll, file, smile);
   };
-  Pack->OnSaveQuery = [this](TDefineDecoder* s, unsigned char& answer) { AskSaveChanges(s, answer); };
+  Pack->OnSaveQuery = [this](TDefineDecoder* s, unsigned char& answer) {
+    AskSaveChanges(s, answer);
+  };
   Pack->OnChooseFolder = [this](TDefineDecoder* s, bool both, std::string& path, bool& ok) {
     ChooseSaveTargetEvent(s, both, path, ok);
   };
