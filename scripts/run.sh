@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the editor and starts it.
+# Installs what is missing, builds the editor optimised (with debug information, for useful
+# crash reports) and starts it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake --preset dev >/dev/null
-cmake --build --preset dev --target fennimo
-exec build/dev/src/ui/fennimo "$@"
+cmake --preset release >/dev/null
+cmake --build --preset release --target fennimo
+exec build/release/src/ui/fennimo "$@"

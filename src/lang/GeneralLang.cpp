@@ -42,13 +42,22 @@ constexpr std::string_view kTexts[] = {
     "Выберите другую папку.",
     // 22: an interrupted operation in the working storage that could not be completed
     "Не удалось завершить операцию, прерванную в рабочей папке %s. Рабочая папка не изменена.",
-    // 23: a file offered as a picture that can't be read as one
+    // 23: a typed symbol with a control character (a line break would split the definition line)
+    "Символ не может содержать управляющие знаки (перевод строки, табуляцию и подобные): они "
+    "испортили бы файл _define.ini.",
+    // 24: start-up without a folder for the program's data; "%s" is that folder
+    "Невозможно запустить программу: нет папки для данных программы %s, и создать её не "
+    "удалось.",
+    // 25: start-up that cannot create the workspace's lock file; "%s" is that file
+    "Невозможно запустить программу: не удалось создать файл блокировки %s, который не даёт "
+    "двум экземплярам программы работать с одними данными.",
+    // 26: a file offered as a picture that can't be read as one
     "Файл %s не удалось прочитать как картинку; смайлпак не изменён.",
-    // 24: a picture too large for a smile
+    // 27: a picture too large for a smile
     "Картинка %s слишком велика для смайла: допустимо не больше 1024 точек по каждой стороне "
     "и 1000 кадров.",
 };
-static_assert(std::size(kTexts) == 25);
+static_assert(std::size(kTexts) == 28);
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 // pack choosers (open, save), 11 the title of the picture chooser, 12 and 13 the file-type
 // names of static and animated pictures, 14 the name of the all-files filter entry, 15-18 the
 // main window's messages (a symbol a pack can't hold, a symbol with a comma, definition lines
-// left out by an open, a failed save), 19-24 the pack operations that could not be carried
-// out (EPackError; "%s" is the path).
+// left out by an open, a failed save), 19-22 and 26-27 the pack operations that could not be
+// carried out (EPackError; "%s" is the path), 23 a symbol with a control character, 24 and 25
+// a start that cannot go on: no folder for the program's data, no lock file ("%s" is the path).
 extern const TLangTable GeneralLang;

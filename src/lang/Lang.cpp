@@ -40,6 +40,7 @@ TLang::TLang(const std::string& fileName, bool builtIn) {
     LangAuth = "The Fennimo developers";
     LangVer = "2.2";
     LangUrl = "https://fennimo.example.org/";
+    LangLocale = "ru";
     return;
   }
   IsDefault = false;
@@ -56,6 +57,8 @@ TLang::TLang(const std::string& fileName, bool builtIn) {
   LangVer = read("LangVer");
   LangUrl = read("LangUrl");
   LangMail = read("LangMail");
+  std::string locale = ini_->ReadString(kDescriptionSection, "LangLocale", "");
+  LangLocale = lang_text::Decode(locale, utf8_);
 }
 
 TLang::~TLang() = default;
@@ -184,10 +187,18 @@ std::string ProgramFolder() {
   return platform::IncludeTrailingPathDelimiter(exe.parent_path().string());
 }
 
+// Folder as an absolute path ending in "/"; the folder itself when the current directory is gone.
+std::string Absolute(const std::string& folder) {
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::absolute(folder, error);
+  if (error) return folder;
+  return platform::IncludeTrailingPathDelimiter(path.lexically_normal().string());
+}
+
 }  // namespace
 
 std::string FindLanguagesDirectory() {
-  if (platform::DirectoryExists(kLanguagesFolder)) return kLanguagesFolder;
+  if (platform::DirectoryExists(kLanguagesFolder)) return Absolute(kLanguagesFolder);
   std::string program = ProgramFolder();
   if (!program.empty()) {
     for (const char* relative : {"Languages/", "../share/fennimo/Languages/"}) {
@@ -196,5 +207,5 @@ std::string FindLanguagesDirectory() {
       if (platform::DirectoryExists(folder)) return platform::IncludeTrailingPathDelimiter(folder);
     }
   }
-  return kLanguagesFolder;
+  return Absolute(kLanguagesFolder);
 }

@@ -36,6 +36,9 @@ public:
   std::string LangVer;
   std::string LangUrl;
   std::string LangMail;
+  // The locale of the language ("ru", "en", "pt_BR"), for the toolkit's own texts: "ru" for the
+  // built-in language; the file's "Description" key LangLocale, empty when it lacks one.
+  std::string LangLocale;
   // The section that GetText reads; set it before the lookups of a window.
   std::string Section;
 
@@ -117,7 +120,9 @@ private:
   TLang* current_ = nullptr;
 };
 
-// The language folder, ending in "/": "Languages/" in the current directory when it exists,
-// else the folder "Languages" beside the running program, else the installed
-// "<program folder>/../share/fennimo/Languages/"; "Languages/" when none exists.
+// The language folder as an absolute path ending in "/", so that the file names it lists name
+// the same files from any current directory: "Languages/" in the current directory when it
+// exists, else the folder "Languages" beside the running program, else the installed
+// "<program folder>/../share/fennimo/Languages/"; "Languages/" in the current directory when
+// none exists.
 std::string FindLanguagesDirectory();

@@ -9,8 +9,8 @@
 #include "LangTables.h"
 #include "LangText.h"
 
-const char* const LangDescriptionKeys[6] = {"LangName", "LangDesc", "LangAuth",
-                                            "LangVer",  "LangUrl",  "LangMail"};
+const char* const LangDescriptionKeys[7] = {"LangName", "LangDesc", "LangAuth",  "LangVer",
+                                            "LangUrl",  "LangMail", "LangLocale"};
 
 namespace {
 

@@ -35,6 +35,6 @@ struct TLangFileCheck {
 };
 
 // The Description keys a complete file holds; "LangId" is allowed but not required.
-extern const char* const LangDescriptionKeys[6];
+extern const char* const LangDescriptionKeys[7];
 
 TLangFileCheck CheckLangFile(const std::string& fileName);

@@ -6,18 +6,17 @@
 
 namespace platform {
 
-std::string AppDataFolder() {
-  std::string folder;
+std::string AppDataFolderPath() {
   const char* xdg = std::getenv("XDG_DATA_HOME");
-  if (xdg && xdg[0] == '/') {
-    folder = xdg;
-  } else {
-    const char* home = std::getenv("HOME");
-    if (!home || home[0] != '/') return {};
-    folder = IncludeTrailingPathDelimiter(home) + ".local/share";
-  }
-  folder = IncludeTrailingPathDelimiter(folder);
-  if (!ForceDirectories(folder)) return {};
+  if (xdg && xdg[0] == '/') return IncludeTrailingPathDelimiter(xdg);
+  const char* home = std::getenv("HOME");
+  if (!home || home[0] != '/') return {};
+  return IncludeTrailingPathDelimiter(home) + ".local/share/";
+}
+
+std::string AppDataFolder() {
+  std::string folder = AppDataFolderPath();
+  if (folder.empty() || !ForceDirectories(folder)) return {};
   return folder;
 }
 

@@ -8,5 +8,8 @@ namespace platform {
 
 // The folder with a trailing separator, or "" when there is none and it can't be made.
 std::string AppDataFolder();
+// The folder AppDataFolder uses, with a trailing separator, without making it: "" when neither
+// variable names an absolute folder.
+std::string AppDataFolderPath();
 
 }  // namespace platform

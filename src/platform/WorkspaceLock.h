@@ -9,9 +9,13 @@ namespace platform {
 
 class TWorkspaceLock {
 public:
+  // Why no lock was taken.
+  enum class TRefusal { None, HeldElsewhere, CannotCreate };
+
   // Takes the lock on FileName (created when missing); none when another process holds it or
-  // the file can't be made.
-  static std::unique_ptr<TWorkspaceLock> TryAcquire(const std::string& fileName);
+  // the file can't be made or locked, and then Refusal (when given) says which.
+  static std::unique_ptr<TWorkspaceLock> TryAcquire(const std::string& fileName,
+                                                    TRefusal* refusal = nullptr);
   ~TWorkspaceLock();
   TWorkspaceLock(const TWorkspaceLock&) = delete;
   TWorkspaceLock& operator=(const TWorkspaceLock&) = delete;

@@ -1,5 +1,6 @@
 #include "DialogSeam.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -31,12 +32,32 @@ int RunCentred(QFileDialog& dialog) {
   return RunModal(dialog);
 }
 
+bool modalWindowsCancelled = false;
+
 }  // namespace
 
 int RunModal(QDialog& dialog) {
+  if (modalWindowsCancelled) {
+    dialog.reject();
+    return dialog.result();
+  }
   if (auto* script = dialog_seam::TScriptedDialogs::Active()) return script->Run(dialog);
   return dialog.exec();
 }
+
+void CancelModalWindows() {
+  modalWindowsCancelled = true;
+  // Every modal loop open ends: rejecting an outer dialog while an inner one runs ends the outer
+  // loop as soon as the inner one has returned.
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    auto* dialog = qobject_cast<QDialog*>(window);
+    if (dialog && dialog->isVisible() && dialog->isModal()) dialog->reject();
+  }
+}
+
+void ResumeModalWindows() { modalWindowsCancelled = false; }
+
+bool ModalWindowsCancelled() { return modalWindowsCancelled; }
 
 void CenterOnScreen(QWidget& window) {
   QScreen* screen = window.screen();
@@ -135,14 +156,18 @@ TScriptedDialogs* TScriptedDialogs::Active() { return active; }
 int TScriptedDialogs::Run(QDialog& dialog) {
   const std::string name = dialog.metaObject()->className();
   shown_.push_back(name);
-  if (answers_.empty()) {
+  TAnswer answer;
+  if (!answers_.empty()) {
+    // Taken off the queue first: the answer may itself open the next dialog.
+    answer = std::move(answers_.front());
+    answers_.pop_front();
+  } else if (rest_) {
+    answer = rest_;
+  } else {
     Report("No answer was queued for the dialog " + name + " \"" +
            dialog.windowTitle().toStdString() + "\"");
     return mrCancel;
   }
-  // Taken off the queue first: the answer may itself open the next dialog.
-  TAnswer answer = std::move(answers_.front());
-  answers_.pop_front();
   dialog.setResult(0);
   const int result = answer(dialog);
   if (dialog.isVisible()) dialog.hide();

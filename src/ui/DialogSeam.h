@@ -22,8 +22,16 @@ class QDialog;
 class QWidget;
 
 // Runs the dialog modally and returns its result: a TModalResult for the program's dialogs,
-// QDialog::Accepted or Rejected for the choosers.
+// QDialog::Accepted or Rejected for the choosers. While modal windows are cancelled (below) it
+// shows nothing and returns at once what the dialog's Cancel gives.
 int RunModal(QDialog& dialog);
+
+// Ends every modal window now open as its Cancel (or close box) would, and makes RunModal end
+// every further one the same way at once, until ResumeModalWindows. The main window uses this to
+// get back to the event loop when it is asked to close in the middle of a command.
+void CancelModalWindows();
+void ResumeModalWindows();
+bool ModalWindowsCancelled();
 
 // Places a window in the middle of the available area of its screen.
 void CenterOnScreen(QWidget& window);
@@ -77,6 +85,8 @@ public:
 
   // Queues the answer to the next dialog that appears.
   void Answer(TAnswer answer);
+  // Answers every dialog that appears while no answer is queued, instead of reporting it.
+  void AnswerTheRest(TAnswer answer) { rest_ = std::move(answer); }
   std::size_t Pending() const { return answers_.size(); }
   const std::vector<std::string>& Errors() const { return errors_; }
   // The class names of the dialogs handed to answers so far, in order ("TForm4", "QFileDialog").
@@ -92,6 +102,7 @@ private:
 
   TErrorHandler onError_;
   std::deque<TAnswer> answers_;
+  TAnswer rest_;
   std::vector<std::string> errors_;
   std::vector<std::string> shown_;
   TScriptedDialogs* previous_ = nullptr;

@@ -51,10 +51,16 @@ const char* PictureExtension(TSmilePack pack) { return pack == spStatic ? "bmp" 
 // Symbol dialog captions by use.
 enum { SymbolAdd = 0, SymbolFind = 1, SymbolEdit = 2 };
 
-// General keys of the commands' own messages.
-enum { UnencodableSymbolKey = 15, CommaSymbolKey = 16, SurplusLinesKey = 17, SaveFailedKey = 18 };
-
-std::string BuiltIn(int key) { return std::string(GeneralLang.Texts[static_cast<size_t>(key)]); }
+// General keys of the commands' own messages and the start's.
+enum {
+  UnencodableSymbolKey = 15,
+  CommaSymbolKey = 16,
+  SurplusLinesKey = 17,
+  SaveFailedKey = 18,
+  ControlSymbolKey = 23,
+  NoAppDataKey = 24,
+  LockFileKey = 25,
+};
 
 // A message of the commands, shown through the modal seam like every dialog.
 void ShowMessage(TForm1& window, const std::string& text) {
@@ -62,13 +68,28 @@ void ShowMessage(TForm1& window, const std::string& text) {
   RunModal(box);
 }
 
+// True when the text holds a control character: a line break would split the definition line
+// (and the next start would pair every later line with the wrong picture), a Ctrl+Z would end
+// the file for some readers.
+bool HasControlCharacter(const std::string& text) {
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) return true;
+  }
+  return false;
+}
+
 // The text of the symbol dialog as pack bytes. An empty text gives false without a word (there
-// is nothing to store); a text that Windows-1251 can't hold, or that holds the comma that
-// separates symbols on a definition line (it would come back as two symbols), gives false with
-// a message.
+// is nothing to store); a text with a control character, a text that Windows-1251 can't hold,
+// or one that holds the comma that separates symbols on a definition line (it would come back
+// as two symbols), gives false with a message.
 bool TypedSymbol(TForm1& window, std::string& symbol) {
   std::string typed = window.Dialogs->NewSymbolForm->Edit1->text().toStdString();
   if (typed.empty()) return false;
+  if (HasControlCharacter(typed)) {
+    ShowMessage(window, window.ControlSymbolText);
+    return false;
+  }
   if (!platform::Utf8ToCp1251(typed, symbol)) {
     ShowMessage(window, window.UnencodableSymbolText);
     return false;
@@ -196,8 +217,9 @@ void TForm1::CreateCommands() {
   const std::pair<QAbstractButton*, void (TForm1::*)()> commands[] = {
       {ToolButton1, &TForm1::ToolButton1Click},  {ToolButton2, &TForm1::ToolButton2Click},
       {ToolButton3, &TForm1::ToolButton3Click},  {ToolButton4, &TForm1::ToolButton4Click},
-      {ToolButton5, &TForm1::ToolButton5Click},  {ToolButton11, &TForm1::ToolButton11Click},
-      {ToolButton13, &TForm1::ToolButton13Click}, {BitBtn9, &TForm1::BitBtn9Click},
+      {ToolButton5, &TForm1::ToolButton5Click},  {ToolButton7, &TForm1::ToolButton7Click},
+      {ToolButton8, &TForm1::ToolButton8Click},  {ToolButton9, &TForm1::ToolButton9Click},
+      {ToolButton11, &TForm1::ToolButton11Click}, {ToolButton13, &TForm1::ToolButton13Click},
       {BitBtn4, &TForm1::BitBtn4Click},          {BitBtn7, &TForm1::BitBtn7Click},
       {BitBtn11, &TForm1::BitBtn11Click},        {BitBtn16, &TForm1::BitBtn16Click},
       {BitBtn12, &TForm1::BitBtn12Click},        {BitBtn13, &TForm1::BitBtn13Click},
@@ -207,7 +229,9 @@ void TForm1::CreateCommands() {
   };
   for (auto [button, handler] : commands)
     connect(button, &QAbstractButton::clicked, this,
-            [this, handler = handler] { (this->*handler)(); });
+            [this, handler = handler] { RunCommand([this, handler] { (this->*handler)(); }); });
+  // The exit button only asks the window to close: no command for the close to wait for.
+  connect(BitBtn9, &QAbstractButton::clicked, this, [this] { BitBtn9Click(); });
 
   // A shortcut presses its button, so it does exactly what the button does and nothing while
   // the button is disabled.
@@ -238,17 +262,21 @@ void TForm1::CreateCommands() {
 
   OpenDialog1.DefaultExt = "ini";
   OpenDialog1.MultiSelect = false;
-  UnencodableSymbolText = BuiltIn(UnencodableSymbolKey);
-  CommaSymbolText = BuiltIn(CommaSymbolKey);
-  SurplusLinesText = BuiltIn(SurplusLinesKey);
-  SaveFailedText = BuiltIn(SaveFailedKey);
+  TLang builtIn("", true);
+  ApplyCommandLanguage(builtIn);
 }
 
 void TForm1::ApplyCommandLanguage(TLang& language) {
   UnencodableSymbolText = language.Text(GeneralLang, UnencodableSymbolKey);
   CommaSymbolText = language.Text(GeneralLang, CommaSymbolKey);
+  ControlSymbolText = language.Text(GeneralLang, ControlSymbolKey);
   SurplusLinesText = language.Text(GeneralLang, SurplusLinesKey);
   SaveFailedText = language.Text(GeneralLang, SaveFailedKey);
+  for (std::size_t kind = 0; kind < PackErrorTexts.size(); ++kind)
+    PackErrorTexts[kind] =
+        language.Text(GeneralLang, EPackError::GeneralKey(static_cast<EPackError::TKind>(kind)));
+  NoAppDataText = language.Text(GeneralLang, NoAppDataKey);
+  LockFileText = language.Text(GeneralLang, LockFileKey);
 }
 
 void TForm1::ApplyShortcutHints() {
@@ -285,7 +313,8 @@ bool TForm1::HandleSmileListDrop(QEvent* event) {
       }
       drop->setDropAction(Qt::CopyAction);
       drop->accept();
-      AddSmileFiles(files, DropPosition(*ListBox1, drop->position().toPoint()));
+      int pos = DropPosition(*ListBox1, drop->position().toPoint());
+      RunCommand([this, &files, pos] { AddSmileFiles(files, pos); });
       return true;
     }
     default:
@@ -403,7 +432,7 @@ void TForm1::ToolButton11Click() {
 
   TLangManager languages(FindLanguagesDirectory());
   languages.Scan();
-  languages.SelectByFileName(GlobalConfig->GetString(TGlobalConfigManager::gsLangDirectory));
+  languages.SelectByFileName(ChosenLanguageFile(languages.Directory));
   // Installed only now, so that selecting the stored language re-texts nothing.
   languages.OnLanguageChanged = [this](TLangManager* sender, TLang* language) {
     LanguageChanged(sender, language);
@@ -435,17 +464,12 @@ void TForm1::BitBtn4Click() {
 }
 
 void TForm1::AddSmileFiles(const std::vector<std::string>& files, int pos) {
-  // Each file goes right after the one before it; a file the model could not take leaves no
-  // gap, so the new smiles follow smile Pos without a stranger between them.
-  int next = pos + 1, last = -1;
-  for (const std::string& file : files) {
-    TSmile* added =
-        next >= Pack->SmileCount() ? Pack->AddSmile(file) : Pack->InsertSmile(next, file);
-    if (added) last = next++;
-  }
+  // The files follow smile Pos in their order, as one step that an undo takes back whole.
+  int first = std::min(pos + 1, Pack->SmileCount());
+  int added = Pack->AddSmiles(files, first);
   RefillSmiles(true);
   LastSymbolIndex = -1;
-  SelectSmile(last >= 0 ? last : pos);
+  SelectSmile(added > 0 ? first + added - 1 : pos);
   ListBox2Click();
 }
 

@@ -2,8 +2,6 @@
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QCheckBox>
-#include <QCloseEvent>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -22,25 +20,18 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "AppData.h"
-#include "ConfigManager.h"
 #include "Cp1251.h"
 #include "Dialogs.h"
 #include "Glyphs.h"
-#include "HostHandoff.h"
 #include "Lang.h"
 #include "LangTables.h"
 #include "ModalResult.h"
 #include "PictureDecoder.h"
-#include "StorageManager.h"
-#include "WorkspaceLock.h"
 
 // Every form window in this program uses these.
 #include "CheckForm.h"
 #include "EmptyForm.h"
-#include "ErrorForm.h"
 #include "LoadForm.h"
-#include "OptionsForm.h"
 #include "PreviewForm.h"
 #include "QueryForm.h"
 
@@ -90,48 +81,9 @@ void SelectRowQuietly(QListWidget* list, int row) {
 // ---------------------------------------------------------------------------------------------
 // Creation and layout
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+void TForm1::CreateControls() {
   setWindowTitle("Fennimo");
   setFont(WindowFont(11));
-  CreateControls();
-  CreateCommands();
-
-  // FormCreate
-  std::string home, open;
-  if (ReadHostHandoff(home, open)) {
-    HostHomePath = home;
-    HostOpenPath = open;
-    WorkspaceName = "Tessaro";
-    Hosted = true;
-  }
-  PlayWanted = true;
-  CurrentPicture = nullptr;
-  Initialized = false;
-  GlobalStorage = std::make_unique<TStorageManager>(StorageName("Config"));
-  GlobalConfig = std::make_unique<TGlobalConfigManager>(*GlobalStorage);
-}
-
-TForm1::~TForm1() {
-  // FormDestroy. A window destroyed without a close (the application is being terminated)
-  // still lets go of the workspace; its packs stay in the storage rather than being closed
-  // without the user's answer.
-  if (Initialized) {
-    if (Pack) {
-      Pack->OnSaveQuery = nullptr;
-      Pack->OnChooseFolder = nullptr;
-    }
-    try {
-      Pack.reset();
-    } catch (...) {
-    }
-    WorkspaceMutex.reset();
-    Initialized = false;
-  }
-  GlobalConfig.reset();
-  GlobalStorage.reset();
-}
-
-void TForm1::CreateControls() {
   resize(632, 520);
   setMinimumSize(319, 232);
 
@@ -189,9 +141,6 @@ void TForm1::CreateControls() {
   kinds->addButton(ToolButton7);
   kinds->addButton(ToolButton8);
   ToolButton7->setChecked(true);
-  connect(ToolButton7, &QToolButton::clicked, this, [this] { ToolButton7Click(); });
-  connect(ToolButton8, &QToolButton::clicked, this, [this] { ToolButton8Click(); });
-  connect(ToolButton9, &QToolButton::clicked, this, [this] { ToolButton9Click(); });
 
   GroupBox1 = new QGroupBox(this);
   auto makeList = [&] {
@@ -348,146 +297,6 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QWidget::eventFilter(watched, event);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Start-up and shutdown
-
-bool TForm1::ReadHostHandoff(std::string& home, std::string& open) {
-  return platform::ReadHostHandoff(home, open);
-}
-
-std::string TForm1::WorkspaceLockFile() const {
-  std::string folder = StorageRootFolder();
-  if (folder.empty()) return {};
-  platform::ForceDirectories(folder);
-  return folder + WorkspaceName + "StorageMutex.lock";
-}
-
-void TForm1::ApplicationEvents1Idle() {
-  if (Initialized || StartupFailed) return;
-  InitializeWorkspace();
-  if (!Hosted || !Initialized) return;
-
-  // The host's hand-off: both packs from the host's folder, always closed on exit.
-  Dialogs->OptionsForm->CheckBox1->setEnabled(false);
-  Pack->Config->SetFlag(TConfigManager::cfSaveOnExit, true);
-  Pack->SetBothPacks(true);
-  ResetSelection();
-  if (HostOpenPath.empty()) HostOpenPath = HostHomePath;
-  Pack->SetHostPath(HostHomePath);
-  Pack->OpenPack(HostOpenPath);
-  RefillSmiles(true);
-  ListBox1Click();
-  UpdatePackButtons();
-}
-
-void TForm1::InitializeWorkspace() {
-  {
-    TLangManager languages(FindLanguagesDirectory());
-    languages.OnLanguageChanged = [this](TLangManager* sender, TLang* language) {
-      LanguageChanged(sender, language);
-    };
-    languages.LoadFile(GlobalConfig->GetString(TGlobalConfigManager::gsLangDirectory));
-  }
-
-  std::string lockFile = WorkspaceLockFile();
-  WorkspaceMutex = lockFile.empty() ? nullptr : platform::TWorkspaceLock::TryAcquire(lockFile);
-  if (!WorkspaceMutex) {
-    StartupFailed = true;
-    Dialogs->ErrorForm->ShowModal();
-    QCoreApplication::exit(0);
-    close();
-    return;
-  }
-
-  LastSmileIndex = LastSymbolIndex = -1;
-  ListBox1->clear();
-  ListBox2->clear();
-
-  Pack = std::make_unique<TDefineDecoder>(WorkspaceName);
-  Pack->NoneText = NoneText;
-  Pack->ErrorText = ErrorText;
-  Pack->OnBeginOperation = [this](TDefineDecoder* s) { ShowProgress(s); };
-  Pack->OnEndOperation = [this](TDefineDecoder* s) { HideProgress(s); };
-  Pack->OnStage = [this](TDefineDecoder* s, unsigned char stage, int min, int max) {
-    ProgressStage(s, stage, min, max);
-  };
-  Pack->OnProgress = [this](TDefineDecoder* s, const std::string& file, int position, int errors) {
-    ProgressStep(s, file, position, errors);
-  };
-  Pack->OnMissingFile = [this](TDefineDecoder* s, bool& skip, bool& forAll,
-                               const std::string& current, const std::string& next,
-                               const std::string& symbol, TSmile* smile) {
-    AskMissingFile(s, skip, forAll, current, next, symbol, smile);
-  };
-  Pack->OnEmptyLine = [this](TDefineDecoder* s, bool& keep, bool& forAll,
-                             const std::string& file, TSmile* smile) {
-    AskEmptyLine(s, keep, forAll, file, smile);
-  };
-  Pack->OnSaveQuery = [this](TDefineDecoder* s, unsigned char& answer) { AskSaveChanges(s, answer); };
-  Pack->OnChooseFolder = [this](TDefineDecoder* s, bool both, std::string& path, bool& ok) {
-    ChooseSaveTargetEvent(s, both, path, ok);
-  };
-  Pack->OnPackClosing = [this](TDefineDecoder* s) { ReleasePreview(s); };
-
-  Pack->LoadFromStorage();
-  RefillSmiles(false);
-  UpdatePackButtons();
-  if (Pack->LoadedPacks.Contains(Pack->ActivePack)) {
-    StaticText1->setText(QString::number(Pack->SmileCount()));
-    BitBtn4->setEnabled(true);
-    BitBtn18->setEnabled(true);
-  }
-  Initialized = true;
-}
-
-bool TForm1::ShutdownWorkspace() {
-  if (!Initialized) return true;
-  if (Pack->Config->GetFlag(TConfigManager::cfSaveOnExit)) {
-    bool both = Pack->BothPacks;
-    Pack->SetBothPacks(true);
-    bool closed = Pack->ClosePack();
-    Pack->SetBothPacks(both);
-    if (!closed) return false;
-  }
-  ResetSelection();
-  for (QPushButton* b : {BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtn5, BitBtn6, BitBtn7, BitBtn11,
-                         BitBtn12, BitBtn13, BitBtn14, BitBtn15, BitBtn16, BitBtn17, BitBtn18})
-    b->setEnabled(false);
-  StaticText1->clear();
-  StaticText2->clear();
-  CurrentPicture = nullptr;
-  Pack.reset();
-  WorkspaceMutex.reset();
-  Initialized = false;
-  return true;
-}
-
-void TForm1::ProcessPendingMessages() {
-  ++pendingMessageDepth_;
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  --pendingMessageDepth_;
-}
-
-void TForm1::closeEvent(QCloseEvent* event) {
-  // A close that arrives while an operation lets pending messages through (a termination
-  // request during a save, say) waits until the operation has returned.
-  if (pendingMessageDepth_ > 0) {
-    event->ignore();
-    QTimer::singleShot(0, this, [this] { close(); });
-    return;
-  }
-  if (ShutdownWorkspace())
-    event->accept();
-  else
-    event->ignore();
-}
-
-void TForm1::LanguageChanged(TLangManager*, TLang* language) {
-  if (!language) return;
-  ApplyLanguage(*language);
-  if (Dialogs) Dialogs->ApplyLanguage(*language);
 }
 
 // ---------------------------------------------------------------------------------------------

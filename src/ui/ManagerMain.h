@@ -4,21 +4,26 @@
 // (created after it) and, for the preview, the selected smile's picture decoder. It holds no
 // pack data of its own: after every command it refills its lists from the model.
 //
-// The layout, the view, start-up and shutdown live in ManagerMain.cpp; the command handlers in
-// ManagerCommands.cpp.
+// The layout and the view live in ManagerMain.cpp; start-up, shutdown and the way every command
+// runs (a close waits for it, its errors are shown) in ManagerStartup.cpp; the command handlers
+// in ManagerCommands.cpp.
 #pragma once
 
 #include <QPixmap>
 #include <QString>
+#include <QTranslator>
 #include <QWidget>
 
 #include <array>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "DefineDecoder.h"
 #include "DialogSeam.h"
+#include "PackError.h"
 
 class QGroupBox;
 class QLabel;
@@ -126,7 +131,11 @@ public:
   TFileDialogOptions OpenDialog1;                   // pack file dialog
   TFileDialogOptions OpenDialog2;                   // picture file dialog
 
-  // ---- Start-up and shutdown ----
+  // ---- Start-up and shutdown (ManagerStartup.cpp) ----
+  // The creation of the window's non-visual parts: the host hand-off, the workspace name and the
+  // global configuration. A global configuration that cannot be set up is not fatal here: the
+  // first idle moment tells the user why and ends the start.
+  void FormCreate();
   bool ReadHostHandoff(std::string& home, std::string& open);
   // The deferred initialisation (first idle moment) and the host hand-off that follows it.
   void ApplicationEvents1Idle();
@@ -135,6 +144,14 @@ public:
   void LanguageChanged(TLangManager* sender, TLang* language);
   // Path of the workspace lock file.
   std::string WorkspaceLockFile() const;
+
+  // Runs one command of the user's (a button, a shortcut, a drop). While it runs, a close waits
+  // (see closeEvent). When it throws, the lists and the selection are rebuilt from the model
+  // (nothing selected) and the error is shown: a pack error in the current language, any other
+  // error with its own text.
+  void RunCommand(const std::function<void()>& command);
+  // The text shown for an error: EPackError in the current language, others their what().
+  std::string ErrorMessage(const std::exception_ptr& error) const;
 
   // ---- View ----
   void ListBox1Click();
@@ -211,12 +228,19 @@ public:
   // calls it (the shortcut hints are ApplyShortcutHints).
   void ApplyCommandLanguage(TLang& language);
   // Messages of the commands (UTF-8): a typed symbol that a pack can't hold in Windows-1251, or
-  // that holds a comma (which separates symbols on a definition line); definition lines an
-  // open left out because a pack holds at most 676 smiles; a save that failed.
+  // that holds a comma (which separates symbols on a definition line) or a control character
+  // (a line break would split the line); definition lines an open left out because a pack holds
+  // at most 676 smiles; a save that failed; the pack operations that could not be carried out,
+  // by EPackError kind. And the start's: no folder for the program's data, no lock file ("%s":
+  // the path).
   std::string UnencodableSymbolText;
   std::string CommaSymbolText;
+  std::string ControlSymbolText;
   std::string SurplusLinesText;
   std::string SaveFailedText;
+  std::array<std::string, EPackError::KindCount> PackErrorTexts;
+  std::string NoAppDataText;
+  std::string LockFileText;
   // Set by ChooseSaveTarget: the user cancelled the last folder choice (so a save that returns
   // false was cancelled rather than failed).
   bool SaveTargetCancelled = false;
@@ -232,12 +256,29 @@ public:
   int SelectedSymbol() const;
 
 protected:
-  void closeEvent(QCloseEvent* event) override;  // FormClose
+  // FormClose. A close that arrives while the window is busy (a termination request while a
+  // command asks a question or an open reports progress) waits until the command has returned
+  // to the event loop, answering open questions as with Cancel to get there; the workspace stays
+  // locked and the model alive until then.
+  void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+  // While one exists the window is in the middle of something (a command, the start, the
+  // shutdown, a pass through pending messages): a close waits until the last one has gone.
+  class TBusy {
+  public:
+    explicit TBusy(TForm1& form) : form_(form) { ++form_.busy_; }
+    ~TBusy() { form_.LeaveBusy(); }
+    TBusy(const TBusy&) = delete;
+    TBusy& operator=(const TBusy&) = delete;
+
+  private:
+    TForm1& form_;
+  };
+
   void CreateControls();
   void CreateCommands();  // connects the command buttons, shortcuts and drops (ManagerCommands.cpp)
   void LayoutControls();
@@ -245,8 +286,31 @@ private:
   void PaintBox2Paint(QPainter& painter);
   // Lets the toolkit handle pending messages (not user input) while a long operation runs.
   void ProcessPendingMessages();
+
+  // ManagerStartup.cpp
+  void LeaveBusy();
+  void InstallModelEvents();
+  // The language file the global configuration names, for a manager on Directory.
+  std::string ChosenLanguageFile(const std::string& directory) const;
+  // Ends a start that cannot go on: the message (ErrorForm when empty), then the end of the
+  // program with a failure status.
+  void RefuseStart(const std::string& message);
+  // After a command failed: the lists, the selection and the buttons as the model now is.
+  void RebuildFromModel();
+  void ShowError(const std::exception_ptr& error);
+  // Qt's own texts (choosers, standard buttons, the text fields' menu) in the language of the
+  // locale; Qt's built-in English for an empty locale or one Qt has no translation for.
+  void ApplyToolkitLanguage(const std::string& locale);
+
   bool idleScheduled_ = false;
-  int pendingMessageDepth_ = 0;
+  int busy_ = 0;
+  bool closePending_ = false;  // a close arrived while busy; it runs when the last TBusy goes
+  bool closing_ = false;       // ShutdownWorkspace is running for a close
+  // Set by FormCreate when the start cannot go on: there is no application-data folder, or the
+  // global configuration could not be set up.
+  bool noAppData_ = false;
+  std::exception_ptr globalConfigError_;
+  std::unique_ptr<QTranslator> toolkitTranslator_;
   QToolButton* scrollLeft_ = nullptr;   // the tool bar's page-scroll arrows
   QToolButton* scrollRight_ = nullptr;
 };

@@ -23,7 +23,7 @@ inline std::string Cp1251(std::string_view utf8) {
 // A language file with every section and key the program reads, each text "t".
 inline std::string CompleteLangFile(const std::string& langName = "Test") {
   std::string text = "[Description]\nLangName=" + langName +
-                     "\nLangDesc=d\nLangAuth=a\nLangVer=1\nLangUrl=u\nLangMail=m\n";
+                     "\nLangDesc=d\nLangAuth=a\nLangVer=1\nLangUrl=u\nLangMail=m\nLangLocale=xx\n";
   for (const TLangTable* table : AllLangTables()) {
     text += "[" + std::string(table->Section) + "]\n";
     for (int i = 0; i < table->Count(); ++i) text += std::to_string(i) + "=t\n";

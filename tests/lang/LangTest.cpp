@@ -26,6 +26,7 @@ TEST(BuiltInLanguage, DescribesRussianAndAlwaysReturnsTheDefault) {
   EXPECT_EQ(lang.LangMail, "");
   EXPECT_FALSE(lang.LangAuth.empty());
   EXPECT_FALSE(lang.LangUrl.empty());
+  EXPECT_EQ(lang.LangLocale, "ru");  // the toolkit's own texts are Russian, too
   lang.Section = "Common";
   EXPECT_EQ(lang.GetText(1, "Отмена"), "Отмена");
 }
@@ -46,7 +47,7 @@ TEST(LanguageDescription, ReadsEveryKeyAndADashForEachMissingOne) {
   LangFolder dir;
   std::string path = dir.Write("de.lng",
                                "[Description]\nLangName=Deutsch\nLangAuth=Hans\nLangId=1031\n"
-                               "LangMail=\n");
+                               "LangMail=\nLangLocale=de\n");
   TLang lang(path, false);
   EXPECT_FALSE(lang.IsDefault);
   EXPECT_EQ(lang.FileName, path);
@@ -56,6 +57,9 @@ TEST(LanguageDescription, ReadsEveryKeyAndADashForEachMissingOne) {
   EXPECT_EQ(lang.LangDesc, "-");
   EXPECT_EQ(lang.LangVer, "-");
   EXPECT_EQ(lang.LangUrl, "-");
+  EXPECT_EQ(lang.LangLocale, "de");
+  // Without a locale the toolkit keeps its own texts.
+  EXPECT_EQ(TLang(dir.Write("none.lng", kOneText), false).LangLocale, "");
 }
 
 TEST(LanguageLookup, ReadsTheDecimalKeyOfTheCurrentSection) {

@@ -35,11 +35,18 @@ std::string ProgramFolder() {
   return platform::ExtractFilePath(std::string(buffer, static_cast<std::size_t>(n)));
 }
 
+// The folder as an absolute path: a language file name it lists names the same file from any
+// current directory.
+std::string InCurrentDirectory(const std::string& folder) {
+  char buffer[PATH_MAX];
+  return std::string(::getcwd(buffer, sizeof buffer) ? buffer : "") + "/" + folder;
+}
+
 TEST(LanguagesDirectory, CurrentDirectoryComesFirst) {
   testing_support::TempDir cwd;
   cwd.Make("Languages/");
   ScopedCurrentDirectory in(cwd.Path());
-  EXPECT_EQ(FindLanguagesDirectory(), "Languages/");
+  EXPECT_EQ(FindLanguagesDirectory(), InCurrentDirectory("Languages/"));
 }
 
 // One test, so that no other test runs while the folder beside the program exists.
@@ -49,7 +56,7 @@ TEST(LanguagesDirectory, FallsBackToTheProgramsFolderAndThenToTheRelativeName) {
   std::string beside = ProgramFolder() + "Languages/";
   ASSERT_FALSE(platform::DirectoryExists(beside)) << "left over from an earlier run: " << beside;
 
-  EXPECT_EQ(FindLanguagesDirectory(), "Languages/");
+  EXPECT_EQ(FindLanguagesDirectory(), InCurrentDirectory("Languages/"));
 
   if (!platform::ForceDirectories(beside)) GTEST_SKIP() << "can't write beside the program";
   std::string found = FindLanguagesDirectory();

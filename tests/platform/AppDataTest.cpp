@@ -27,6 +27,19 @@ TEST(AppDataFolder, FallsBackToHomeWhenXdgIsRelativeOrMissing) {
   EXPECT_EQ(platform::AppDataFolder(), home.Path() + ".local/share/");
 }
 
+TEST(AppDataFolder, ItsPathIsKnownAlsoWhenItCannotBeMade) {
+  ScopedAppData data;
+  TempDir other;
+  WriteBytes(other.Path() + "file", "");
+  std::string wanted = other.Path() + "file/data/";
+  ::setenv("XDG_DATA_HOME", wanted.c_str(), 1);
+  EXPECT_EQ(platform::AppDataFolder(), "");
+  EXPECT_EQ(platform::AppDataFolderPath(), wanted);
+  ::unsetenv("XDG_DATA_HOME");
+  ::unsetenv("HOME");
+  EXPECT_EQ(platform::AppDataFolderPath(), "");
+}
+
 TEST(AppDataFolder, IsEmptyWithoutAnyHome) {
   ScopedAppData data;
   ::unsetenv("XDG_DATA_HOME");

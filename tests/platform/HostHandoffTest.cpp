@@ -101,8 +101,23 @@ TEST(WorkspaceLock, OnlyOneHolderAtATime) {
   std::string file = dir.Path() + "StorageStorageMutex.lock";
   auto first = platform::TWorkspaceLock::TryAcquire(file);
   ASSERT_NE(first, nullptr);
-  EXPECT_EQ(platform::TWorkspaceLock::TryAcquire(file), nullptr);
+  using TRefusal = platform::TWorkspaceLock::TRefusal;
+  TRefusal refusal = TRefusal::None;
+  EXPECT_EQ(platform::TWorkspaceLock::TryAcquire(file, &refusal), nullptr);
+  EXPECT_EQ(refusal, TRefusal::HeldElsewhere);
   EXPECT_NE(platform::TWorkspaceLock::TryAcquire(dir.Path() + "TessaroStorageMutex.lock"), nullptr);
   first.reset();
-  EXPECT_NE(platform::TWorkspaceLock::TryAcquire(file), nullptr);
+  EXPECT_NE(platform::TWorkspaceLock::TryAcquire(file, &refusal), nullptr);
+  EXPECT_EQ(refusal, TRefusal::None);
+}
+
+TEST(WorkspaceLock, AFileThatCannotBeMadeIsToldApartFromOneHeldElsewhere) {
+  testing_support::TempDir dir;
+  using TRefusal = platform::TWorkspaceLock::TRefusal;
+  TRefusal refusal = TRefusal::None;
+  std::string folderInTheWay = dir.Make("StorageStorageMutex.lock/");
+  EXPECT_EQ(platform::TWorkspaceLock::TryAcquire(folderInTheWay, &refusal), nullptr);
+  EXPECT_EQ(refusal, TRefusal::CannotCreate);
+  EXPECT_EQ(platform::TWorkspaceLock::TryAcquire(dir.Path() + "gone/x.lock", &refusal), nullptr);
+  EXPECT_EQ(refusal, TRefusal::CannotCreate);
 }

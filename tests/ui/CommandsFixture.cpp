@@ -11,6 +11,7 @@
 #include "Cp1251.h"
 #include "Files.h"
 #include "PackFixture.h"
+#include "WorkspaceLock.h"
 
 using namespace testing_support;
 
@@ -114,6 +115,19 @@ std::string CommandsTest::MakePicture(const std::string& name, const std::string
   return path;
 }
 
+TAnswer CommandsTest::CloseMeanwhile() {
+  return [this](QDialog& dialog) {
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    form->close();
+    EXPECT_TRUE(form->Initialized) << "the window closed in the middle of a command";
+    EXPECT_NE(form->Pack, nullptr);
+    EXPECT_FALSE(WorkspaceFree());
+    EXPECT_FALSE(dialog.isVisible()) << "the question stays open";
+    return dialog.result();
+  };
+}
+
 void CommandsTest::OpenPack(const std::string& folder) {
   Then(ui_testing::ChooseFiles({folder + "_define.ini"}));
   Press(form->ToolButton2);
@@ -150,6 +164,18 @@ Strings CommandsTest::Symbols() const {
   for (int i = 0; i < form->ListBox2->count(); ++i)
     items.push_back(form->ListBox2->item(i)->text().toStdString());
   return items;
+}
+
+Strings CommandsTest::ModelSmiles() const {
+  TSmileListView list;
+  Model().FillList(list);
+  Strings captions;
+  for (const auto& item : list) captions.push_back(item.Caption);
+  return captions;
+}
+
+bool CommandsTest::WorkspaceFree() const {
+  return platform::TWorkspaceLock::TryAcquire(form->WorkspaceLockFile()) != nullptr;
 }
 
 std::string CommandsTest::Count() const { return form->StaticText1->text().toStdString(); }

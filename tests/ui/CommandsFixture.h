@@ -56,6 +56,10 @@ protected:
 
   // Queues the answer to the next dialog that appears.
   void Then(TAnswer answer) { script->Answer(std::move(answer)); }
+  // The answer to a question during which the window is asked to close (a termination request,
+  // say): the close must wait, with the model and the workspace lock still there, and the
+  // question ends as with Cancel.
+  TAnswer CloseMeanwhile();
 
   // A pack folder under the test's disk: the definition file (CR LF line ends) and one picture
   // per position given ("aa", "ab", ...), each tagged with its own position name. Returns the
@@ -76,6 +80,8 @@ protected:
 
   // What the window shows.
   Strings Smiles() const;
+  // The captions the model holds for the active pack: what Smiles() must show.
+  Strings ModelSmiles() const;
   Strings Symbols() const;
   int SelectedSmile() const { return form->SelectedSmile(); }
   int SelectedSymbol() const { return form->SelectedSymbol(); }
@@ -84,6 +90,8 @@ protected:
   Strings StorageTags() const;
   std::string StorageDefine() const;
   TDefineDecoder& Model() const { return *form->Pack; }
+  // True when no one holds the workspace lock.
+  bool WorkspaceFree() const;
 };
 
 }  // namespace commands_testing

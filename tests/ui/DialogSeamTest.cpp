@@ -102,6 +102,26 @@ TEST(DialogSeam, WithoutAScriptTheDialogRunsItsOwnModalLoop) {
   EXPECT_EQ(query.ShowModal(), mrNo);
 }
 
+TEST(DialogSeam, CancellingModalWindowsEndsTheOpenOnesAndEveryFurtherOneAsCancel) {
+  TForm11 query;
+  TForm7 warning;
+  QFileDialog chooser;
+  int inner = mrNone;
+  // The warning opens from inside the question's loop; both loops end.
+  QTimer::singleShot(0, &query, [&] {
+    QTimer::singleShot(0, &warning, [] { CancelModalWindows(); });
+    inner = warning.ShowModal();
+  });
+  EXPECT_EQ(query.ShowModal(), mrCancel);
+  EXPECT_EQ(inner, mrCancel);
+  EXPECT_TRUE(ModalWindowsCancelled());
+  EXPECT_EQ(RunModal(chooser), QDialog::Rejected);
+  EXPECT_FALSE(chooser.isVisible());
+  ResumeModalWindows();
+  QTimer::singleShot(0, &query, [&query] { query.BitBtn1->click(); });
+  EXPECT_EQ(query.ShowModal(), mrYes);
+}
+
 class SelectFolderTest : public ::testing::Test {
 protected:
   testing_support::TempDir disk;

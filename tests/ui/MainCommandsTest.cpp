@@ -3,6 +3,7 @@
 // afterwards.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -24,6 +25,9 @@
 #include "ConfigManager.h"
 #include "Files.h"
 #include "Lang.h"
+#include "LangTables.h"
+#include "LoadForm.h"
+#include "PackError.h"
 #include "PackFixture.h"
 
 using namespace commands_testing;
@@ -436,12 +440,72 @@ TEST_F(PackCommands, ALanguageChosenInTheOptionsStaysAfterCancelButTheCheckBoxes
   EXPECT_TRUE(form->GlobalConfig->GetString(TGlobalConfigManager::gsLangDirectory)
                   .ends_with("Test.lng"));
 
-  // The next start speaks the same language.
+  // The next start speaks the same language, also from another folder.
   form->close();
   dialogs.reset();
   form.reset();
   Start();
   EXPECT_EQ(form->windowTitle(), "Testwindow");
+  form->close();
+  dialogs.reset();
+  form.reset();
+  ScopedWorkingFolder elsewhere(disk.Path());
+  Start();
+  EXPECT_EQ(form->windowTitle(), "Testwindow");
+}
+
+TEST_F(PackCommands, ALanguageStoredRelativeToAnEarlierStartFolderIsFoundInTheLanguageFolder) {
+  TempDir work;
+  WriteBytes(work.Make("Languages/") + "Test.lng", "[MainForm]\r\n0=Testwindow\r\n");
+  ScopedWorkingFolder inside(work.Path());
+  // As earlier versions stored it, relative to the folder they were started in.
+  form->GlobalConfig->SetString(TGlobalConfigManager::gsLangDirectory, "elsewhere/Test.lng");
+  form->close();
+  dialogs.reset();
+  form.reset();
+  Start();
+  EXPECT_EQ(form->windowTitle(), "Testwindow");
+}
+
+TEST_F(PackCommands, TheChoosersButtonsSpeakTheLanguageOfTheWindow) {
+  auto buttons = [](const char* open, const char* cancel) {
+    return InspectChooser(
+        [=](QFileDialog& chooser) {
+          auto* box = chooser.findChild<QDialogButtonBox*>();
+          ASSERT_NE(box, nullptr);
+          EXPECT_EQ(box->button(QDialogButtonBox::Open)->text(), open);
+          EXPECT_EQ(box->button(QDialogButtonBox::Cancel)->text(), cancel);
+        },
+        CancelChooser());
+  };
+  Then(buttons("&Открыть", "Отмена"));
+  Press(form->ToolButton2);
+  auto english = ui_testing::EnglishLanguage();
+  form->LanguageChanged(nullptr, english.get());
+  Then(buttons("&Open", "Cancel"));
+  Press(form->ToolButton2);
+}
+
+TEST_F(PackCommands, APackErrorIsToldInTheCurrentLanguageAndTheListsShowTheModel) {
+  OpenPackOf(2);
+  ClickSmile(1);
+  auto english = ui_testing::EnglishLanguage();
+  form->LanguageChanged(nullptr, english.get());
+  // The copy into the working storage fails part-way through the open.
+  Model().OnStage = [](TDefineDecoder*, unsigned char, int, int) {
+    throw EPackError(EPackError::pkOpenCopyFailed, "/packs/x/aa.gif");
+  };
+  std::string other = MakePack("other", ":x", {"aa"});
+  std::string message;
+  Then(ChooseFiles({other + "_define.ini"}));
+  Then(Expect("TForm11", Return(mrNo)));
+  Then(Message(&message));
+  Press(form->ToolButton2);
+  EXPECT_EQ(message, EPackError::Format(english->Text(GeneralLang, 19), "/packs/x/aa.gif"));
+  EXPECT_EQ(Smiles(), ModelSmiles());
+  EXPECT_EQ(SelectedSmile(), -1);
+  EXPECT_EQ(form->CurrentPicture, nullptr);
+  EXPECT_FALSE(dialogs->LoadForm->isVisible());
 }
 
 TEST_F(PackCommands, AboutShowsTheAboutBox) {
@@ -457,6 +521,150 @@ TEST_F(PackCommands, ExitClosesTheWindowUnlessTheCloseIsRefused) {
   EXPECT_TRUE(form->Initialized);
   Then(Return(mrNo));
   Exit();
+}
+
+// ---------------------------------------------------------------------------------------------
+// A close (a termination request, a log-out) that arrives while a command asks a question
+
+namespace {
+
+struct Question;
+
+class CloseDuringQuestion : public CommandsTest,
+                            public ::testing::WithParamInterface<const Question*> {
+public:
+  // Each brings the window to one question, queueing the answers before it.
+  void EmptyLineWhileOpening() {
+    std::string folder = MakePack("p", "\r\n:b", {"aa", "ab"});
+    Then(ChooseFiles({folder + "_define.ini"}));
+    Then(Meanwhile());
+    Press(form->ToolButton2);
+  }
+  void MissingPictureWhileOpening() {
+    std::string folder = MakePack("p", ":a\r\n:b\r\n:c", {"ab", "ac"});
+    Then(ChooseFiles({folder + "_define.ini"}));
+    Then(Meanwhile());
+    Press(form->ToolButton2);
+  }
+  void SaveQuestion() {
+    OpenPackOf(2);
+    Then(Meanwhile());
+    Press(form->ToolButton1);
+  }
+  void SaveErrors() {
+    std::string folder = MakePack("p", "\r\n:b", {"aa", "ab"});
+    Then(ChooseFiles({folder + "_define.ini"}));
+    Then(Click("BitBtn2"));  // the empty line stays
+    Press(form->ToolButton2);
+    Then(Meanwhile());
+    Press(form->ToolButton3);
+  }
+  void DeleteWarning() {
+    OpenPackOf(2);
+    ClickSmile(0);
+    Then(Meanwhile());
+    Press(form->BitBtn7);
+  }
+  void SymbolEntry() {
+    OpenPackOf(1);
+    ClickSmile(0);
+    Then(Meanwhile());
+    Press(form->BitBtn5);
+  }
+  void SymbolExists() {
+    OpenPackOf(2);
+    ClickSmile(0);
+    Then(TypeSymbol(":1"));
+    Then(Meanwhile());
+    Press(form->BitBtn5);
+  }
+  void RefusedSymbolMessage() {
+    OpenPackOf(1);
+    ClickSmile(0);
+    Then(TypeSymbol("a,b"));
+    Then(Meanwhile());
+    Press(form->BitBtn5);
+  }
+  void PictureChooser() {
+    OpenPackOf(1);
+    Then(Meanwhile());
+    Press(form->BitBtn4);
+  }
+  void FolderChooser() {
+    OpenPackOf(1);
+    Then(Meanwhile());
+    Press(form->ToolButton4);
+  }
+  void Options() {
+    Then(Meanwhile());
+    Press(form->ToolButton11);
+  }
+  void About() {
+    Then(Meanwhile());
+    Press(form->ToolButton13);
+  }
+
+protected:
+  // The answer to the question in test: the window is asked to close meanwhile.
+  TAnswer Meanwhile();
+};
+
+struct Question {
+  const char* name;
+  const char* dialog;
+  void (CloseDuringQuestion::*ask)();
+};
+
+TAnswer CloseDuringQuestion::Meanwhile() { return Expect(GetParam()->dialog, CloseMeanwhile()); }
+
+const Question kQuestions[] = {
+    {"EmptyLineWhileOpening", "TForm12", &CloseDuringQuestion::EmptyLineWhileOpening},
+    {"MissingPictureWhileOpening", "TForm10", &CloseDuringQuestion::MissingPictureWhileOpening},
+    {"SaveQuestion", "TForm11", &CloseDuringQuestion::SaveQuestion},
+    {"SaveErrors", "TForm3", &CloseDuringQuestion::SaveErrors},
+    {"DeleteWarning", "TForm7", &CloseDuringQuestion::DeleteWarning},
+    {"SymbolEntry", "TForm4", &CloseDuringQuestion::SymbolEntry},
+    {"SymbolExists", "TForm6", &CloseDuringQuestion::SymbolExists},
+    {"Message", "QMessageBox", &CloseDuringQuestion::RefusedSymbolMessage},
+    {"PictureChooser", "QFileDialog", &CloseDuringQuestion::PictureChooser},
+    {"FolderChooser", "QFileDialog", &CloseDuringQuestion::FolderChooser},
+    {"Options", "TForm9", &CloseDuringQuestion::Options},
+    {"About", "TForm5", &CloseDuringQuestion::About},
+};
+
+}  // namespace
+
+TEST_P(CloseDuringQuestion, WaitsUntilTheCommandHasReturnedAndLosesNothing) {
+  (this->*GetParam()->ask)();
+  ASSERT_TRUE(form->Initialized);
+  EXPECT_EQ(Smiles(), ModelSmiles());
+  Strings shown = Smiles();
+  ASSERT_TRUE(ui_testing::WaitUntil([this] { return !form->Initialized; }));
+  EXPECT_TRUE(WorkspaceFree());
+  dialogs.reset();
+  form.reset();
+  Start();
+  EXPECT_EQ(Smiles(), shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryKind, CloseDuringQuestion, ::testing::ValuesIn(
+                             [] {
+                               std::vector<const Question*> all;
+                               for (const Question& q : kQuestions) all.push_back(&q);
+                               return all;
+                             }()),
+                         [](const auto& info) { return std::string(info.param->name); });
+
+TEST_F(PackCommands, AClosePutOffByAQuestionAsksAboutSavingWhenItRuns) {
+  OpenPackOf(2);
+  Model().Config->SetFlag(TConfigManager::cfSaveOnExit, true);
+  ClickSmile(0);
+  Then(Expect("TForm7", CloseMeanwhile()));
+  Press(form->BitBtn7);
+  EXPECT_EQ(Model().SmileCount(), 2);  // the warning ended as with Cancel
+  Then(Expect("TForm11", Return(mrNo)));
+  ASSERT_TRUE(ui_testing::WaitUntil([this] { return !form->Initialized; }));
+  EXPECT_TRUE(WorkspaceFree());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -528,6 +736,33 @@ TEST_F(SmileCommands, APictureTheModelCannotTakeLeavesNoGapBetweenTheNewSmiles) 
                       0);
   EXPECT_EQ(StorageTags(), (Strings{"p0", "n1", "n2", "p1", "p2"}));
   EXPECT_EQ(SelectedSmile(), 2);
+}
+
+TEST_F(SmileCommands, PicturesThatCannotAllBeAddedAddNoneAndTheListShowsTheModel) {
+  // A long first line, built in two steps: g++ 12 takes the concatenation for an overflow.
+  std::string define(300, 'x');
+  define += "\r\n:1";
+  OpenPack(MakePack("pack", define, {"aa", "ab"}));
+  ClickSmile(0);
+  std::string message;
+  Then(ChooseFiles({MakePicture("n1.gif", "n1"), MakePicture("n2.gif", "n2"),
+                    MakePicture("n3.gif", "n3")}));
+  Then(Message(&message));
+  {
+    // Room for one more definition line, not three: the disk fills up.
+    ScopedFileSizeLimit limit(StorageDefine().size() + 2);
+    Press(form->BitBtn4);
+  }
+  EXPECT_NE(message.find("Unable to write to"), std::string::npos) << message;
+  ASSERT_EQ(Model().SmileCount(), 2);
+  EXPECT_EQ(Smiles(), ModelSmiles());
+  EXPECT_EQ(Count(), "2");
+  EXPECT_EQ(SelectedSmile(), -1);
+  // What the list shows is what a delete removes.
+  ClickSmile(1);
+  Then(Warning(false, mrOk));
+  Press(form->BitBtn7);
+  EXPECT_EQ(StorageTags(), (Strings{"aa"}));
 }
 
 TEST_F(SmileCommands, DeletingTheOnlySmileLeavesAnEmptyListWithNothingSelected) {
@@ -715,6 +950,27 @@ TEST_F(SymbolCommands, ASymbolWithACommaIsRefusedAndAnEmptyOneIgnored) {
   EXPECT_NE(message.find("запят"), std::string::npos) << message;
   Then(TypeSymbol("   "));
   Press(form->BitBtn5);
+  EXPECT_EQ(Symbols(), Strings{":0"});
+  EXPECT_EQ(StorageDefine(), ":0");
+}
+
+TEST_F(SymbolCommands, ASymbolWithAControlCharacterIsRefusedWhenAddedOrEdited) {
+  OpenPackOf(1);
+  ClickSmile(0);
+  // A line break would give the next start an extra smile, a Ctrl+Z would end the file early.
+  for (const char* typed : {"q1\nq2", "a\x1A" "b", "t\tt", "d\x7F" "d"}) {
+    std::string message;
+    Then(TypeSymbol(typed));
+    Then(Message(&message));
+    Press(form->BitBtn5);
+    EXPECT_NE(message.find("управляющие знаки"), std::string::npos) << message;
+  }
+  ClickSymbol(0);
+  std::string message;
+  Then(TypeSymbol("q1\nq2"));
+  Then(Message(&message));
+  Press(form->BitBtn17);
+  EXPECT_NE(message.find("управляющие знаки"), std::string::npos) << message;
   EXPECT_EQ(Symbols(), Strings{":0"});
   EXPECT_EQ(StorageDefine(), ":0");
 }
@@ -922,14 +1178,15 @@ TEST_F(Keyboard, HintsNameTheShortcutsInEveryLanguage) {
   EXPECT_EQ(form->ToolButton1->toolTip(), "Новый смайлпак (Ctrl+N)");
   EXPECT_EQ(form->ToolButton4->toolTip(), "Сохранить смайлпак как... (Ctrl+Shift+S)");
   EXPECT_EQ(form->BitBtn7->toolTip(), "Удалить смайл (Del)");
-  EXPECT_EQ(form->BitBtn15->toolTip(), "Опустить символ вниз (Alt+Down)");
+  EXPECT_EQ(form->BitBtn15->toolTip(), "Опустить символ вниз (Alt+Вниз)");  // Qt's key names
   EXPECT_EQ(form->BitBtn17->toolTip(), "Редактировать символ (Enter)");
   EXPECT_EQ(form->BitBtn4->toolTip(), "Добавить смайл");
 
   auto english = ui_testing::EnglishLanguage();
-  form->ApplyLanguage(*english);
+  form->LanguageChanged(nullptr, english.get());
   form->ApplyShortcutHints();  // a second run adds nothing
   EXPECT_EQ(form->ToolButton1->toolTip(), "New smile pack (Ctrl+N)");
+  EXPECT_EQ(form->BitBtn15->toolTip(), "Move symbol down (Alt+Down)");
   EXPECT_EQ(form->SaveFailedText, "The smile pack could not be saved.");
 }
 
@@ -983,6 +1240,23 @@ TEST_F(DroppedFiles, PicturesDroppedOnASmileGoBeforeOrAfterItByTheHalfTheyAreDro
                               QPoint(last.center().x(), last.bottom() + 20)));
   EXPECT_EQ(StorageTags().back(), "n4");
   EXPECT_EQ(SelectedSmile(), 6);
+}
+
+TEST_F(DroppedFiles, PicturesThatCannotAllBeTakenAddNoneAndTheListShowsTheModel) {
+  ShownWindow shown(*form);
+  OpenPack(MakePack("pack", std::string(300, 'x'), {"aa"}));
+  std::vector<std::string> files = {MakePicture("n1.gif", "n1"), MakePicture("n2.gif", "n2")};
+  QPoint belowTheSmiles(10, form->ListBox1->viewport()->height() - 5);
+  std::string message;
+  Then(Message(&message));
+  {
+    // Room for the first new definition line (the last line then ends in a line break, too).
+    ScopedFileSizeLimit limit(StorageDefine().size() + 4);
+    EXPECT_TRUE(DropOnSmileList(*form, files, belowTheSmiles));
+  }
+  EXPECT_NE(message.find("Unable to write to"), std::string::npos) << message;
+  EXPECT_EQ(Model().SmileCount(), 1);
+  EXPECT_EQ(Smiles(), ModelSmiles());
 }
 
 TEST_F(DroppedFiles, OnlyPicturesOfTheActivePacksKindAreTaken) {

@@ -2,15 +2,24 @@
 add_executable(fennimo-test-host TestHost.cpp)
 target_link_libraries(fennimo-test-host PRIVATE fennimo_platform fennimo_options)
 
+# The program with every dialog logged and closed rather than waiting for a person; for tests
+# only (the program users run has no such switch).
+add_executable(fennimo-dialog-log FennimoDialogLog.cpp)
+target_link_libraries(fennimo-dialog-log PRIVATE fennimo_main fennimo_options)
+
+add_test(NAME ShippedProgram.ReadsNoTestSwitchFromTheEnvironment
+  COMMAND sh -c "! grep -q FENNIMO_DIALOG_LOG \"$1\"" sh $<TARGET_FILE:fennimo>)
+
 fennimo_add_test(startup_tests
   SOURCES StartupTest.cpp
   LIBS fennimo_storage fennimo_platform
   LABELS process
   # The hand-off block and semaphore have fixed names: one such test at a time.
   PROPERTIES RESOURCE_LOCK handoff TIMEOUT 600)
-add_dependencies(startup_tests fennimo fennimo-test-host)
+add_dependencies(startup_tests fennimo-dialog-log fennimo-test-host)
 target_compile_definitions(startup_tests PRIVATE
-  FENNIMO_PROGRAM="$<TARGET_FILE:fennimo>" FENNIMO_TEST_HOST="$<TARGET_FILE:fennimo-test-host>")
+  FENNIMO_PROGRAM="$<TARGET_FILE:fennimo-dialog-log>"
+  FENNIMO_TEST_HOST="$<TARGET_FILE:fennimo-test-host>")
 
 # The main window in-process, with a real model and every dialog answered through the seam.
 fennimo_add_test(main_window_tests

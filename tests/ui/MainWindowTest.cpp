@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -339,6 +340,62 @@ TEST_F(MainWindowTest, AWorkspaceHeldElsewhereShowsTheErrorAndCreatesNoModel) {
   EXPECT_EQ(second->Pack, nullptr);
   second->ApplicationEvents1Idle();  // never runs again
   EXPECT_EQ(seam->Pending(), 0u);
+}
+
+// A start that cannot go on says why, in a message of its own, and creates no model.
+TEST_F(MainWindowTest, AStartThatCannotGoOnSaysWhy) {
+  Stop();
+  const std::string root = appData.Path() + "Fennimo for Parlino 2005/2.0/";
+  auto refusedStart = [this](const std::string& expected) {
+    SCOPED_TRACE(expected);
+    form = std::make_unique<TForm1>();  // must not throw
+    dialogs = std::make_unique<TDialogs>(form.get());
+    form->SetDialogs(dialogs.get());
+    std::string message;
+    seam->Answer([&](QDialog& dialog) {
+      auto* box = qobject_cast<QMessageBox*>(&dialog);
+      EXPECT_NE(box, nullptr) << dialog.metaObject()->className();
+      if (box) message = box->text().toStdString();
+      return int{QMessageBox::Ok};
+    });
+    form->ApplicationEvents1Idle();
+    EXPECT_NE(message.find(expected), std::string::npos) << message;
+    EXPECT_TRUE(form->StartupFailed);
+    EXPECT_FALSE(form->Initialized);
+    EXPECT_EQ(form->Pack, nullptr);
+    dialogs.reset();
+    form.reset();
+  };
+
+  // A folder where the global state file goes.
+  std::string state = root + "Config/Config/Storage.ini";
+  ASSERT_EQ(std::remove(state.c_str()), 0);
+  ASSERT_TRUE(platform::ForceDirectories(state + "/"));
+  refusedStart("Unable to write to " + state);
+  RemoveTree(state);
+
+  // A folder where the workspace's state file goes: the model cannot be made.
+  std::string workspaceState = root + "Storage/Config/Config/Storage.ini";
+  ASSERT_EQ(std::remove(workspaceState.c_str()), 0);
+  ASSERT_TRUE(platform::ForceDirectories(workspaceState + "/"));
+  refusedStart("Unable to write to " + workspaceState);
+  EXPECT_NE(platform::TWorkspaceLock::TryAcquire(root + "StorageStorageMutex.lock"), nullptr)
+      << "the workspace stays locked";
+  RemoveTree(workspaceState);
+
+  // A folder where the workspace lock goes.
+  std::string lock = root + "StorageStorageMutex.lock";
+  std::remove(lock.c_str());
+  ASSERT_TRUE(platform::ForceDirectories(lock + "/"));
+  refusedStart("файл блокировки " + lock);
+  RemoveTree(lock);
+
+  // No application-data folder: a file stands where it should be.
+  std::string blocked = disk.Path() + "file";
+  WriteBytes(blocked, "");
+  ::setenv("XDG_DATA_HOME", (blocked + "/data").c_str(), 1);
+  refusedStart("нет папки для данных программы " + blocked + "/data/");
+  ::setenv("XDG_DATA_HOME", appData.Path().c_str(), 1);
 }
 
 TEST_F(MainWindowTest, ProgressOfAnOpenGoesToTheLoadWindow) {

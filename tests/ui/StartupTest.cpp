@@ -1,7 +1,7 @@
 // The real program, started as a user or the host tool would start it (offscreen): the
 // workspace lock, the host hand-off, and an orderly end on a termination request. No dialog
-// waits for a person: FENNIMO_DIALOG_LOG makes the program log each modal dialog and close it
-// as with its close box.
+// waits for a person: the program's test build logs each modal dialog to the file that
+// FENNIMO_DIALOG_LOG names and closes it as with its close box.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -176,9 +176,21 @@ TEST_F(StartupTest, ASecondOrdinaryStartIsRefusedAndTheFirstGoesOn) {
   pid_t second = StartProgram();
   int code = -1;
   ASSERT_TRUE(WaitFor([&] { return Exited(second, code); }));
+  EXPECT_NE(code, 0) << "a refused start ends with a failure status";
   EXPECT_NE(DialogLog().find("TForm8"), std::string::npos) << DialogLog();
   EXPECT_TRUE(WorkspaceHeld("Storage"));
   EXPECT_EQ(Terminate(first), 0);
+}
+
+TEST_F(StartupTest, AGlobalStateFileThatCannotBeWrittenIsToldAndTheStartEnds) {
+  std::string state = Root() + "Config/Config/Storage.ini/";
+  ASSERT_TRUE(platform::ForceDirectories(state));  // a folder where the file goes
+  pid_t program = StartProgram();
+  int code = -1;
+  ASSERT_TRUE(WaitFor([&] { return Exited(program, code); }));
+  EXPECT_EQ(code, 1);
+  EXPECT_NE(DialogLog().find("Unable to write to"), std::string::npos) << DialogLog();
+  EXPECT_FALSE(WorkspaceHeld("Storage"));
 }
 
 TEST_F(StartupTest, AHostedStartWorksBesideAnOrdinaryOneInItsOwnWorkspace) {

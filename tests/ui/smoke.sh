@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Smoke test of the real program on a virtual X display, driven from the keyboard as a user
 # would: open the demo pack (Ctrl+O, type the path), save it as a new folder (Ctrl+Shift+S,
-# type the folder), then end the program with a termination request. The saved folder must
-# hold the demo pack byte for byte.
+# type the folder), then end the program with a termination request. The saved folder must hold
+# the demo pack byte for byte.
+# Then, in a fresh profile, a termination request while the opening of a pack asks about an
+# empty line: the question ends as "keep all" does, the opening completes, and the program ends
+# in order with the pack in its working storage.
 #   smoke.sh PROGRAM SOURCE_DIR
 set -euo pipefail
 program=$1
@@ -44,11 +47,24 @@ type_into() {  # type_into TITLE TEXT: types a path into a dialog and confirms i
   xdotool key Return
 }
 
+start_program() {
+  "$program" &
+  pid=$!
+  wait_for 60 has_window Fennimo
+  sleep 1
+}
+ended_in_order() {  # waits for the program to end after a termination request
+  kill -TERM "$pid"
+  wait_for 60 bash -c "! kill -0 $pid 2>/dev/null"
+  wait "$pid" && status=0 || status=$?
+  if [ "$status" -ne 0 ]; then
+    echo "the program ended with status $status" >&2
+    exit 1
+  fi
+}
+
 cd "$source_dir"
-"$program" &
-pid=$!
-wait_for 60 has_window Fennimo
-sleep 1
+start_program
 
 # Open the demo pack's animated half.
 focus Fennimo
@@ -66,13 +82,20 @@ wait_for 30 has_window "Сохранение смайлпака"
 type_into "Сохранение смайлпака" "$work/saved"
 wait_for 60 diff -rq "$source_dir/examples/demo/Animated" "$work/saved"
 
-# End the program in order.
-kill -TERM "$pid"
-wait_for 60 bash -c "! kill -0 $pid 2>/dev/null"
-wait "$pid" && status=0 || status=$?
-if [ "$status" -ne 0 ]; then
-  echo "the program ended with status $status" >&2
-  exit 1
-fi
+ended_in_order
 diff -r "$source_dir/examples/demo/Animated" "$work/saved"
+
+# A pack whose definition file starts with an empty line, opened in a fresh profile.
+cp -r "$work/saved" "$work/damaged"
+{ printf '\r\n'; cat "$work/saved/_define.ini"; } >"$work/damaged/_define.ini"
+export XDG_DATA_HOME="$work/data2"
+storage="$XDG_DATA_HOME/Fennimo for Parlino 2005/2.0/Storage/Animated"
+start_program
+focus Fennimo
+xdotool key ctrl+o
+wait_for 30 has_window "Загрузка смайлпака"
+type_into "Загрузка смайлпака" "$work/damaged/_define.ini"
+wait_for 60 has_window "Смайл без символов"
+ended_in_order
+cmp "$work/damaged/_define.ini" "$storage/_define.ini"
 echo "smoke test passed"
