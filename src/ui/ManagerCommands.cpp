@@ -464,9 +464,13 @@ void TForm1::BitBtn4Click() {
 }
 
 void TForm1::AddSmileFiles(const std::vector<std::string>& files, int pos) {
-  // The files follow smile Pos in their order, as one step that an undo takes back whole.
+  // The files follow smile Pos in their order, as one step that an undo takes back whole; a
+  // file gone since it was chosen leaves no gap between them.
+  std::vector<std::string> present;
+  for (const auto& file : files)
+    if (platform::FileExists(file)) present.push_back(file);
   int first = std::min(pos + 1, Pack->SmileCount());
-  int added = Pack->AddSmiles(files, first);
+  int added = present.empty() ? 0 : Pack->AddSmiles(present, first);
   RefillSmiles(true);
   LastSymbolIndex = -1;
   SelectSmile(added > 0 ? first + added - 1 : pos);
