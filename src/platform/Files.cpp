@@ -1,6 +1,7 @@
 #include "Files.h"
 
 #include <algorithm>
+#include <random>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -60,16 +61,21 @@ int OpenRegularForReading(const std::string& path) {
   return fd;
 }
 
-// Creates a temporary file in the folder of `target`; returns its descriptor and name.
+// Creates a temporary file in the folder of `target`; returns its descriptor and name. Its
+// permissions are those of any new file (0666 less the umask), so it needs no change when it
+// takes the target's name.
 int CreateTempBeside(const std::string& target, std::string& tempName) {
+  static std::mt19937_64 random{std::random_device{}() ^ static_cast<unsigned>(::getpid())};
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   std::string folder = ExtractFilePath(target);
-  tempName = folder + std::string(TempFilePrefix) + "XXXXXX";
-  std::vector<char> buf(tempName.begin(), tempName.end());
-  buf.push_back('\0');
   Step();
-  int fd = ::mkostemp(buf.data(), O_CLOEXEC);
-  if (fd >= 0) tempName.assign(buf.data());
-  return fd;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    tempName = folder + std::string(TempFilePrefix);
+    for (int i = 0; i < 8; ++i) tempName += kLetters[random() % (sizeof kLetters - 1)];
+    int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
 }
 
 // Copies the rest of In into Out.
@@ -84,13 +90,6 @@ bool CopyData(int in, int out) {
     if (n == 0) return true;
     if (!WriteAll(out, buffer, static_cast<std::size_t>(n))) return false;
   }
-}
-
-// Gives a new file the permissions an ordinary new file would have; mkstemp makes it 0600.
-void SetDefaultMode(const std::string& path) {
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::chmod(path.c_str(), 0666 & ~mask);
 }
 
 bool Rename(const std::string& from, const std::string& to) {
@@ -108,7 +107,6 @@ bool ReplaceViaTemp(const std::string& target, bool flush, Fill fill) {
   bool ok = fill(fd);
   ok = ok && (!flush || syncsSkipped || ::fsync(fd) == 0);
   ok = (::close(fd) == 0) && ok;
-  if (ok) SetDefaultMode(temp);
   ok = ok && Rename(temp, target);
   if (!ok) ::unlink(temp.c_str());
   return ok;
@@ -283,6 +281,18 @@ bool CopyFileReplace(const std::string& from, const std::string& to, bool flush)
   return ok;
 }
 
+bool CopyFileNew(const std::string& from, const std::string& to) {
+  int in = OpenRegularForReading(from);
+  if (in < 0) return false;
+  Step();
+  int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  bool ok = out >= 0 && CopyData(in, out);
+  if (out >= 0) ok = (::close(out) == 0) && ok;
+  ::close(in);
+  if (!ok && out >= 0) ::unlink(to.c_str());
+  return ok;
+}
+
 bool MoveFileNoReplace(const std::string& from, const std::string& to) {
   struct stat st {};
   if (::lstat(from.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
@@ -369,7 +379,6 @@ bool TCopyBatch::Add(const std::string& from, const std::string& to) {
     failed_ = to;
     return false;
   }
-  SetDefaultMode(temp);
   entries_.push_back({temp, to});
   return true;
 }

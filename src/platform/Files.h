@@ -66,6 +66,10 @@ std::vector<std::string> FindFiles(const std::string& pattern);
 // batch) and then renamed over the target. False when anything fails; the target is then
 // untouched.
 bool CopyFileReplace(const std::string& from, const std::string& to, bool flush = true);
+// Copies a regular file straight under the target's name, without a flush: for a folder of the
+// program's own whose files nothing relies on until it is made durable and taken in as a
+// whole. A copy that fails leaves no file.
+bool CopyFileNew(const std::string& from, const std::string& to);
 // Renames a file; never replaces an existing target. False when the source is missing, the
 // target exists, or the move fails.
 bool MoveFileNoReplace(const std::string& from, const std::string& to);

@@ -86,7 +86,11 @@ void TStorageManager::CopyBatch(const std::string& folder, const std::vector<std
     std::string to = toName(name);
     if (to.empty()) continue;
     Notify(name);
-    if (!batch.Add(folder + name, target + to)) {
+    // A folder of the storage's own other than the storage folder is scratch until a change
+    // takes it in whole: its files need no temporary names.
+    bool copied = sync ? batch.Add(folder + name, target + to)
+                       : platform::CopyFileNew(folder + name, target + to);
+    if (!copied) {
       // The user's file is the one to name: the source coming in, the target going out.
       if (LastFailures++ == 0) LastFailedFile = folder == Path ? target + to : folder + name;
     }
