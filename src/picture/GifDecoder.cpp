@@ -221,6 +221,8 @@ void TGifDecoder::InitLzw() {
   subBlockLeft_ = 0;
   subBlockPos_ = 0;
   bitsLeft_ = 0;
+  pixelsDecoded_ = 0;
+  dataEnded_ = false;
   const std::uint8_t minimum = ReadByte();
   if (minimum < 2 || minimum > 9) throw EAbort(gif_messages::DataError);
   minCodeSize_ = minimum;
@@ -235,7 +237,17 @@ void TGifDecoder::InitLzw() {
 std::uint8_t TGifDecoder::NextDataByte() {
   if (subBlockLeft_ == 0) {
     const std::uint8_t size = ReadByte();
-    if (size == 0) throw EAbort(gif_messages::UnexpectedEndOfBlock);
+    if (size == 0) {
+      // Several encoders (Pillow among them) write the end code at the old width when the
+      // last data code has just made the decoder widen its codes; when that short end code
+      // fills its last byte, the terminator stands where the end code's top bit should.
+      // Viewers show such files, so once the image has all its pixels the terminator ends it
+      // as the end code would; while pixels are missing it stays an error.
+      if (pixelsDecoded_ < std::uint64_t{imageWidth_} * imageHeight_)
+        throw EAbort(gif_messages::UnexpectedEndOfBlock);
+      dataEnded_ = true;
+      return 0;
+    }
     ReadBytes(subBlock_.data(), size);
     subBlockLeft_ = size;
     subBlockPos_ = 0;
@@ -248,11 +260,13 @@ std::uint8_t TGifDecoder::NextDataByte() {
 std::uint16_t TGifDecoder::ReadCode() {
   if (bitsLeft_ == 0) {
     currentByte_ = NextDataByte();
+    if (dataEnded_) return endCode_;
     bitsLeft_ = 8;
   }
   std::uint16_t code = static_cast<std::uint16_t>(currentByte_ >> (8 - bitsLeft_));
   while (codeSize_ > bitsLeft_) {
     currentByte_ = NextDataByte();
+    if (dataEnded_) return endCode_;
     code = static_cast<std::uint16_t>(code | (currentByte_ << bitsLeft_));
     bitsLeft_ += 8;
   }
@@ -274,6 +288,7 @@ inline void TGifDecoder::PutPixel(std::uint8_t index) {
   // An image of width 0 has no row to put pixels in.
   if (imageWidth_ == 0) throw EAbort(gif_messages::PixelsInEmptyImage);
   line_[static_cast<std::size_t>(linePos_++)] = index;
+  ++pixelsDecoded_;
   if (linePos_ == imageWidth_) {
     OutLine(line_.data(), imageWidth_);
     linePos_ = 0;
@@ -340,7 +355,7 @@ void TGifDecoder::DecodeImage() {
   // A partial last row goes out whole: its tail repeats the row before (0 in the first row).
   if (linePos_ > 0) OutLine(line_.data(), imageWidth_);
   // The end code must stand in the last data sub-block.
-  if (ReadByte() != 0) throw EAbort(gif_messages::UnexpectedEndOfRaster);
+  if (!dataEnded_ && ReadByte() != 0) throw EAbort(gif_messages::UnexpectedEndOfRaster);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -10,7 +10,9 @@
 // background index outside the global table) every later frame is true colour.
 //
 // Failures throw EAbort with one of the messages below; the frames appended before a failure
-// stay, and the file is closed at the end of Decode in every case.
+// stay, and the file is closed at the end of Decode in every case. Image data that ends at its
+// block terminator without an end code is accepted once the image has all its pixels (the end
+// code that several encoders write one bit too narrow).
 #pragma once
 
 #include <array>
@@ -116,6 +118,8 @@ class TGifDecoder : public TPictureDecoder {
   std::uint16_t nextCode_ = 0;
   std::uint16_t codeLimit_ = 0;
   std::uint16_t clearCode_ = 0, endCode_ = 0, firstFreeCode_ = 0;
+  std::uint64_t pixelsDecoded_ = 0;  // of the current image
+  bool dataEnded_ = false;           // its data ended at the block terminator
 
   // Working tables of one image's data.
   std::vector<std::uint8_t> suffix_;

@@ -454,9 +454,36 @@ TEST_F(GifDecoderTest, DataSubBlockAfterTheEndCodeFails) {
   EXPECT_EQ(error, msg::UnexpectedEndOfRaster);
 }
 
-TEST_F(GifDecoderTest, BlockTerminatorBeforeTheEndCodeFails) {
-  Decode(OneImage(2, 1, 2, 1, Codes({{4, 3}, {1, 3}, {2, 3}})));
+TEST_F(GifDecoderTest, BlockTerminatorBeforeTheEndCodeFailsWhilePixelsAreMissing) {
+  // Two pixels, and two more from the zero bits that pad the last byte: six are wanted.
+  Decode(OneImage(2, 3, 2, 3, Codes({{4, 3}, {1, 3}, {2, 3}})));
   EXPECT_EQ(error, msg::UnexpectedEndOfBlock);
+}
+
+TEST_F(GifDecoderTest, ShortEndCodeOnAByteBoundaryEndsAnImageThatHasAllItsPixels) {
+  // Eleven one-pixel codes: the eleventh makes the code width 5, yet the end code comes at the
+  // old width 4 and fills the sixth byte, so the block terminator stands where its fifth bit
+  // should. The terminator ends the image; the next image is read from the byte after it.
+  const std::string data = Codes({{4, 3}, {1, 3}, {2, 3}, {3, 3}, {1, 4}, {2, 4}, {3, 4},
+                                  {1, 4}, {2, 4}, {3, 4}, {1, 4}, {2, 4}, {5, 4}});
+  ASSERT_EQ(data.size(), 6u);
+  for (int width : {11, 12}) {
+    GifBuilder gif;
+    gif.Screen(12, 2, Four).Descriptor(0, 0, width, 1, 0).Byte(2).SubBlocks(data);
+    auto d = Decode(gif.Image(1, 1, {3}, {.top = 1}).Trailer());
+    if (width == 12) {
+      EXPECT_EQ(error, msg::UnexpectedEndOfBlock);  // the twelfth pixel is missing
+      continue;
+    }
+    ASSERT_EQ(error, "");
+    ASSERT_EQ(d->GetFrameCount(), 2);
+    const std::vector<std::uint32_t> top = {R, G, B, R, G, B, R, G, B, R, G, W};
+    std::vector<std::uint32_t> expected = top;
+    expected.insert(expected.end(), 12, W);
+    EXPECT_EQ(Frame(*d, 0), expected);
+    expected[12] = B;
+    EXPECT_EQ(Frame(*d, 1), expected);
+  }
 }
 
 TEST_F(GifDecoderTest, CorruptCodesThatBuildACycleOverflowTheStack) {
