@@ -129,7 +129,8 @@ void MakePillowCorpus() {
     std::fprintf(stderr, "%s failed\n", command.c_str());
     std::exit(1);
   }
-  for (int i = 0; i < 150; ++i) g_pillow.files.push_back({folder + "/pillow" + std::to_string(i) + ".gif", 0});
+  for (int i = 0; i < 150; ++i)
+    g_pillow.files.push_back({folder + "/pillow" + std::to_string(i) + ".gif", 0});
 }
 
 // giflib: slurp the file, then compose whole-screen frames (0x00RRGGBB) on a white canvas.

@@ -267,25 +267,6 @@ TEST(PictureDecoderBase, FileIsClosedAfterDecodeWhetherItSucceedsOrFails) {
   }
 }
 
-TEST(PictureDecoderBase, ReadsAndSkipsFarPastItsReadBuffer) {
-  using namespace gif_builder;
-  GifBuilder gif;
-  gif.Screen(2, 1, {{1, 2, 3}, {4, 5, 6}})
-      .Image(1, 1, {1})
-      .Comment(std::string(200000, 'c'))
-      .Image(1, 1, {0}, {.left = 1})
-      .Trailer();
-  TempDir dir;
-  std::string error;
-  auto decoder = DecodeBytes<TGifDecoder>(dir, gif.Bytes(), error);
-  ASSERT_EQ(error, "");
-  ASSERT_EQ(decoder->GetFrameCount(), 2);
-  EXPECT_EQ(Pixels(*decoder->GetFrame(1)), (std::vector<std::uint32_t>{Color(4, 5, 6), Color(1, 2, 3)}));
-  decoder = DecodeBytes<TGifDecoder>(dir, gif.Bytes().substr(0, 150000), error);
-  EXPECT_EQ(error, gif_messages::UnexpectedEndOfFile);
-  EXPECT_EQ(decoder->GetFrameCount(), 1);
-}
-
 TEST(PictureDecoderBase, DestroyingAnUndecodedDecoderIsHarmless) {
   TempDir dir;
   testing_support::WriteBytes(dir.Path() + "a.gif", "x");
