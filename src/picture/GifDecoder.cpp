@@ -12,6 +12,8 @@ std::uint16_t LE16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[
 
 }  // namespace
 
+TGifDecoder::TGifDecoder(const std::string& fileName) : TPictureDecoder(fileName) {}
+
 TGifDecoder::~TGifDecoder() = default;
 
 void TGifDecoder::Decode() {
@@ -32,9 +34,7 @@ void TGifDecoder::FreeCanvases() {
   canvas32_.reset();
   Release(canvasesReserved_);
   canvasesReserved_ = 0;
-  std::vector<std::uint8_t>().swap(suffix_);
-  std::vector<std::uint16_t>().swap(prefix_);
-  std::vector<std::uint8_t>().swap(stack_);
+  ReturnWorkingMemory(std::move(work_));
   std::vector<std::uint8_t>().swap(line_);
 }
 
@@ -45,6 +45,7 @@ void TGifDecoder::DecodeFile() {
   ReadHeader();
   ReadGlobalColorTable();
   trueColor_ = false;
+  quadsOf_ = TQuadsOf::None;
   CreateCanvases();
   firstImage_ = true;
   for (;;) {
@@ -55,7 +56,6 @@ void TGifDecoder::DecodeFile() {
       // canvas from here on, whether or not its transparency flag is set.
       backgroundIndex_ = transparentIndex_;
       canvas8_->FillRect(0, 0, screenWidth_, screenHeight_, backgroundIndex_);
-      canvas32_->FillRect(0, 0, screenWidth_, screenHeight_, background_);
       firstImage_ = false;
     }
     ReadImageDescriptor();
@@ -132,10 +132,9 @@ std::size_t TGifDecoder::FrameSize() const {
 void TGifDecoder::CreateCanvases() {
   // A screen without pixels has no canvas to compose on, and no frame could show it.
   if (screenWidth_ == 0 || screenHeight_ == 0) throw EAbort(gif_messages::EmptyScreen);
+  // The true-colour canvas is made when frames switch to true colour; both count from here.
   Reserve(CanvasesSize());
   canvasesReserved_ = CanvasesSize();
-  canvas32_ = std::make_unique<TSmileBitmap32>(screenWidth_, screenHeight_);
-  canvas32_->Allocate();
   canvas8_ = std::make_unique<TSmileBitmap8>(screenWidth_, screenHeight_, globalColorCount_);
   canvas8_->Allocate();
   for (int i = 0; i < globalColorCount_; ++i) {
@@ -214,143 +213,479 @@ void TGifDecoder::ReadLocalColorTable() {
 
 // ---------------------------------------------------------------------------------------------
 // Table-based image data: variable-length-code LZW (GIF89a section 22, appendix F)
+//
+// Each code's string is written straight into the image's pixel buffer. A table entry is the
+// previous string plus the first byte of the string that followed it, so the entry's string
+// stands whole in the buffer where the previous string began: the entry keeps that place and
+// the string's length, and writing a code is one short copy from earlier output. The root codes
+// copy from a row of all byte values in front of the pixels. Data that no valid encoder writes
+// (a code beyond the one being defined, or more pixels than the image has room for) makes the
+// rest of the image follow each string back through prefix and suffix tables instead, as the
+// published algorithm does with its explicit stack, which gives such data the same pixels and
+// the same failures.
+
+namespace {
+
+// Codes of at most 12 bits; the string table has one entry more, which a full table leaves
+// unused.
+constexpr unsigned MaxCodes = 4096;
+constexpr std::size_t TableSize = MaxCodes + 1;
+// A string copy may write this many bytes past the string's end.
+constexpr std::size_t CopySlack = 8;
+// The strings of the root codes (up to 512 of them, for a minimum code size of 9) stand in
+// front of the pixels: the byte value of root r at r.
+constexpr std::size_t RootStrings = 512;
+// Pixels of one image held at once; the data of a larger image is placed in parts.
+constexpr std::size_t MaxHeldPixels = std::size_t{1} << 22;
+
+// A table entry in the buffer: where its string starts, its length and its prefix code.
+constexpr std::uint64_t Entry(std::size_t at, std::size_t length, unsigned prefix) {
+  return at | (std::uint64_t{length} << 32) | (std::uint64_t{prefix} << 48);
+}
+constexpr std::size_t EntryAt(std::uint64_t e) { return static_cast<std::uint32_t>(e); }
+constexpr std::size_t EntryLength(std::uint64_t e) { return (e >> 32) & 0xFFFF; }
+constexpr std::uint16_t EntryPrefix(std::uint64_t e) { return static_cast<std::uint16_t>(e >> 48); }
+
+// Copies `count` bytes from earlier in the same buffer (from + count <= to), eight at a time;
+// the bytes up to CopySlack past to + count are overwritten with whatever follows the source.
+inline void CopyString(std::uint8_t* to, const std::uint8_t* from, std::size_t count) {
+  for (std::size_t i = 0; i < count; i += 8) {
+    std::uint64_t chunk;
+    std::memcpy(&chunk, from + i, 8);
+    std::memcpy(to + i, &chunk, 8);
+  }
+}
+
+// The unread bits of an image's data, taken least significant bit first from the bytes of the
+// current data sub-block.
+struct TCodeBits {
+  std::uint64_t bits = 0;  // the next bit lowest; none set at or above `count`
+  unsigned count = 0;
+  const std::uint8_t* next = nullptr;  // the sub-block's unread bytes
+  const std::uint8_t* end = nullptr;
+
+  // Takes whole bytes of the sub-block while they fit, with one load when eight remain; false
+  // when fewer remain.
+  bool FillWord() {
+    if (end - next < 8) return false;
+    std::uint64_t chunk;
+    std::memcpy(&chunk, next, 8);
+    const unsigned bytes = (63 - count) >> 3;
+    bits |= chunk << count;
+    next += bytes;
+    count += 8 * bytes;
+    bits &= (std::uint64_t{1} << count) - 1;
+    return true;
+  }
+  // Takes whole bytes of the sub-block while they fit.
+  void Fill() {
+    if (FillWord()) return;
+    while (count <= 56 && next < end) {
+      bits |= std::uint64_t{*next++} << count;
+      count += 8;
+    }
+  }
+  unsigned Peek(unsigned mask) const { return static_cast<unsigned>(bits) & mask; }
+  void Skip(unsigned size) {
+    bits >>= size;
+    count -= size;
+  }
+};
+
+}  // namespace
+
+// The string table, for each code: the entry (where its string starts, length, prefix code)
+// and the chains that strings are followed through in data no valid encoder writes; and the
+// pixel buffer, the root strings in front.
+struct TGifWorkingMemory {
+  std::array<std::uint64_t, TableSize> entry;
+  std::array<std::uint16_t, TableSize> prefix;
+  std::array<std::uint8_t, TableSize> suffix;
+  unsigned rootsValid = 0;  // entries below this one hold their root strings
+  std::unique_ptr<std::uint8_t[]> pixels;
+  std::size_t pixelsLimit = 0;  // pixels that fit behind the root strings
+};
+
+namespace {
+
+// The working memory of the last decoder finished on this thread, for the next one: smiles are
+// decoded one after another, and memory taken from the heap and given back for every file makes
+// the heap grow and shrink with every picture. A pixel buffer above this size is not kept.
+constexpr std::size_t MaxSparePixels = std::size_t{1} << 20;
+thread_local std::unique_ptr<TGifWorkingMemory> spareWork;
+
+}  // namespace
+
+TGifWorkingMemory& TGifDecoder::Work() {
+  if (!work_)
+    work_ = spareWork ? std::move(spareWork) : std::make_unique_for_overwrite<TGifWorkingMemory>();
+  return *work_;
+}
+
+void TGifDecoder::ReturnWorkingMemory(std::unique_ptr<TGifWorkingMemory> work) {
+  if (!work || spareWork) return;
+  if (work->pixelsLimit > MaxSparePixels) {
+    work->pixels.reset();
+    work->pixelsLimit = 0;
+  }
+  spareWork = std::move(work);
+}
 
 void TGifDecoder::InitLzw() {
   currentRow_ = 0;
   interlacePass_ = 0;
-  subBlockLeft_ = 0;
-  subBlockPos_ = 0;
-  bitsLeft_ = 0;
   const std::uint8_t minimum = ReadByte();
   if (minimum < 2 || minimum > 9) throw EAbort(gif_messages::DataError);
   minCodeSize_ = minimum;
   codeSize_ = static_cast<std::uint16_t>(minimum + 1);
-  codeLimit_ = static_cast<std::uint16_t>(1u << codeSize_);
   clearCode_ = static_cast<std::uint16_t>(1u << minimum);
   endCode_ = static_cast<std::uint16_t>(clearCode_ + 1);
   firstFreeCode_ = nextCode_ = static_cast<std::uint16_t>(clearCode_ + 2);
 }
 
-// The next byte of the image data; sub-blocks are read whole into the buffer.
-std::uint8_t TGifDecoder::NextDataByte() {
-  if (subBlockLeft_ == 0) {
-    const std::uint8_t size = ReadByte();
-    if (size == 0) throw EAbort(gif_messages::UnexpectedEndOfBlock);
-    ReadBytes(subBlock_.data(), size);
-    subBlockLeft_ = size;
-    subBlockPos_ = 0;
-  }
-  --subBlockLeft_;
-  return subBlock_[static_cast<std::size_t>(subBlockPos_++)];
+// Reads the next data sub-block whole into the buffer; its size, 0 at the block terminator.
+std::size_t TGifDecoder::NextSubBlock() {
+  const std::uint8_t size = ReadByte();
+  if (size != 0) ReadBytes(subBlock_.data(), size);
+  return size;
 }
 
-// Codes are packed least significant bit first.
-std::uint16_t TGifDecoder::ReadCode() {
-  if (bitsLeft_ == 0) {
-    currentByte_ = NextDataByte();
-    bitsLeft_ = 8;
+void TGifDecoder::PrepareImageBuffers() {
+  TGifWorkingMemory& work = Work();
+  const std::size_t width = imageWidth_;
+  // Room for the whole image, or at least for two rows and the longest string.
+  const std::size_t limit =
+      std::max(std::min(width * imageHeight_, MaxHeldPixels), 2 * width) + TableSize;
+  if (work.pixelsLimit < limit) {
+    work.pixels.reset();
+    work.pixels = std::make_unique_for_overwrite<std::uint8_t[]>(RootStrings + limit + CopySlack);
+    for (std::size_t r = 0; r < RootStrings; ++r) work.pixels[r] = static_cast<std::uint8_t>(r);
+    work.pixelsLimit = limit;
   }
-  std::uint16_t code = static_cast<std::uint16_t>(currentByte_ >> (8 - bitsLeft_));
-  while (codeSize_ > bitsLeft_) {
-    currentByte_ = NextDataByte();
-    code = static_cast<std::uint16_t>(code | (currentByte_ << bitsLeft_));
-    bitsLeft_ += 8;
-  }
-  bitsLeft_ -= codeSize_;
-  return static_cast<std::uint16_t>(code & (0xFFF >> (12 - codeSize_)));
+  // The root entries; an image with a smaller minimum code size wrote others over some, and
+  // this image writes over those at its clear code and above.
+  for (unsigned r = work.rootsValid; r < clearCode_; ++r) work.entry[r] = Entry(r, 1, 0);
+  work.rootsValid = clearCode_;
+  placed_ = RootStrings;
+  dropped_ = 0;
+  rowPlaced_ = false;
 }
 
-inline void TGifDecoder::Push(std::uint8_t value) {
-  if (stackDepth_ >= TableSize) throw EAbort(gif_messages::StackOverflow);
-  stack_[static_cast<std::size_t>(stackDepth_++)] = value;
-}
-
-inline std::uint8_t TGifDecoder::Pop() {
-  if (stackDepth_ <= 0) throw EAbort(gif_messages::StackEmpty);
-  return stack_[static_cast<std::size_t>(--stackDepth_)];
-}
-
-inline void TGifDecoder::PutPixel(std::uint8_t index) {
-  // An image of width 0 has no row to put pixels in.
-  if (imageWidth_ == 0) throw EAbort(gif_messages::PixelsInEmptyImage);
-  line_[static_cast<std::size_t>(linePos_++)] = index;
-  if (linePos_ == imageWidth_) {
-    OutLine(line_.data(), imageWidth_);
-    linePos_ = 0;
+// The prefix and suffix tables of the entries written for this image ([firstFree, used)), from
+// their strings in the buffer; the other entries read as zero, as from a fresh table.
+void TGifDecoder::BuildChainTables(unsigned used) {
+  TGifWorkingMemory& t = *work_;
+  const std::uint8_t* base = t.pixels.get();
+  for (unsigned c = firstFreeCode_; c < used; ++c) {
+    const std::uint64_t e = t.entry[c];
+    t.prefix[c] = EntryPrefix(e);
+    t.suffix[c] = base[EntryAt(e) + EntryLength(e) - 1];
   }
+  std::fill(t.prefix.begin() + used, t.prefix.end(), 0);
+  std::fill(t.suffix.begin() + used, t.suffix.end(), 0);
 }
 
 void TGifDecoder::DecodeImage() {
-  suffix_.assign(TableSize, 0);
-  prefix_.assign(TableSize, 0);
-  stack_.assign(TableSize, 0);
-  stackDepth_ = 0;
-  line_.assign(imageWidth_, 0);
-  linePos_ = 0;
-  std::uint16_t previous = 0;
-  std::uint8_t firstChar = 0;
+  PrepareImageBuffers();
+  TGifWorkingMemory& work = *work_;
+  // Positions are counted from the start of the buffer, the root strings in front.
+  std::uint8_t* const base = work.pixels.get();
+  const std::size_t limit = RootStrings + work.pixelsLimit;
+  std::uint64_t* const entries = work.entry.data();
+  std::uint16_t* const prefix = work.prefix.data();
+  std::uint8_t* const suffix = work.suffix.data();
+  const unsigned clear = clearCode_, end = endCode_, firstFree = firstFreeCode_;
+  unsigned codeSize = codeSize_, codeMask = (1u << codeSize) - 1;
+  unsigned nextCode = nextCode_;
+  unsigned used = firstFree;  // entries [firstFree, used) were written for this image
+  // Codes below this one are copied from the buffer: 0 right after a clear code and once
+  // strings are followed through the chain tables, else one past the next code.
+  unsigned copyBelow = 0;
+
+  // The code read before (the prefix of the next entry) and its string in the buffer, kept as
+  // the entry that string makes: where it starts, its length, its code.
+  std::uint64_t previous = Entry(RootStrings, 0, 0);
+  std::uint8_t firstChar = 0;  // the first byte of that string, kept only while following
   // Data is read as if a clear code came just before it, so a first code that is not a clear
   // code starts the image the way a code after a clear code does (GIF89a does not require the
   // leading clear code; decoding from an empty table's "previous code 0" would garble it).
   bool afterClear = true;
+  bool following = false;
+  bool terminated = false;  // the data ended at the block terminator
+  std::size_t pos = RootStrings;
+  TCodeBits reader;
+
   for (;;) {
-    std::uint16_t code = ReadCode();
-    if (code == clearCode_) {
-      codeSize_ = static_cast<std::uint16_t>(minCodeSize_ + 1);
-      nextCode_ = firstFreeCode_;
-      codeLimit_ = static_cast<std::uint16_t>(1u << codeSize_);
+    if (reader.count < codeSize) {
+      reader.Fill();
+      while (reader.count < codeSize) {
+        const std::size_t size = NextSubBlock();
+        if (size == 0) {
+          // Several encoders (Pillow among them) write the end code at the old width when the
+          // last data code has just made the decoder widen its codes; when that short end code
+          // fills its last byte, the terminator stands where the end code's top bit should.
+          // Viewers show such files, so once the image has all its pixels the terminator ends
+          // it as the end code would; while pixels are missing it stays an error.
+          if (dropped_ + pos - RootStrings < std::size_t{imageWidth_} * imageHeight_)
+            throw EAbort(gif_messages::UnexpectedEndOfBlock);
+          terminated = true;
+          break;
+        }
+        reader.next = subBlock_.data();
+        reader.end = reader.next + size;
+        reader.Fill();
+      }
+      if (terminated) break;
+    }
+    unsigned code = reader.Peek(codeMask);
+    if (code < copyBelow && code - clear >= 2 && pos + TableSize <= limit) {
+      // Codes in the table, and the one being defined, in a loop of their own while they come.
+      // The entry a code makes is the previous string one longer, so it is in place before the
+      // code's own string is known; the code being defined is that entry, its last byte the
+      // first one of the string.
+      TCodeBits bits = reader;
+      do {
+        bits.Skip(codeSize);
+        if (nextCode < MaxCodes) entries[nextCode] = previous + (std::uint64_t{1} << 32);
+        const std::uint64_t e = entries[code];
+        const std::size_t length = EntryLength(e);
+        CopyString(base + pos, base + EntryAt(e), length);
+        if (code == nextCode) base[pos + length - 1] = base[pos];
+        if (nextCode < MaxCodes) {
+          previous = (e & (std::uint64_t{0xFFFF} << 32)) | pos | (std::uint64_t{code} << 48);
+          // The table fills the code width: wider codes, up to 12 bits.
+          if ((++nextCode & codeMask) == 0 && codeSize < 12) {
+            codeMask = codeMask * 2 + 1;
+            ++codeSize;
+          }
+        }
+        pos += length;
+        if (bits.count < codeSize && !bits.FillWord()) break;
+        code = bits.Peek(codeMask);
+      } while (code <= nextCode && code - clear >= 2 && pos + TableSize <= limit);
+      reader = bits;
+      copyBelow = nextCode + 1;
+      continue;
+    }
+    reader.Skip(codeSize);
+
+    if (code == clear) {
+      used = std::max(used, nextCode);
+      codeSize = minCodeSize_ + 1u;
+      codeMask = (1u << codeSize) - 1;
+      nextCode = firstFree;
       afterClear = true;
+      copyBelow = 0;
       continue;
     }
-    if (code == endCode_) break;
+    if (code == end) break;
+    if (!following && (!afterClear || pos + 1 > limit)) {
+      // A code beyond the one being defined, or a string that may not fit: from here on
+      // strings are followed through the chain tables, and the buffer makes room.
+      following = true;
+      copyBelow = 0;
+      BuildChainTables(used = std::max(used, nextCode));
+      firstChar = base[EntryAt(previous)];
+    }
     if (afterClear) {
+      // An image of width 0 has no row to put pixels in.
+      if (imageWidth_ == 0) throw EAbort(gif_messages::PixelsInEmptyImage);
       // Corrupt data may start with a code the table does not hold yet.
-      if (code >= nextCode_) code = 0;
-      previous = code;
-      firstChar = static_cast<std::uint8_t>(code);
-      PutPixel(firstChar);
+      if (code >= nextCode) code = 0;
+      if (pos + 1 > limit) pos = MakeRoom(pos);
+      base[pos] = static_cast<std::uint8_t>(code);
+      firstChar = base[pos];
+      previous = Entry(pos++, 1, code);
       afterClear = false;
+      if (!following) copyBelow = nextCode + 1;
       continue;
     }
-    std::uint16_t current = code;
-    if (code >= nextCode_) {
-      // The code being defined right now: the previous string plus its own first character.
-      Push(firstChar);
-      current = previous;
+
+    // The string is its chain of suffixes read backwards, after the first byte of the previous
+    // string when the code is not in the table yet. A chain longer than the table can hold
+    // comes from a cycle that corrupt codes built.
+    unsigned current = code;
+    std::size_t length = 1;
+    if (code >= nextCode) {
+      current = EntryPrefix(previous);
+      length = 2;
     }
-    while (current >= firstFreeCode_) {
-      Push(suffix_[current]);
-      current = prefix_[current];
-    }
-    Push(static_cast<std::uint8_t>(current));
-    // A full table at 12 bits takes no entries until the next clear code.
-    if (nextCode_ < codeLimit_) {
-      firstChar = static_cast<std::uint8_t>(current);
-      suffix_[nextCode_] = firstChar;
-      prefix_[nextCode_] = previous;
-      ++nextCode_;
-      previous = code;
-      if (nextCode_ >= codeLimit_ && codeSize_ < 12) {
-        codeLimit_ = static_cast<std::uint16_t>(codeLimit_ * 2);
-        ++codeSize_;
+    for (unsigned c = current; c >= firstFree; c = prefix[c])
+      if (++length > TableSize) throw EAbort(gif_messages::StackOverflow);
+    if (pos + length > limit) pos = MakeRoom(pos);
+    std::uint8_t* p = base + pos + length;
+    if (code >= nextCode) *--p = firstChar;
+    for (; current >= firstFree; current = prefix[current]) *--p = suffix[current];
+    *--p = static_cast<std::uint8_t>(current);
+    // A full table takes no entries until the next clear code.
+    if (nextCode < MaxCodes) {
+      firstChar = *p;
+      suffix[nextCode] = *p;
+      prefix[nextCode] = EntryPrefix(previous);
+      previous = Entry(pos, length, code);
+      if ((++nextCode & codeMask) == 0 && codeSize < 12) {
+        codeMask = codeMask * 2 + 1;
+        ++codeSize;
       }
     }
-    while (stackDepth_ > 0) PutPixel(Pop());
+    pos += length;
   }
-  // A partial last row goes out whole: its tail repeats the row before (0 in the first row).
-  if (linePos_ > 0) OutLine(line_.data(), imageWidth_);
+  PlaceRows(pos);
+  PlaceLastRow(pos);
   // The end code must stand in the last data sub-block.
-  if (ReadByte() != 0) throw EAbort(gif_messages::UnexpectedEndOfRaster);
+  if (!terminated && ReadByte() != 0) throw EAbort(gif_messages::UnexpectedEndOfRaster);
+}
+
+// Hands every whole row up to `pos` that is not placed yet to OutLine.
+void TGifDecoder::PlaceRows(std::size_t pos) {
+  const std::size_t width = imageWidth_;
+  if (width == 0) return;
+  const std::uint8_t* base = work_->pixels.get();
+  for (; placed_ + width <= pos; placed_ += width) {
+    OutLine(base + placed_, imageWidth_);
+    rowPlaced_ = true;
+  }
+}
+
+// Places the whole rows and moves what follows them (and the last whole row, which a partial
+// last row repeats) to the start of the pixels; returns the new end of the pixels.
+std::size_t TGifDecoder::MakeRoom(std::size_t pos) {
+  PlaceRows(pos);
+  const std::size_t from =
+      placed_ - RootStrings >= imageWidth_ ? placed_ - imageWidth_ : RootStrings;
+  std::uint8_t* base = work_->pixels.get();
+  std::memmove(base + RootStrings, base + from, pos - from);
+  const std::size_t shift = from - RootStrings;
+  placed_ -= shift;
+  dropped_ += shift;
+  return pos - shift;
+}
+
+// A partial last row goes out whole: its tail repeats the row before (0 in the first row).
+void TGifDecoder::PlaceLastRow(std::size_t pos) {
+  if (pos <= placed_) return;
+  const std::size_t width = imageWidth_, have = pos - placed_;
+  line_.assign(width, 0);
+  const std::uint8_t* row = work_->pixels.get() + placed_;
+  if (rowPlaced_) std::memcpy(line_.data() + have, row - width + have, width - have);
+  std::memcpy(line_.data(), row, have);
+  OutLine(line_.data(), imageWidth_);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Composition
+//
+// While frames are palettised only the palettised canvas is drawn on: the true-colour canvas
+// would hold exactly its pixels in the global table's colours, the background index in the
+// background colour, and is made from it when the decoder switches to true colour.
+
+namespace {
+
+// The stored quad (blue, green, red, 0 as a little-endian word) of a colour table entry.
+template <typename Rgb>
+std::uint32_t QuadOf(const Rgb& c) {
+  return (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | c.b;
+}
+
+// Transparent rows are drawn eight indices at a time: a word of indices that are all transparent
+// is skipped, one without transparent indices drawn whole, the others blended without a branch
+// per pixel.
+constexpr std::uint64_t Ones = 0x0101010101010101u, Lows = 0x7F7F7F7F7F7F7F7Fu;
+
+// 0xFF in each byte of `word` that equals the byte `pattern` repeats, 0 in the others.
+inline std::uint64_t MatchingBytes(std::uint64_t word, std::uint64_t pattern) {
+  const std::uint64_t diff = word ^ pattern;
+  const std::uint64_t nonzero = ((diff & Lows) + Lows) | diff;  // high bit set where not equal
+  return ((~nonzero >> 7) & Ones) * 0xFF;
+}
+
+// Copies the indices of `line` that are not `skip`.
+void CopyIndicesSkipping(std::uint8_t* row, const std::uint8_t* line, std::size_t n,
+                         std::uint8_t skip) {
+  const std::uint64_t pattern = Ones * skip;
+  std::size_t x = 0;
+  for (; x + 8 <= n; x += 8) {
+    std::uint64_t word, old;
+    std::memcpy(&word, line + x, 8);
+    if (word == pattern) continue;
+    std::memcpy(&old, row + x, 8);
+    const std::uint64_t keep = MatchingBytes(word, pattern);
+    word = (word & ~keep) | (old & keep);
+    std::memcpy(row + x, &word, 8);
+  }
+  for (; x < n; ++x) row[x] = line[x] == skip ? row[x] : line[x];
+}
+
+void DrawQuads(std::uint8_t* row, const std::uint8_t* line, std::size_t n,
+               const std::uint32_t* quads) {
+  for (std::size_t x = 0; x < n; ++x) std::memcpy(row + 4 * x, &quads[line[x]], 4);
+}
+
+// Draws the quads of the indices of `line` that are not `skip`.
+void DrawQuadsSkipping(std::uint8_t* row, const std::uint8_t* line, std::size_t n,
+                       const std::uint32_t* quads, std::uint8_t skip) {
+  const std::uint64_t pattern = Ones * skip;
+  std::size_t x = 0;
+  for (; x + 8 <= n; x += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, line + x, 8);
+    if (word == pattern) continue;
+    const std::uint64_t keep = MatchingBytes(word, pattern);
+    if (keep == 0) {
+      DrawQuads(row + 4 * x, line + x, 8, quads);
+      continue;
+    }
+    for (std::size_t i = 0; i < 8; ++i) {
+      const std::uint32_t k = static_cast<std::uint32_t>((keep >> (8 * i)) & 1) * 0xFFFFFFFFu;
+      std::uint32_t quad;
+      std::memcpy(&quad, row + 4 * (x + i), 4);
+      quad = (quads[line[x + i]] & ~k) | (quad & k);
+      std::memcpy(row + 4 * (x + i), &quad, 4);
+    }
+  }
+  for (; x < n; ++x)
+    if (line[x] != skip) std::memcpy(row + 4 * x, &quads[line[x]], 4);
+}
+
+}  // namespace
+
+// The quads of the current image's colour table. A local table fills only its own entries:
+// the others keep what the last local table left there, as its slots do.
+void TGifDecoder::LoadImageQuads() {
+  if (!localTablePresent_) {
+    if (quadsOf_ == TQuadsOf::Global) return;
+    for (std::size_t i = 0; i < 256; ++i) quads_[i] = QuadOf(globalTable_[i]);
+    quadsOf_ = TQuadsOf::Global;
+    return;
+  }
+  const std::size_t count =
+      quadsOf_ == TQuadsOf::Local ? std::size_t{2} << (imageFlags_ & 7) : std::size_t{256};
+  for (std::size_t i = 0; i < count; ++i) quads_[i] = QuadOf(localTable_[i]);
+  quadsOf_ = TQuadsOf::Local;
+}
 
 void TGifDecoder::PrepareImageColors() {
-  const auto& table = localTablePresent_ ? localTable_ : globalTable_;
-  for (std::size_t i = 0; i < 256; ++i)
-    quads_[i] = (std::uint32_t{table[i].r} << 16) | (std::uint32_t{table[i].g} << 8) | table[i].b;
   transparent_ = (controlFlags_ & 1) != 0;
+  if (trueColor_) LoadImageQuads();
+}
+
+void TGifDecoder::SwitchToTrueColor() {
+  if (trueColor_) return;
+  trueColor_ = true;
+  canvas32_ = TrueColorCanvas(*canvas8_);
+  LoadImageQuads();
+}
+
+// What the true-colour canvas holds while frames are palettised.
+std::unique_ptr<TSmileBitmap32> TGifDecoder::TrueColorCanvas(const TSmileBitmap8& canvas) const {
+  std::array<std::uint32_t, 256> quads;
+  for (std::size_t i = 0; i < 256; ++i) quads[i] = QuadOf(globalTable_[i]);
+  quads[backgroundIndex_] = SwapRedBlue(background_) & 0xFFFFFF;
+  auto result = std::make_unique<TSmileBitmap32>(screenWidth_, screenHeight_);
+  result->Allocate();
+  for (int y = 0; y < screenHeight_; ++y)
+    DrawQuads(result->Row(y), canvas.Row(y), screenWidth_, quads.data());
+  return result;
 }
 
 void TGifDecoder::OutLine(const std::uint8_t* line, int count) {
@@ -363,19 +698,14 @@ void TGifDecoder::OutLine(const std::uint8_t* line, int count) {
     // Without transparency the background index would be drawn as itself, which the
     // palettised frames show as the background colour: only true colour can show it.
     if (!trueColor_ && !transparent_ && std::memchr(line, backgroundIndex_, n)) SwitchToTrueColor();
-    std::uint8_t* row32 = canvas32_->Row(y) + 4 * static_cast<std::size_t>(left);
-    std::uint8_t* row8 = trueColor_ ? nullptr : canvas8_->Row(y) + left;
-    if (transparent_) {
-      const std::uint8_t skip = transparentIndex_;
-      for (std::size_t x = 0; x < n; ++x) {
-        const std::uint8_t index = line[x];
-        if (index == skip) continue;
-        std::memcpy(row32 + 4 * x, &quads_[index], 4);
-        if (row8) row8[x] = index;
-      }
+    if (trueColor_) {
+      std::uint8_t* row = canvas32_->Row(y) + 4 * static_cast<std::size_t>(left);
+      if (transparent_) DrawQuadsSkipping(row, line, n, quads_.data(), transparentIndex_);
+      else DrawQuads(row, line, n, quads_.data());
     } else {
-      for (std::size_t x = 0; x < n; ++x) std::memcpy(row32 + 4 * x, &quads_[line[x]], 4);
-      if (row8) std::memcpy(row8, line, n);
+      std::uint8_t* row = canvas8_->Row(y) + left;
+      if (transparent_) CopyIndicesSkipping(row, line, n, transparentIndex_);
+      else std::memcpy(row, line, n);
     }
   }
   AdvanceRow();
@@ -431,16 +761,19 @@ void TGifDecoder::ComposeImage() {
                                           : 0) +
                               2 * FrameOverhead;
     Reserve(saved);
-    auto saved32 = std::make_unique<TSmileBitmap32>();
-    saved32->CopyFrom(*canvas32_);
+    std::unique_ptr<TSmileBitmap32> saved32;
     std::unique_ptr<TSmileBitmap8> saved8;
     if (palettised) {
       saved8 = std::make_unique<TSmileBitmap8>();
       saved8->CopyFrom(*canvas8_);
+    } else {
+      saved32 = std::make_unique<TSmileBitmap32>();
+      saved32->CopyFrom(*canvas32_);
     }
     DecodeImage();
     frames_.push_back(FrameFromCanvas(true));
-    canvas32_ = std::move(saved32);
+    if (saved32) canvas32_ = std::move(saved32);
+    else if (trueColor_) canvas32_ = TrueColorCanvas(*saved8);  // switched during the image
     if (saved8) canvas8_ = std::move(saved8);
     Release(saved);
     Reserve(FrameSize());
@@ -452,8 +785,8 @@ void TGifDecoder::ComposeImage() {
   if (disposal == 2) {
     // Restore to background: only the image's rectangle.
     const int right = imageLeft_ + imageWidth_, bottom = imageTop_ + imageHeight_;
-    if (!trueColor_) canvas8_->FillRect(imageLeft_, imageTop_, right, bottom, transparentIndex_);
-    canvas32_->FillRect(imageLeft_, imageTop_, right, bottom, background_);
+    if (trueColor_) canvas32_->FillRect(imageLeft_, imageTop_, right, bottom, background_);
+    else canvas8_->FillRect(imageLeft_, imageTop_, right, bottom, transparentIndex_);
   }
 }
 

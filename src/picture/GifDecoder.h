@@ -7,10 +7,18 @@
 // the background colour where nothing covers the screen). Frames stay palettised while that is
 // exact; from the first image that a palettised frame could not show (a local colour table, a
 // different transparent index, a pixel of the background index drawn without transparency, a
-// background index outside the global table) every later frame is true colour.
+// background index outside the global table) every later frame is true colour. Until then the
+// true-colour canvas would only repeat the palettised one in colours, so it is made from it at
+// the switch.
+//
+// Image data is decoded into a buffer of the image's pixels, each code's string copied whole
+// from where it stood before, and placed row by row. The working memory for that (string table,
+// pixel buffer) and the file's read buffer are kept for the next decoder on the same thread.
 //
 // Failures throw EAbort with one of the messages below; the frames appended before a failure
-// stay, and the file is closed at the end of Decode in every case.
+// stay, and the file is closed at the end of Decode in every case. Image data that ends at its
+// block terminator without an end code is accepted once the image has all its pixels (the end
+// code that several encoders write one bit too narrow).
 #pragma once
 
 #include <array>
@@ -35,21 +43,24 @@ inline constexpr const char* EmptyScreen = "Логический экран ну
 inline constexpr const char* PixelsInEmptyImage = "Данные в изображении нулевой ширины";
 }  // namespace gif_messages
 
+struct TGifWorkingMemory;
+
 class TGifDecoder : public TPictureDecoder {
  public:
-  using TPictureDecoder::TPictureDecoder;
+  explicit TGifDecoder(const std::string& fileName);
   ~TGifDecoder() override;
 
   void Decode() override;
 
  private:
-  static constexpr int TableSize = 4097;
   struct TRgb {
     std::uint8_t r, g, b;
   };
 
   void DecodeFile();
   void FreeCanvases();
+  TGifWorkingMemory& Work();
+  static void ReturnWorkingMemory(std::unique_ptr<TGifWorkingMemory> work);
 
   // Reading primitives.
   void ReadBytes(void* buffer, std::size_t count);
@@ -66,20 +77,23 @@ class TGifDecoder : public TPictureDecoder {
   void ReadImageDescriptor();
   void ReadLocalColorTable();
   void InitLzw();
-  std::uint16_t ReadCode();
-  std::uint8_t NextDataByte();
+  std::size_t NextSubBlock();
   void DecodeImage();
-  void PutPixel(std::uint8_t index);
+  void PrepareImageBuffers();
+  void BuildChainTables(unsigned used);
+  void PlaceRows(std::size_t pos);
+  std::size_t MakeRoom(std::size_t pos);
+  void PlaceLastRow(std::size_t pos);
   void OutLine(const std::uint8_t* line, int count);
   void AdvanceRow();
   void AddDelay();
-  void Push(std::uint8_t value);
-  std::uint8_t Pop();
 
   // Composition of one image into a frame.
   void ComposeImage();
   void PrepareImageColors();
-  void SwitchToTrueColor() { trueColor_ = true; }
+  void LoadImageQuads();
+  void SwitchToTrueColor();
+  std::unique_ptr<TSmileBitmap32> TrueColorCanvas(const TSmileBitmap8& canvas) const;
   std::unique_ptr<TSmileBitmap> FrameFromCanvas(bool takeCanvas);
   std::size_t FrameSize() const;
   std::size_t CanvasesSize() const;
@@ -107,25 +121,23 @@ class TGifDecoder : public TPictureDecoder {
   int interlacePass_ = 0;
 
   std::array<std::uint8_t, 256> subBlock_{};
-  int subBlockLeft_ = 0;
-  int subBlockPos_ = 0;
-  int bitsLeft_ = 0;
-  std::uint8_t currentByte_ = 0;
   std::uint16_t codeSize_ = 0;
   std::uint16_t minCodeSize_ = 0;
   std::uint16_t nextCode_ = 0;
-  std::uint16_t codeLimit_ = 0;
   std::uint16_t clearCode_ = 0, endCode_ = 0, firstFreeCode_ = 0;
 
-  // Working tables of one image's data.
-  std::vector<std::uint8_t> suffix_;
-  std::vector<std::uint16_t> prefix_;
-  std::vector<std::uint8_t> stack_;
-  int stackDepth_ = 0;
+  // Working memory of the images' data (string table and pixel buffer), borrowed for one
+  // Decode; the decoded pixels of the current image not placed yet start at placed_ in the
+  // buffer, and dropped_ pixels went before the buffer's start. line_ holds a partial last row.
+  std::unique_ptr<TGifWorkingMemory> work_;
+  std::size_t placed_ = 0;
+  std::size_t dropped_ = 0;
+  bool rowPlaced_ = false;
   std::vector<std::uint8_t> line_;
-  int linePos_ = 0;
 
-  // Per image: the stored quad of each colour index.
+  // Per image: the stored quad of each colour index, and which table they come from.
+  enum class TQuadsOf { None, Global, Local };
   std::array<std::uint32_t, 256> quads_{};
+  TQuadsOf quadsOf_ = TQuadsOf::None;
   bool transparent_ = false;
 };

@@ -202,10 +202,10 @@ void TSmileBitmap32::SetPixel(int x, int y, std::uint32_t color) {
 void TSmileBitmap32::FillRect(int left, int top, int right, int bottom, std::uint32_t color) {
   if (!ClipRect(left, top, right, bottom)) return;
   const std::uint32_t quad = SwapRedBlue(color) & 0xFFFFFF;
-  for (int y = top; y < bottom; ++y) {
-    std::uint8_t* row = Row(y);
-    for (int x = left; x < right; ++x) StoreWord(row + 4 * x, quad);
-  }
+  const std::size_t bytes = 4 * static_cast<std::size_t>(right - left);
+  std::uint8_t* first = Row(top) + 4 * static_cast<std::size_t>(left);
+  for (std::size_t x = 0; x < bytes; x += 4) StoreWord(first + x, quad);
+  for (int y = top + 1; y < bottom; ++y) std::memcpy(Row(y) + 4 * left, first, bytes);
 }
 
 void TSmileBitmap32::CopyFrom(const TSmileBitmap32& source) {
@@ -249,40 +249,88 @@ void TSmileBitmap32::StretchDraw(const QRect& rect, QPainter& canvas) const {
 TFileStream::TFileStream(const std::string& fileName) {
   // O_NONBLOCK keeps a FIFO under the name from blocking the open; only regular files are
   // accepted, and reads then block as usual.
-  int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  fd_ = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   int error = errno;
   struct stat st {};
-  if (fd >= 0) {
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (fd_ >= 0) {
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
       error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-      ::close(fd);
-      fd = -1;
+      ::close(fd_);
+      fd_ = -1;
     } else {
-      int flags = ::fcntl(fd, F_GETFL);
-      if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-      file_ = ::fdopen(fd, "rb");
-      if (!file_) {
-        error = errno;
-        ::close(fd);
-      }
+      ::fcntl(fd_, F_SETFL, 0);  // clears O_NONBLOCK, the only status flag set
     }
   }
-  if (!file_) throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::strerror(error));
+  if (fd_ < 0) throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::strerror(error));
   size_ = static_cast<std::int64_t>(st.st_size);
 }
 
+namespace {
+
+// The read buffer of the last stream closed on this thread, for the next one: decoders open
+// files one after another, and a buffer taken from the heap and given back for every file makes
+// the heap grow and shrink with every picture.
+constexpr std::size_t StreamBufferSize = 64 * 1024;
+thread_local std::unique_ptr<std::uint8_t[]> spareStreamBuffer;
+
+}  // namespace
+
 TFileStream::~TFileStream() {
-  if (file_) std::fclose(file_);
+  if (fd_ >= 0) ::close(fd_);
+  if (buffer_ && !spareStreamBuffer) spareStreamBuffer = std::move(buffer_);
 }
 
-std::size_t TFileStream::Read(void* buffer, std::size_t count) {
-  const std::size_t n = std::fread(buffer, 1, count, file_);
-  position_ += static_cast<std::int64_t>(n);
-  return n;
+// A regular file reads short only at its end, so a short read ends the loop.
+std::size_t TFileStream::ReadFile(std::uint8_t* buffer, std::size_t count) {
+  std::size_t done = 0;
+  while (done < count) {
+    const std::size_t asked = std::min<std::size_t>(count - done, INT_MAX);
+    const ssize_t n = ::read(fd_, buffer + done, asked);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+    if (static_cast<std::size_t>(n) < asked) break;
+  }
+  return done;
+}
+
+// The buffered bytes first; a large rest goes straight into `buffer`, a small one through a
+// refilled buffer.
+std::size_t TFileStream::ReadThrough(void* buffer, std::size_t count) {
+  auto* out = static_cast<std::uint8_t*>(buffer);
+  std::size_t done = static_cast<std::size_t>(end_ - next_);
+  if (done > 0) std::memcpy(out, next_, done);
+  position_ += static_cast<std::int64_t>(done);
+  if (!buffer_) {
+    buffer_ = spareStreamBuffer ? std::move(spareStreamBuffer)
+                                : std::make_unique_for_overwrite<std::uint8_t[]>(StreamBufferSize);
+  }
+  next_ = end_ = buffer_.get();
+  bufferPosition_ = position_;
+  if (count - done >= StreamBufferSize) {
+    const std::size_t got = ReadFile(out + done, count - done);
+    position_ += static_cast<std::int64_t>(got);
+    bufferPosition_ = position_;
+    return done + got;
+  }
+  end_ += ReadFile(buffer_.get(), StreamBufferSize);
+  const std::size_t take = std::min(static_cast<std::size_t>(end_ - next_), count - done);
+  if (take > 0) std::memcpy(out + done, next_, take);
+  next_ += take;
+  position_ += static_cast<std::int64_t>(take);
+  return done + take;
 }
 
 void TFileStream::Seek(std::int64_t position) {
-  if (::fseeko(file_, static_cast<off_t>(position), SEEK_SET) == 0) position_ = position;
+  // Within the buffered bytes (or at their end) the buffer serves.
+  if (position >= bufferPosition_ && position <= bufferPosition_ + (end_ - buffer_.get())) {
+    next_ = buffer_.get() + (position - bufferPosition_);
+    position_ = position;
+    return;
+  }
+  if (::lseek(fd_, static_cast<off_t>(position), SEEK_SET) < 0) return;
+  next_ = end_ = buffer_.get();
+  position_ = bufferPosition_ = position;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -15,7 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -173,6 +173,8 @@ public:
 };
 
 // Reads a picture file: a regular file opened for reading, closed explicitly or when destroyed.
+// Reads go through a buffer of up to 64 KiB, so a small file costs one read of the system and
+// the decoders' many small reads cost a copy each.
 class TFileStream {
 public:
   // Throws EFOpenError when the path is not a regular file that can be opened for reading.
@@ -182,16 +184,31 @@ public:
   TFileStream& operator=(const TFileStream&) = delete;
 
   // Bytes actually read (fewer at the end of the file or on a read error).
-  std::size_t Read(void* buffer, std::size_t count);
+  std::size_t Read(void* buffer, std::size_t count) {
+    if (count > static_cast<std::size_t>(end_ - next_)) return ReadThrough(buffer, count);
+    if (count > 0) std::memcpy(buffer, next_, count);
+    next_ += count;
+    position_ += static_cast<std::int64_t>(count);
+    return count;
+  }
   std::int64_t Position() const { return position_; }
   std::int64_t Size() const { return size_; }
   // Moves to an absolute position inside the file.
   void Seek(std::int64_t position);
 
 private:
-  std::FILE* file_ = nullptr;
+  std::size_t ReadThrough(void* buffer, std::size_t count);
+  // Reads up to `count` bytes at the file's current offset; 0 at the end or on an error.
+  std::size_t ReadFile(std::uint8_t* buffer, std::size_t count);
+
+  int fd_ = -1;
   std::int64_t size_ = 0;
   std::int64_t position_ = 0;
+  // Buffered bytes of the file: [buffer_, end_) from bufferPosition_ on; next_ is at position_.
+  std::unique_ptr<std::uint8_t[]> buffer_;
+  std::int64_t bufferPosition_ = 0;
+  const std::uint8_t* next_ = nullptr;
+  const std::uint8_t* end_ = nullptr;
 };
 
 // The base of the file decoders. Owns its file stream until Decode ends, and its frames.

@@ -93,6 +93,15 @@ TEST_F(BmpDecoderTest, PictureOfOneColourBecomesAllBackground) {
   EXPECT_EQ(Pixels(*d->GetFrame(0)), std::vector<std::uint32_t>(12, W));
 }
 
+TEST_F(BmpDecoderTest, FileLargerThanTheReadBufferIsReadWhole) {
+  std::vector<std::uint32_t> pixels;  // about 70 KiB in 24 bits, no colour twice
+  for (int i = 0; i < 200 * 120; ++i) pixels.push_back(Color(i % 251, i % 241, 7));
+  auto d = Decode(MakeBmp(200, 120, pixels));
+  ASSERT_EQ(error, "");
+  pixels[119 * 200] = W;
+  EXPECT_EQ(Pixels(*d->GetFrame(0)), pixels);
+}
+
 TEST_F(BmpDecoderTest, FrameIsUprightWhateverTheRowOrderOfTheFile) {
   const std::vector<std::uint32_t> pixels = {R, G, B, M, B, G, R, M, W, R, G, B};
   const std::vector<std::uint32_t> expected = {R, G, B, M, B, G, R, M, W, R, G, B};

@@ -314,6 +314,20 @@ TEST_F(GifDecoderTest, RowsPastTheImageHeightAreDrawnBelowIt) {
   EXPECT_EQ(Frame(*d, 0), (std::vector<std::uint32_t>{W, W, R, G, B, R, G, G}));
 }
 
+TEST_F(GifDecoderTest, RowsPastTheLastInterlacePassAllLandOnTheRowItEndedOn) {
+  // 4,500 rows and one pixel for a 2 x 1 image: after row 0 the passes end on row 1, where every
+  // later row goes; the last, partial row repeats the tail of the row before it.
+  std::vector<std::uint8_t> pixels;
+  for (int i = 0; i < 9001; ++i) pixels.push_back(static_cast<std::uint8_t>(i % 3 + 1));
+  for (bool compress : {true, false}) {
+    GifBuilder gif;
+    gif.Screen(2, 2, Four).Descriptor(0, 0, 2, 1, 0x40).Byte(2);
+    auto d = Decode(gif.SubBlocks(EncodeLzw(pixels, 2, compress)).Trailer());
+    ASSERT_EQ(error, "");
+    EXPECT_EQ(Frame(*d, 0), (std::vector<std::uint32_t>{R, G, R, B})) << compress;
+  }
+}
+
 TEST_F(GifDecoderTest, PartialLastRowRepeatsTheTailOfTheRowBefore) {
   auto d = Decode(OneImage(3, 3, 3, 3, EncodeLzw({1, 2, 1, 2}, 2)));
   ASSERT_EQ(error, "");
@@ -379,6 +393,15 @@ TEST_F(GifDecoderTest, FirstCodeAfterClearThatTheTableLacksReadsAsZero) {
   EXPECT_EQ(Frame(*d, 0), (std::vector<std::uint32_t>{K, G}));
 }
 
+TEST_F(GifDecoderTest, CodesNotInTheTableRepeatThePreviousStringAndItsFirstByte) {
+  // After R, 7 comes before the table has it (the next code is 6): it repeats the previous
+  // string and its first byte (R R) and defines 6. The next 7 is the code being defined, its
+  // prefix the 7 read before, whose entry was never written and reads as zeros: K K, then R.
+  auto d = Decode(OneImage(6, 1, 6, 1, Codes({{4, 3}, {1, 3}, {7, 3}, {7, 3}, {5, 4}})));
+  ASSERT_EQ(error, "");
+  EXPECT_EQ(Frame(*d, 0), (std::vector<std::uint32_t>{R, R, R, K, K, R}));
+}
+
 TEST_F(GifDecoderTest, MinimumCodeSizesTwoAndNineAreAccepted) {
   for (int min : {2, 9}) {
     auto d =
@@ -403,6 +426,21 @@ TEST_F(GifDecoderTest, ExtensionsOtherThanGraphicControlAreSkipped) {
                       .Trailer());
   ASSERT_EQ(error, "");
   EXPECT_EQ(Frame(*d, 0), (std::vector<std::uint32_t>{G}));
+}
+
+TEST_F(GifDecoderTest, BlocksFarLongerThanTheReadBufferAreSkippedToTheirEnd) {
+  GifBuilder gif;
+  gif.Screen(2, 1, Four)
+      .Image(1, 1, {1})
+      .Comment(std::string(200000, 'c'))
+      .Image(1, 1, {2}, {.left = 1})
+      .Trailer();
+  auto d = Decode(gif);
+  ASSERT_EQ(error, "");
+  EXPECT_EQ(Frame(*d, 1), (std::vector<std::uint32_t>{R, G}));
+  d = Decode(gif.Bytes().substr(0, 150000));
+  EXPECT_EQ(error, msg::UnexpectedEndOfFile);
+  EXPECT_EQ(d->GetFrameCount(), 1);
 }
 
 TEST_F(GifDecoderTest, StrayZeroByteMakesTheNextByteALengthToSkip) {
@@ -454,9 +492,36 @@ TEST_F(GifDecoderTest, DataSubBlockAfterTheEndCodeFails) {
   EXPECT_EQ(error, msg::UnexpectedEndOfRaster);
 }
 
-TEST_F(GifDecoderTest, BlockTerminatorBeforeTheEndCodeFails) {
-  Decode(OneImage(2, 1, 2, 1, Codes({{4, 3}, {1, 3}, {2, 3}})));
+TEST_F(GifDecoderTest, BlockTerminatorBeforeTheEndCodeFailsWhilePixelsAreMissing) {
+  // Two pixels, and two more from the zero bits that pad the last byte: six are wanted.
+  Decode(OneImage(2, 3, 2, 3, Codes({{4, 3}, {1, 3}, {2, 3}})));
   EXPECT_EQ(error, msg::UnexpectedEndOfBlock);
+}
+
+TEST_F(GifDecoderTest, ShortEndCodeOnAByteBoundaryEndsAnImageThatHasAllItsPixels) {
+  // Eleven one-pixel codes: the eleventh makes the code width 5, yet the end code comes at the
+  // old width 4 and fills the sixth byte, so the block terminator stands where its fifth bit
+  // should. The terminator ends the image; the next image is read from the byte after it.
+  const std::string data = Codes({{4, 3}, {1, 3}, {2, 3}, {3, 3}, {1, 4}, {2, 4}, {3, 4},
+                                  {1, 4}, {2, 4}, {3, 4}, {1, 4}, {2, 4}, {5, 4}});
+  ASSERT_EQ(data.size(), 6u);
+  for (int width : {11, 12}) {
+    GifBuilder gif;
+    gif.Screen(12, 2, Four).Descriptor(0, 0, width, 1, 0).Byte(2).SubBlocks(data);
+    auto d = Decode(gif.Image(1, 1, {3}, {.top = 1}).Trailer());
+    if (width == 12) {
+      EXPECT_EQ(error, msg::UnexpectedEndOfBlock);  // the twelfth pixel is missing
+      continue;
+    }
+    ASSERT_EQ(error, "");
+    ASSERT_EQ(d->GetFrameCount(), 2);
+    const std::vector<std::uint32_t> top = {R, G, B, R, G, B, R, G, B, R, G, W};
+    std::vector<std::uint32_t> expected = top;
+    expected.insert(expected.end(), 12, W);
+    EXPECT_EQ(Frame(*d, 0), expected);
+    expected[12] = B;
+    EXPECT_EQ(Frame(*d, 1), expected);
+  }
 }
 
 TEST_F(GifDecoderTest, CorruptCodesThatBuildACycleOverflowTheStack) {

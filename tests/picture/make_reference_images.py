@@ -10,6 +10,7 @@ For every case NAME it writes the picture file, NAME.expect and NAME.rgb:
 Before writing, every GIF is read back with Pillow and checked against what it was given, so a
 mismatch in the decoder under test is never a fault of these files.
 """
+import io
 import os
 import random
 import sys
@@ -116,6 +117,70 @@ def gif_cases(outdir, rnd):
     save_gif(outdir, "local_tables", images, palettes, [110, 120, 130])
 
 
+def ends_on_narrow_end_code(data):
+    """True when the first image's data ends with an end code one bit narrower than the code
+    width a decoder has reached, on a byte boundary: the decoder meets the block terminator
+    where the rest of the end code should stand."""
+    pos = 13
+    if data[10] & 0x80:
+        pos += 3 * (2 << (data[10] & 7))
+    while data[pos] == 0x21:  # extensions before the image
+        pos += 2
+        while data[pos]:
+            pos += data[pos] + 1
+        pos += 1
+    flags = data[pos + 9]
+    pos += 10
+    if flags & 0x80:
+        pos += 3 * (2 << (flags & 7))
+    minimum = data[pos]
+    pos += 1
+    raw = bytearray()
+    while data[pos]:
+        raw += data[pos + 1:pos + 1 + data[pos]]
+        pos += data[pos] + 1
+    bits, total = int.from_bytes(raw, "little"), 8 * len(raw)
+    clear = 1 << minimum
+    at, width, next_code, first = 0, minimum + 1, clear + 2, True
+    while at + width <= total:
+        code = bits >> at & ((1 << width) - 1)
+        at += width
+        if code == clear:
+            width, next_code, first = minimum + 1, clear + 2, True
+        elif code == clear + 1:
+            return False
+        elif first:
+            first = False
+        elif next_code < 4096:
+            next_code += 1
+            if next_code == 1 << width and width < 12:
+                width += 1
+    return total - at == width - 1 and bits >> at == clear + 1
+
+
+def narrow_end_code_case(outdir, rnd):
+    """Pillow writes the end code at the old width when the last data code has just made the
+    decoder widen its codes. With 256 colours the short end code ends on a byte boundary only
+    in the third code table, so the first frame is a noisy picture of 8,800 pixels whose tail
+    is a run of one colour, lengthened until the frame ends that way."""
+    size = (110, 80)
+    count = size[0] * size[1]
+    pal = [(rnd.randrange(256), rnd.randrange(256), rnd.randrange(256)) for _ in range(256)]
+    noise = [rnd.randrange(256) for _ in range(count)]
+    durations = [100, 200]
+    for run in range(2000):
+        first = palette_image(size, pal, noise[:count - run] + [7] * run)
+        second = first.copy()
+        second.paste(3, (10, 10, 30, 20))
+        written = io.BytesIO()
+        first.save(written, "GIF", save_all=True, append_images=[second], duration=durations,
+                   loop=0)
+        if ends_on_narrow_end_code(written.getvalue()):
+            save_gif(outdir, "narrow_end_code", [first, second], [pal] * 2, durations)
+            return
+    raise SystemExit("Pillow wrote no frame that ends with a short end code on a byte boundary")
+
+
 def save_bmp(outdir, name, im):
     path = os.path.join(outdir, name + ".bmp")
     im.save(path)
@@ -153,6 +218,7 @@ def main():
     os.makedirs(outdir, exist_ok=True)
     rnd = random.Random(20240601)
     gif_cases(outdir, rnd)
+    narrow_end_code_case(outdir, rnd)
     bmp_cases(outdir, rnd)
 
 
