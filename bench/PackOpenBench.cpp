@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -170,7 +171,6 @@ std::unique_ptr<TDefineDecoder> OpenBoth() {
 }
 
 void BM_OpenPackIntoStorage(benchmark::State& state) {
-  g_beforeOpen = ReadMemory();
   std::unique_ptr<TDefineDecoder> model;
   for (auto _ : state) {
     state.PauseTiming();
@@ -193,7 +193,12 @@ void BM_OpenPackIntoStorage(benchmark::State& state) {
   }
   g_loaded = ReadMemory();
 }
-BENCHMARK(BM_OpenPackIntoStorage)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_OpenPackIntoStorage)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(false);
 
 void BM_SaveBothPacks(benchmark::State& state) {
   fs::remove_all(g_data);
@@ -206,7 +211,12 @@ void BM_SaveBothPacks(benchmark::State& state) {
     if (!model->SavePackAs(g_target)) std::abort();
   }
 }
-BENCHMARK(BM_SaveBothPacks)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_SaveBothPacks)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(false);
 
 void BM_CopyAndSync(benchmark::State& state) {
   const std::string command =
@@ -218,40 +228,71 @@ void BM_CopyAndSync(benchmark::State& state) {
     if (std::system(command.c_str()) != 0) std::abort();
   }
 }
-BENCHMARK(BM_CopyAndSync)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_CopyAndSync)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(false);
 
-// Keeps each run's time per iteration for the closing ratios.
+// Keeps every repetition's time for the closing ratios: medians, and the spread of the ratio
+// over the rounds (the repetitions run interleaved, so round i of each was measured close in
+// time).
 class TimeReporter : public benchmark::ConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const auto& run : runs)
-      if (run.iterations > 0)
-        millis[run.run_name.function_name] = run.real_accumulated_time * 1e3 /
-                                             static_cast<double>(run.iterations);
+      if (run.iterations > 0 && run.run_type == Run::RT_Iteration)
+        millis[run.run_name.function_name].push_back(run.real_accumulated_time * 1e3 /
+                                                     static_cast<double>(run.iterations));
     ConsoleReporter::ReportRuns(runs);
   }
-  std::map<std::string, double> millis;
+  static double Median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+  }
+  // Median of the ratios of round i, with the lowest and highest.
+  std::string Ratio(const std::string& a, const std::string& b) {
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < millis[a].size() && i < millis[b].size(); ++i)
+      ratios.push_back(millis[a][i] / millis[b][i]);
+    if (ratios.empty()) return "-";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f (rounds %.2f to %.2f)",
+                  Median(millis[a]) / Median(millis[b]),
+                  *std::min_element(ratios.begin(), ratios.end()),
+                  *std::max_element(ratios.begin(), ratios.end()));
+    return text;
+  }
+  std::map<std::string, std::vector<double>> millis;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
+  // Runs in random order by default; flags given on the command line come later and win.
+  std::vector<char*> args(argv, argv + argc);
+  char interleave[] = "--benchmark_enable_random_interleaving=true";
+  args.insert(args.begin() + 1, interleave);
+  int count = static_cast<int>(args.size());
+  benchmark::Initialize(&count, args.data());
   MakePacks();
   std::printf("Packs: 2 x %d smiles, %lld GIF frames, %.1f MiB\n", MaxSmiles, g_frames,
               static_cast<double>(g_bytes) / (1 << 20));
   TimeReporter reporter;
+  g_beforeOpen = ReadMemory();
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double open = reporter.millis["BM_OpenPackIntoStorage"];
-  const double save = reporter.millis["BM_SaveBothPacks"];
-  const double copy = reporter.millis["BM_CopyAndSync"];
+  const double open = TimeReporter::Median(reporter.millis["BM_OpenPackIntoStorage"]);
+  const double save = TimeReporter::Median(reporter.millis["BM_SaveBothPacks"]);
+  const double copy = TimeReporter::Median(reporter.millis["BM_CopyAndSync"]);
   if (open > 0 && save > 0 && copy > 0) {
-    std::printf("\ncp -r and sync -f of both packs: %.0f ms\n", copy);
-    std::printf("opening both packs into the storage: %.0f ms, ratio %.2f (target 1.5)\n", open,
-                open / copy);
-    std::printf("saving both packs into a new root: %.0f ms, ratio %.2f (target 1.5)\n", save,
-                save / copy);
-    std::printf("resident memory: %.1f MiB before opening, %.1f MiB with both packs loaded, "
+    std::printf("\ncp -r and sync -f of both packs: median %.0f ms\n", copy);
+    std::printf("opening both packs into the storage: median %.0f ms, ratio %s (target 1.5)\n",
+                open, reporter.Ratio("BM_OpenPackIntoStorage", "BM_CopyAndSync").c_str());
+    std::printf("saving both packs into a new root: median %.0f ms, ratio %s (target 1.5)\n",
+                save, reporter.Ratio("BM_SaveBothPacks", "BM_CopyAndSync").c_str());
+    std::printf("resident memory: %.1f MiB before the runs, %.1f MiB with both packs loaded, "
                 "peak %.1f MiB (target 64)\n",
                 static_cast<double>(g_beforeOpen.rssKiB) / 1024,
                 static_cast<double>(g_loaded.rssKiB) / 1024,
