@@ -226,6 +226,9 @@ TDefineDecoder::TDefineDecoder(const std::string& workspaceName) {
     history_[pack] = std::make_unique<TPackHistory>(TStorageJournal::HistoryFolder(*storage), pack);
     history_[pack]->Committed();
     TStorageIniFile state(*storage);
+    bool loaded = state.GetFlag(TStorageIniFile::fiStorageAllocated) &&
+                  state.GetFlag(TStorageIniFile::fiSmiliesLoaded);
+    if (!loaded) ClearUnloadedStorage(pack);
     if (!state.GetFlag(TStorageIniFile::fiStorageAllocated)) continue;
     if (state.GetFlag(TStorageIniFile::fiSmiliesLoaded)) {
       DefinePath[pack] = storage->Path + DefineFileName;

@@ -297,6 +297,11 @@ private:
   // there, then replaces what the storage holds in one committed change.
   void PrepareImport(const std::string& folder);
   void DiscardIncoming();
+  // Where the pack being opened is copied: the incoming folder, or the storage folder itself
+  // when it holds no pack.
+  std::string IncomingFolder() const;
+  // Removes what a storage that holds no pack still has of one (an open cut short).
+  void ClearUnloadedStorage(TSmilePack pack);
   // Removes from a pack folder just saved to the pictures the pack no longer holds.
   void RemoveStaleFiles(const std::string& folder);
   // A picture of the folder being checked (the incoming folder while opening).
@@ -323,6 +328,7 @@ private:
   std::unique_ptr<TPackHistory> history_[2];
   std::string checkFolder_;
   std::vector<std::string> incomingLines_[2];
+  bool incomingDirect_[2] = {false, false};
   std::string incomingSource_[2];
 };
 

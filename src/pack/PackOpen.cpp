@@ -178,15 +178,29 @@ bool TDefineDecoder::ImportPack(const std::string& folder) {
   return true;
 }
 
+std::string TDefineDecoder::IncomingFolder() const {
+  TStorageManager& storage = *PackStorages[ActivePack];
+  return incomingDirect_[ActivePack] ? storage.Path : TStorageJournal::IncomingFolder(storage);
+}
+
 void TDefineDecoder::DiscardIncoming() {
   incomingLines_[ActivePack].clear();
   TStorageManager& storage = *PackStorages[ActivePack];
   // A change written down but not carried out still needs the incoming files.
   if (TStorageJournal::Pending(storage)) return;
-  std::string incoming = TStorageJournal::IncomingFolder(storage);
+  if (incomingDirect_[ActivePack]) {
+    if (!LoadedPacks.Contains(ActivePack)) ClearUnloadedStorage(ActivePack);
+    return;
+  }
+  std::string incoming = IncomingFolder();
   for (const auto& name : platform::FindFiles(incoming + "*.*"))
     platform::DeleteFile(incoming + name);
   platform::RemoveEmptyFolder(incoming);
+}
+
+void TDefineDecoder::ClearUnloadedStorage(TSmilePack pack) {
+  PackStorages[pack]->DeleteFiles("*.ini");
+  PackStorages[pack]->DeleteFiles(PackWildcard(pack));
 }
 
 void TDefineDecoder::PrepareImport(const std::string& folder) {
@@ -194,8 +208,13 @@ void TDefineDecoder::PrepareImport(const std::string& folder) {
   TStorageManager& storage = *PackStorages[a];
   EnsureRecovered();
   Stage(stPrepare, 0, 1);
-  std::string incoming = TStorageJournal::IncomingFolder(storage);
+  // A storage that holds no pack takes the new one straight in: until the change that loads
+  // it commits, what is there is nobody's and goes at the next start.
+  incomingDirect_[a] = false;
   DiscardIncoming();
+  incomingDirect_[a] = !LoadedPacks.Contains(a);
+  if (incomingDirect_[a]) ClearUnloadedStorage(ActivePack);
+  std::string incoming = IncomingFolder();
   if (!platform::ForceDirectories(incoming))
     throw EPackError(EPackError::pkOpenCopyFailed, folder + DefineFileName);
   for (const std::string& mask : {std::string("*.ini"), std::string(PackWildcard(a))}) {
@@ -234,9 +253,11 @@ TDefineDecoder::TPackChange TDefineDecoder::ImportChange() {
     AppendDefineLine(content, symbols, i + 1 == lines.size());
   }
   auto journal = NewJournal(*PackStorages[a]);
-  journal->Clear("*.ini");
-  journal->Clear(PackWildcard(a));
-  journal->FillFromIncoming();
+  if (!incomingDirect_[a]) {
+    journal->Clear("*.ini");
+    journal->Clear(PackWildcard(a));
+    journal->FillFromIncoming();
+  }
   journal->SetDefine(content);
   journal->SetState(true, true, true, incomingSource_[a]);
   journal->SetHistoryFile(TPackHistory::StateName, TPackHistory::EmptyState());

@@ -199,6 +199,12 @@ const TScenario kScenarios[] = {
        t.missingAnswers = {{false, true}};
        t.Open(t.other);
      }},
+    {"OpenIntoAnEmptyStorage",
+     [](PackCrashTest& t) { t.other = t.MakePack("q", ":x\r\n\r\n:y\r\n:z", {"aa", "ab", "ae"}); },
+     [](PackCrashTest& t) {
+       t.missingAnswers = {{false, true}};
+       t.Open(t.other);
+     }},
     {"OpenBothPacks",
      [](PackCrashTest& t) {
        OpenThree(t);
