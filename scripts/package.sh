@@ -7,18 +7,22 @@
 # scripts/package.sh --from BUILD makes and checks the package of a build folder that is
 # already built (the tests' build, in CI) in a throwaway folder, and builds nothing anew.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-
+from=
 if [ $# -eq 2 ] && [ "$1" = "--from" ]; then
-  out=$(mktemp -d)
-  trap 'rm -rf "$out"' EXIT
-  cpack --config "$2/CPackConfig.cmake" -G DEB -B "$out" >/dev/null
-  scripts/check-package.sh "$out"/fennimo_*.deb
-  exit
+  from=$(realpath "$2")
 elif [ $# -ne 0 ]; then
   echo "Usage: scripts/package.sh [--from BUILD]" >&2
   exit 2
+fi
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+if [ -n "$from" ]; then
+  out=$(mktemp -d)
+  trap 'rm -rf "$out"' EXIT
+  cpack --config "$from/CPackConfig.cmake" -G DEB -B "$out" >/dev/null
+  scripts/check-package.sh "$out"/fennimo_*.deb
+  exit
 fi
 
 rm -rf build/package
