@@ -69,10 +69,11 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The libraries the programs link are found by dpkg-shlibdeps; Qt's plugins are loaded at run
-# time, so they are named here: the display platforms, the picture formats beyond Qt's own
-# (WebP among them), and Qt's translations for its own dialogs.
+# The libraries the programs link are found by dpkg-shlibdeps; what Qt loads at run time is
+# named here: the picture formats beyond Qt's own (WebP among them), and Qt's translations for
+# its own dialogs. The display platforms the editor needs (X11, and offscreen) come with
+# libqt6gui6 itself.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-image-formats-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 include(CPack)
