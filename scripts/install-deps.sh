@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Fennimo need, skipping the
-# ones already present. As root it installs them; otherwise it prints the apt command to run.
+# Installs the Debian packages that building, running, testing and packaging Fennimo need,
+# skipping the ones already present. As root it installs them; otherwise it prints the apt
+# command to run.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
   python3 python3-pil
   xvfb xauth xdotool fonts-dejavu-core
+  dpkg-dev lintian appstream desktop-file-utils man-db
 )
 
 missing=()

@@ -5,6 +5,10 @@
 
 #include "Commands.h"
 
+#ifndef FENNIMO_VERSION
+#error "FENNIMO_VERSION must name the version the tool is built as"
+#endif
+
 namespace {
 
 struct Command {
@@ -22,7 +26,8 @@ const Command kCommands[] = {
 };
 
 void PrintHelp(std::FILE* out) {
-  std::fputs("Usage: fennimo-pack COMMAND [ARGS...]\n\nCommands:\n", out);
+  std::fputs("Usage: fennimo-pack COMMAND [ARGS...]\n"
+             "       fennimo-pack --version | --help\n\nCommands:\n", out);
   for (const auto& c : kCommands) std::fprintf(out, "\n%s\n", *c.usage);
   std::fputs("\nExit codes: 0 success, 1 problems found, 2 bad usage or unreadable input.\n", out);
 }
@@ -37,6 +42,10 @@ int main(int argc, char** argv) {
   std::string name = argv[1];
   if (name == "--help" || name == "-h" || name == "help") {
     PrintHelp(stdout);
+    return 0;
+  }
+  if (name == "--version") {
+    std::printf("fennimo-pack %s\n", FENNIMO_VERSION);
     return 0;
   }
   for (const auto& c : kCommands) {
