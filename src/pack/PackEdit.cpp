@@ -53,6 +53,8 @@ public:
     --lines_;
   }
 
+  void Exchange(int a, int b) { std::swap(At(a), At(b)); }
+
   // The line at From goes to To; the ones between shift by one place.
   void Move(int from, int to) {
     int picture = At(from);
@@ -60,8 +62,10 @@ public:
     At(to) = picture;
   }
 
-  // The step's picture moves and the positions of the pictures it takes out and puts in.
-  void Describe(TPackStep& step, std::vector<int>& removed, std::map<int, int>& added) const {
+  // Puts the planned picture moves and the pictures taken out (their kept names to come) into
+  // the step; returns where each new picture goes.
+  std::map<int, int> Describe(TPackStep& step) const {
+    std::map<int, int> added;
     std::array<bool, MaxSmiles> stays{};
     for (int p = 0; p < MaxSmiles; ++p) {
       int picture = slots_[static_cast<std::size_t>(p)];
@@ -74,7 +78,8 @@ public:
     }
     for (int p = 0; p < MaxSmiles; ++p)
       if (initial_[static_cast<std::size_t>(p)] >= 0 && !stays[static_cast<std::size_t>(p)])
-        removed.push_back(p);
+        step.Removed.emplace_back(p, "");
+    return added;
   }
 
 private:
@@ -212,9 +217,7 @@ int TDefineDecoder::AddSmiles(const std::vector<std::string>& fileNames, int ind
     order.insert(order.begin() + index + n, nullptr);
   }
   step.DefineAfter = DefineContent(order);
-  std::vector<int> removed;
-  std::map<int, int> added;
-  layout.Describe(step, removed, added);
+  std::map<int, int> added = layout.Describe(step);
 
   // Every picture is taken, in the form the pack stores, before anything changes.
   auto journal = NewJournal(*PackStorages[ActivePack]);
@@ -259,7 +262,8 @@ TSmile* TDefineDecoder::ReplacePicture(int index, const std::string& fileName) {
   step.Smile = index;
   step.DefineBefore = step.DefineAfter = DefineContent(Order());
   if (platform::FileExists(StoragePicture(index))) step.Removed.emplace_back(index, "");
-  std::string staged = TStorageJournal(*PackStorages[ActivePack]).StagedPath(PictureFileName(index));
+  std::string staged =
+      TStorageJournal(*PackStorages[ActivePack]).StagedPath(PictureFileName(index));
   if (!StorePicture(fileName, staged)) return nullptr;
   step.Added.emplace_back(index, "");
   PushStep(step, {staged});
@@ -270,6 +274,8 @@ bool TDefineDecoder::ExchangeSmiles(int a, int b) {
   if (a < 0 || b < 0 || a >= SmileCount() || b >= SmileCount()) return false;
   if (a == b) return true;
   EnsureRecovered();
+  TLayout layout(PicturePositions(), SmileCount());
+  layout.Exchange(a, b);
   TPackStep step;
   step.Kind = skMoveSmile;
   step.Smile = a;
@@ -278,8 +284,7 @@ bool TDefineDecoder::ExchangeSmiles(int a, int b) {
   step.DefineBefore = DefineContent(order);
   std::swap(order[static_cast<std::size_t>(a)], order[static_cast<std::size_t>(b)]);
   step.DefineAfter = DefineContent(order);
-  for (auto [from, to] : {std::pair{a, b}, std::pair{b, a}})
-    if (platform::FileExists(StoragePicture(from))) step.Moves.emplace_back(from, to);
+  layout.Describe(step);
   PushStep(step, {});
   return true;
 }
@@ -300,9 +305,7 @@ bool TDefineDecoder::MoveSmile(int from, int to) {
   order.erase(order.begin() + from);
   order.insert(order.begin() + to, moved);
   step.DefineAfter = DefineContent(order);
-  std::vector<int> removed;
-  std::map<int, int> added;
-  layout.Describe(step, removed, added);
+  layout.Describe(step);
   PushStep(step, {});
   return true;
 }
@@ -319,10 +322,7 @@ bool TDefineDecoder::DeleteSmile(int index) {
   step.DefineBefore = DefineContent(order);
   order.erase(order.begin() + index);
   step.DefineAfter = DefineContent(order);
-  std::vector<int> removed;
-  std::map<int, int> added;
-  layout.Describe(step, removed, added);
-  for (int at : removed) step.Removed.emplace_back(at, "");
+  layout.Describe(step);
   PushStep(step, {});
   return true;
 }
@@ -384,11 +384,11 @@ void TDefineDecoder::SymbolsChangedIn(TSmile& smile) {
   auto journal = NewJournal(*PackStorages[ActivePack]);
   journal->SetDefine(step.DefineAfter);
   journal->SetHistoryFile(TPackHistory::StateName, history.StateAfterPush(id, step, 0));
-  bool completed = journal->Commit();
+  // A change written down but not carried out to the end completes at the next start; the
+  // smiles show it already, so it is not undone here.
+  journal->Commit();
   history.Committed();
   RefreshCaptions();
-  // A change written down completes at the next start; the smiles show it already.
-  if (!completed) return;
 }
 
 // ---------------------------------------------------------------------------------------------
