@@ -1181,12 +1181,16 @@ TEST_F(Keyboard, HintsNameTheShortcutsInEveryLanguage) {
   EXPECT_EQ(form->BitBtn15->toolTip(), "Опустить символ вниз (Alt+Вниз)");  // Qt's key names
   EXPECT_EQ(form->BitBtn17->toolTip(), "Редактировать символ (Enter)");
   EXPECT_EQ(form->BitBtn4->toolTip(), "Добавить смайл");
+  EXPECT_EQ(form->BitBtn12->toolTip(), "Поднять смайл вверх (Alt+Вверх; в начало: Alt+Home)");
+  EXPECT_EQ(form->ToolButton15->toolTip(), "Отменить (Ctrl+Z)");
 
   auto english = ui_testing::EnglishLanguage();
   form->LanguageChanged(nullptr, english.get());
   form->ApplyShortcutHints();  // a second run adds nothing
   EXPECT_EQ(form->ToolButton1->toolTip(), "New smile pack (Ctrl+N)");
   EXPECT_EQ(form->BitBtn15->toolTip(), "Move symbol down (Alt+Down)");
+  EXPECT_EQ(form->BitBtn13->toolTip(), "Move smile down (Alt+Down; to the last place: Alt+End)");
+  EXPECT_EQ(form->ToolButton16->toolTip(), "Redo (Ctrl+Shift+Z, Ctrl+Y)");
   EXPECT_EQ(form->SaveFailedText, "The smile pack could not be saved.");
 }
 
