@@ -77,8 +77,17 @@ constexpr std::string_view kTexts[] = {
     // first and the last place
     "в начало",
     "в конец",
+    // 43: file-type name of every picture kind in the picture chooser's filter
+    "Все картинки",
+    // 44: file-type name of other messengers' theme index files in the open chooser's filter
+    "Темы смайлов других мессенджеров",
+    // 45: heading of what opening a theme left out; "%s" is the theme's index file, the list
+    // follows
+    "Тема %s открыта как новый смайлпак, но взято не всё:",
+    // 46: a theme whose index file can't be read; "%s" is the file, the reason follows
+    "Не удалось прочитать тему смайлов %s.",
 };
-static_assert(std::size(kTexts) == 43);
+static_assert(std::size(kTexts) == 47);
 
 }  // namespace
 

@@ -29,6 +29,7 @@
 #include "ConfigManager.h"
 #include "Cp1251.h"
 #include "Dialogs.h"
+#include "EmoticonTheme.h"
 #include "Files.h"
 #include "GeneralLang.h"
 #include "Lang.h"
@@ -36,6 +37,7 @@
 #include "ModalResult.h"
 #include "NewSymbolForm.h"
 #include "OptionsForm.h"
+#include "PictureFiles.h"
 #include "SaveErrorsForm.h"
 #include "SmileExistsForm.h"
 #include "WarningForm.h"
@@ -135,13 +137,15 @@ bool ConfirmSaveWithErrors(TForm1& window) {
   return form.ShowModal() == mrOk;
 }
 
-// The picture file dialog for the active pack; several files may be chosen.
+// The picture file dialog for the active pack; several files may be chosen. Every picture kind
+// comes first: the model converts what the pack does not store as it is.
 bool ChoosePictures(TForm1& window, std::vector<std::string>& files) {
   TSmilePack kind = window.Pack->ActivePack;
   std::string ext = PictureExtension(kind);
   TFileDialogOptions& dialog = window.OpenDialog2;
   dialog.DefaultExt = ext;
-  dialog.Filter = window.FilterNames[kind] + " (*." + ext + ")|*." + ext + window.AllFilesFilter;
+  dialog.Filter = window.AllPicturesName + "|" + PicturePatterns() + "|" + window.FilterNames[kind] +
+                  " (*." + ext + ")|*." + ext + window.AllFilesFilter;
   dialog.Title = window.PictureDialogTitle;
   dialog.MultiSelect = true;
   if (!ChooseFiles(&window, dialog, files) || files.empty()) return false;
@@ -159,16 +163,15 @@ void TellSurplusLines(TForm1& window) {
   if (surplus > 0) window.TellUser(window.SurplusLinesText + " " + std::to_string(surplus));
 }
 
-// The picture files among dropped data that suit the active pack: local regular files with its
-// extension, letter case ignored.
-std::vector<std::string> DroppedPictures(TForm1& window, const QMimeData* data) {
+// The picture files among dropped data: local regular files named as a picture of any kind
+// that the model can take (it converts them into what the pack stores).
+std::vector<std::string> DroppedPictures(const QMimeData* data) {
   std::vector<std::string> files;
-  if (!data || !data->hasUrls() || !window.Pack) return files;
-  const QString ext = PictureExtension(window.Pack->ActivePack);
+  if (!data || !data->hasUrls()) return files;
   for (const QUrl& url : data->urls()) {
     if (!url.isLocalFile()) continue;
     QFileInfo info(url.toLocalFile());
-    if (info.isFile() && info.suffix().compare(ext, Qt::CaseInsensitive) == 0)
+    if (info.isFile() && IsPictureFileName(info.fileName()))
       files.push_back(LocalPath(info.filePath()));
   }
   return files;
@@ -249,6 +252,7 @@ void TForm1::CreateCommands() {
   TLang builtIn("", true);
   ApplyCommandLanguage(builtIn);
   ApplyHistoryLanguage(builtIn);
+  ApplyThemeLanguage(builtIn);
 }
 
 void TForm1::ApplyCommandLanguage(TLang& language) {
@@ -296,7 +300,7 @@ bool TForm1::HandleSmileListDrop(QEvent* event) {
   auto* drop = static_cast<QDropEvent*>(event);
   const int smile = DraggedSmile(drop->mimeData());
   std::vector<std::string> files;
-  if (smile < 0 && BitBtn4->isEnabled()) files = DroppedPictures(*this, drop->mimeData());
+  if (smile < 0 && BitBtn4->isEnabled()) files = DroppedPictures(drop->mimeData());
   if (smile < 0 && files.empty()) {
     drop->ignore();
     return true;
@@ -384,6 +388,11 @@ void TForm1::ToolButton2Click() {
   if (!Pack) return;
   std::string path = InitialPackPath();
   if (!ChooseOpenSource(Pack->BothPacks, path)) return;
+  TThemeFormat theme;
+  if (!Pack->BothPacks && ThemeFormatOfIndexFile(platform::ExtractFileName(path), theme)) {
+    OpenTheme(path);
+    return;
+  }
   ResetSelection();
   bool opened = Pack->OpenPack(path);
   RefillSmiles(true);

@@ -603,9 +603,9 @@ void TForm1::ApplyLanguage(TLang& language) {
   FilterNames[spStatic] = g(12);
   FilterNames[spAnimated] = g(13);
   AllFilesFilter = "|" + g(14) + " (*.*)|*.*";
-  OpenDialog1.Filter = "_Define.ini|_Define.ini" + AllFilesFilter;
   ApplyCommandLanguage(language);
   ApplyHistoryLanguage(language);
+  ApplyThemeLanguage(language);
   ApplyShortcutHints();
   UpdateHistoryButtons();
 }

@@ -6,7 +6,8 @@
 //
 // The layout and the view live in ManagerMain.cpp; start-up, shutdown and the way every command
 // runs (a close waits for it, its errors are shown) in ManagerStartup.cpp; the command handlers
-// in ManagerCommands.cpp, undo, redo and moving a smile anywhere in ManagerHistory.cpp.
+// in ManagerCommands.cpp, undo, redo and moving a smile anywhere in ManagerHistory.cpp, and
+// opening another messenger's theme in ManagerThemes.cpp.
 #pragma once
 
 #include <QPixmap>
@@ -181,8 +182,9 @@ public:
   // Appends each command's keyboard shortcut to its hint (ManagerCommands.cpp); runs after
   // every language change.
   void ApplyShortcutHints();
-  // The texts of ManagerHistory.cpp, from section "General".
+  // The texts of ManagerHistory.cpp and ManagerThemes.cpp, from section "General".
   void ApplyHistoryLanguage(TLang& language);
+  void ApplyThemeLanguage(TLang& language);
 
   // ---- Model events ----
   void ShowProgress(TDefineDecoder* sender);
@@ -283,6 +285,17 @@ public:
   std::string SeveralSmilesAddedText;
   std::string StepUnreadableText;
   std::array<std::string, 2> MoveToEndTexts;  // first, last
+
+  // ---- Other messengers' themes and pictures of any kind (ManagerThemes.cpp) ----
+  // Opens the theme whose index file Path is as a new pack of the active kind, and tells what
+  // it left out; an index that can't be read is told.
+  void OpenTheme(const std::string& path);
+  // Their texts of section "General" (UTF-8): every picture kind's filter name, the theme
+  // filter's name, what a theme left out (heading, "%s" the file), and an unreadable theme.
+  std::string AllPicturesName;
+  std::string ThemeFilterName;
+  std::string ThemeLeftOutText;
+  std::string ThemeUnreadableText;
 
   // ---- Recurring steps of the commands ----
   void ResetSelection();
