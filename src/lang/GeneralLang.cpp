@@ -56,8 +56,38 @@ constexpr std::string_view kTexts[] = {
     // 27: a picture too large for a smile
     "Картинка %s слишком велика для смайла: допустимо не больше 1024 точек по каждой стороне "
     "и 1000 кадров.",
+    // 28, 29: hints of the undo and redo buttons; ": " and the step follow when there is one
+    "Отменить",
+    "Вернуть",
+    // 30-39: the steps the undo and redo hints name; "%s" is the smile's number (from 1), or
+    // the first and the last number of several smiles added at once
+    "добавление смайла %s",           // 30: one smile added or inserted
+    "добавление смайлов %s",          // 31: several smiles added or inserted at once
+    "удаление смайла %s",             // 32
+    "замена рисунка смайла %s",       // 33
+    "удаление рисунка смайла %s",     // 34
+    "перемещение смайла %s",          // 35
+    "добавление символа смайлу %s",   // 36
+    "изменение символа смайла %s",    // 37
+    "удаление символа смайла %s",     // 38
+    "перемещение символа смайла %s",  // 39
+    // 40: a step of the history whose record can't be read
+    "Этот шаг нельзя отменить или вернуть: его запись в рабочей папке повреждена.",
+    // 41, 42: in the hints of the move-smile buttons, before the keys that move the smile to the
+    // first and the last place
+    "в начало",
+    "в конец",
+    // 43: file-type name of every picture kind in the picture chooser's filter
+    "Все картинки",
+    // 44: file-type name of other messengers' theme index files in the open chooser's filter
+    "Темы смайлов других мессенджеров",
+    // 45: heading of what opening a theme left out; "%s" is the theme's index file, the list
+    // follows
+    "Тема %s открыта как новый смайлпак, но взято не всё:",
+    // 46: a theme whose index file can't be read; "%s" is the file, the reason follows
+    "Не удалось прочитать тему смайлов %s.",
 };
-static_assert(std::size(kTexts) == 28);
+static_assert(std::size(kTexts) == 47);
 
 }  // namespace
 

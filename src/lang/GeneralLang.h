@@ -11,5 +11,9 @@
 // main window's messages (a symbol a pack can't hold, a symbol with a comma, definition lines
 // left out by an open, a failed save), 19-22 and 26-27 the pack operations that could not be
 // carried out (EPackError; "%s" is the path), 23 a symbol with a control character, 24 and 25
-// a start that cannot go on: no folder for the program's data, no lock file ("%s" is the path).
+// a start that cannot go on: no folder for the program's data, no lock file ("%s" is the path),
+// 28 and 29 the hints of undo and redo, 30-39 the steps they name, 40 a step that can't be read,
+// 41 and 42 the words before the keys that move a smile to the first and the last place, 43 the
+// file-type name of every picture kind, 44 that of other messengers' themes, 45 and 46 a theme
+// opened with something left out, and one that can't be read.
 extern const TLangTable GeneralLang;

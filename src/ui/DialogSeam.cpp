@@ -6,7 +6,10 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QFileInfo>
 #include <QString>
+
+#include <algorithm>
 
 #include "Files.h"
 #include "ModalResult.h"
@@ -25,6 +28,30 @@ void PrepareFileDialog(QFileDialog& dialog) {
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
 }
+
+// The file chooser. Its default extension goes onto a chosen name without one only when that
+// name, as it is, is no file: the index file of another messenger's theme ("theme") has no
+// extension, and "theme.ini" would not be found.
+class TFileChooser : public QFileDialog {
+public:
+  using QFileDialog::QFileDialog;
+
+protected:
+  void accept() override {
+    const QString suffix = defaultSuffix();
+    if (!suffix.isEmpty()) {
+      setDefaultSuffix(QString());
+      const QStringList asTyped = selectedFiles();
+      const bool allFiles =
+          !asTyped.isEmpty() && std::all_of(asTyped.begin(), asTyped.end(), [](const QString& f) {
+            return QFileInfo(f).isFile();
+          });
+      // Left without the suffix, so that the names read after the dialog are these as well.
+      if (!allFiles) setDefaultSuffix(suffix);
+    }
+    QFileDialog::accept();
+  }
+};
 
 int RunCentred(QFileDialog& dialog) {
   if (!dialog.testAttribute(Qt::WA_Resized)) dialog.resize(dialog.sizeHint());
@@ -94,7 +121,7 @@ bool SelectFolder(QWidget* owner, const std::string& caption, std::string& folde
 
 bool ChooseFiles(QWidget* owner, const TFileDialogOptions& options,
                  std::vector<std::string>& files) {
-  QFileDialog dialog(owner, FromUtf8(options.Title));
+  TFileChooser dialog(owner, FromUtf8(options.Title));
   PrepareFileDialog(dialog);
   dialog.setFileMode(options.MultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
   // The descriptions already name their patterns, as the toolkit form has them.

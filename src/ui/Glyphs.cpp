@@ -1,6 +1,7 @@
 #include "Glyphs.h"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <QPixmap>
 #include <QPolygonF>
 
@@ -93,6 +94,27 @@ QPixmap DrawGlyph(TGlyph glyph, int size) {
       p.drawLine(23, 11, 28, 16);
       p.drawLine(23, 21, 28, 16);
       break;
+    case TGlyph::Undo:
+    case TGlyph::Redo: {
+      // A hooked arrow pointing back (undo); redo is its mirror image.
+      if (glyph == TGlyph::Redo) {
+        p.translate(32, 0);
+        p.scale(-1, 1);
+      }
+      const QColor color(30, 110, 170);
+      QPainterPath hook;
+      hook.moveTo(11, 11);
+      hook.lineTo(18, 11);
+      hook.cubicTo(29, 11, 29, 26, 18, 26);
+      hook.lineTo(12, 26);
+      p.setPen(QPen(color, 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+      p.setBrush(Qt::NoBrush);
+      p.drawPath(hook);
+      p.setPen(QPen(color, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+      p.setBrush(color);
+      p.drawPolygon(QPolygonF({{3, 11}, {12, 4}, {12, 18}}));
+      break;
+    }
   }
   return pixmap;
 }

@@ -6,7 +6,8 @@
 
 enum class TGlyph {
   New, Open, Save, SaveAs, Close, Static, Animated, Both, Options, About,
-  Add, Remove, Picture, NoPicture, Up, Down, Edit, Find, Play, Pause, Previous, Next, Exit
+  Add, Remove, Picture, NoPicture, Up, Down, Edit, Find, Play, Pause, Previous, Next, Exit,
+  Undo, Redo
 };
 
 // The theme's icon of that name, or our drawing of the glyph.

@@ -1,6 +1,6 @@
 // The main window's commands: the pack commands of the tool bar, options and about, and every
 // smile and symbol edit, with their file choosers, the warning before deletions, keyboard
-// shortcuts and picture files dropped on the smile list.
+// shortcuts, and picture files (or a smile of the list itself) dropped on the smile list.
 //
 // A command never changes pack data itself: smile commands call one operation of the model,
 // symbol commands change the selected smile's symbol list (which writes itself through). Then
@@ -22,11 +22,14 @@
 #include <QUrl>
 
 #include <memory>
+#include <tuple>
 
 #include "AboutForm.h"
+#include "CommandKeys.h"
 #include "ConfigManager.h"
 #include "Cp1251.h"
 #include "Dialogs.h"
+#include "EmoticonTheme.h"
 #include "Files.h"
 #include "GeneralLang.h"
 #include "Lang.h"
@@ -34,9 +37,12 @@
 #include "ModalResult.h"
 #include "NewSymbolForm.h"
 #include "OptionsForm.h"
+#include "PictureFiles.h"
 #include "SaveErrorsForm.h"
 #include "SmileExistsForm.h"
 #include "WarningForm.h"
+
+using namespace command_keys;
 
 namespace {
 
@@ -62,12 +68,6 @@ enum {
   LockFileKey = 25,
 };
 
-// A message of the commands, shown through the modal seam like every dialog.
-void ShowMessage(TForm1& window, const std::string& text) {
-  QMessageBox box(QMessageBox::Warning, window.windowTitle(), Q(text), QMessageBox::Ok, &window);
-  RunModal(box);
-}
-
 // True when the text holds a control character: a line break would split the definition line
 // (and the next start would pair every later line with the wrong picture), a Ctrl+Z would end
 // the file for some readers.
@@ -87,15 +87,15 @@ bool TypedSymbol(TForm1& window, std::string& symbol) {
   std::string typed = window.Dialogs->NewSymbolForm->Edit1->text().toStdString();
   if (typed.empty()) return false;
   if (HasControlCharacter(typed)) {
-    ShowMessage(window, window.ControlSymbolText);
+    window.TellUser(window.ControlSymbolText);
     return false;
   }
   if (!platform::Utf8ToCp1251(typed, symbol)) {
-    ShowMessage(window, window.UnencodableSymbolText);
+    window.TellUser(window.UnencodableSymbolText);
     return false;
   }
   if (symbol.find(',') != std::string::npos) {
-    ShowMessage(window, window.CommaSymbolText);
+    window.TellUser(window.CommaSymbolText);
     return false;
   }
   return true;
@@ -137,13 +137,15 @@ bool ConfirmSaveWithErrors(TForm1& window) {
   return form.ShowModal() == mrOk;
 }
 
-// The picture file dialog for the active pack; several files may be chosen.
+// The picture file dialog for the active pack; several files may be chosen. Every picture kind
+// comes first: the model converts what the pack does not store as it is.
 bool ChoosePictures(TForm1& window, std::vector<std::string>& files) {
   TSmilePack kind = window.Pack->ActivePack;
   std::string ext = PictureExtension(kind);
   TFileDialogOptions& dialog = window.OpenDialog2;
   dialog.DefaultExt = ext;
-  dialog.Filter = window.FilterNames[kind] + " (*." + ext + ")|*." + ext + window.AllFilesFilter;
+  dialog.Filter = window.AllPicturesName + "|" + PicturePatterns() + "|" + window.FilterNames[kind] +
+                  " (*." + ext + ")|*." + ext + window.AllFilesFilter;
   dialog.Title = window.PictureDialogTitle;
   dialog.MultiSelect = true;
   if (!ChooseFiles(&window, dialog, files) || files.empty()) return false;
@@ -158,19 +160,18 @@ void TellSurplusLines(TForm1& window) {
   int surplus = 0;
   for (TSmilePack kind : {spStatic, spAnimated})
     if (pack.BothPacks || kind == pack.ActivePack) surplus += pack.SurplusLines[kind];
-  if (surplus > 0) ShowMessage(window, window.SurplusLinesText + " " + std::to_string(surplus));
+  if (surplus > 0) window.TellUser(window.SurplusLinesText + " " + std::to_string(surplus));
 }
 
-// The picture files among dropped data that suit the active pack: local regular files with its
-// extension, letter case ignored.
-std::vector<std::string> DroppedPictures(TForm1& window, const QMimeData* data) {
+// The picture files among dropped data: local regular files named as a picture of any kind
+// that the model can take (it converts them into what the pack stores).
+std::vector<std::string> DroppedPictures(const QMimeData* data) {
   std::vector<std::string> files;
-  if (!data || !data->hasUrls() || !window.Pack) return files;
-  const QString ext = PictureExtension(window.Pack->ActivePack);
+  if (!data || !data->hasUrls()) return files;
   for (const QUrl& url : data->urls()) {
     if (!url.isLocalFile()) continue;
     QFileInfo info(url.toLocalFile());
-    if (info.isFile() && info.suffix().compare(ext, Qt::CaseInsensitive) == 0)
+    if (info.isFile() && IsPictureFileName(info.fileName()))
       files.push_back(LocalPath(info.filePath()));
   }
   return files;
@@ -185,9 +186,9 @@ int DropPosition(QListWidget& list, const QPoint& point) {
   return point.y() < rect.center().y() ? index.row() - 1 : index.row();
 }
 
-// Hint text followed by its shortcut key, as "Save smile pack (Ctrl+S)".
-QString WithShortcut(const QString& hint, const QKeySequence& key) {
-  QString suffix = " (" + key.toString(QKeySequence::NativeText) + ")";
+// Hint text followed by its shortcut keys, as "Save smile pack (Ctrl+S)".
+QString WithShortcut(const QString& hint, const QString& keys) {
+  QString suffix = " (" + keys + ")";
   return hint.endsWith(suffix) ? hint : hint + suffix;
 }
 
@@ -195,23 +196,6 @@ QString WithShortcut(const QString& hint, const QKeySequence& key) {
 
 // ---------------------------------------------------------------------------------------------
 // Connections
-
-namespace {
-
-// The command keys. Keys of the lists work while that list has the focus.
-const QKeySequence NewKey(Qt::CTRL | Qt::Key_N);
-const QKeySequence OpenKey(Qt::CTRL | Qt::Key_O);
-const QKeySequence SaveKey(Qt::CTRL | Qt::Key_S);
-const QKeySequence SaveAsKey(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
-const QKeySequence CloseKey(Qt::CTRL | Qt::Key_W);
-const QKeySequence FindKey(Qt::CTRL | Qt::Key_F);
-const QKeySequence DeleteKey(Qt::Key_Delete);
-const QKeySequence UpKey(Qt::ALT | Qt::Key_Up);
-const QKeySequence DownKey(Qt::ALT | Qt::Key_Down);
-const QKeySequence EditKey(Qt::Key_Return);
-const QKeySequence EditKeypadKey(Qt::Key_Enter);
-
-}  // namespace
 
 void TForm1::CreateCommands() {
   const std::pair<QAbstractButton*, void (TForm1::*)()> commands[] = {
@@ -226,6 +210,7 @@ void TForm1::CreateCommands() {
       {BitBtn5, &TForm1::BitBtn5Click},          {BitBtn6, &TForm1::BitBtn6Click},
       {BitBtn17, &TForm1::BitBtn17Click},        {BitBtn18, &TForm1::BitBtn18Click},
       {BitBtn14, &TForm1::BitBtn14Click},        {BitBtn15, &TForm1::BitBtn15Click},
+      {ToolButton15, &TForm1::ToolButton15Click}, {ToolButton16, &TForm1::ToolButton16Click},
   };
   for (auto [button, handler] : commands)
     connect(button, &QAbstractButton::clicked, this,
@@ -236,9 +221,7 @@ void TForm1::CreateCommands() {
   // A shortcut presses its button, so it does exactly what the button does and nothing while
   // the button is disabled.
   auto shortcut = [this](const QKeySequence& key, QWidget* scope, QAbstractButton* button) {
-    auto* s = new QShortcut(key, scope);
-    s->setContext(scope == this ? Qt::WindowShortcut : Qt::WidgetShortcut);
-    connect(s, &QShortcut::activated, button, [button] {
+    connect(NewShortcut(key, scope), &QShortcut::activated, button, [button] {
       if (button->isEnabled()) button->click();
     });
   };
@@ -256,6 +239,10 @@ void TForm1::CreateCommands() {
   shortcut(DownKey, ListBox2, BitBtn15);
   shortcut(EditKey, ListBox2, BitBtn17);
   shortcut(EditKeypadKey, ListBox2, BitBtn17);
+  shortcut(UndoKey, this, ToolButton15);
+  shortcut(RedoKey, this, ToolButton16);
+  shortcut(RedoOtherKey, this, ToolButton16);
+  CreateHistoryCommands();
 
   // eventFilter hands the viewport's drag and drop events to HandleSmileListDrop.
   ListBox1->viewport()->setAcceptDrops(true);
@@ -264,6 +251,8 @@ void TForm1::CreateCommands() {
   OpenDialog1.MultiSelect = false;
   TLang builtIn("", true);
   ApplyCommandLanguage(builtIn);
+  ApplyHistoryLanguage(builtIn);
+  ApplyThemeLanguage(builtIn);
 }
 
 void TForm1::ApplyCommandLanguage(TLang& language) {
@@ -279,51 +268,67 @@ void TForm1::ApplyCommandLanguage(TLang& language) {
   LockFileText = language.Text(GeneralLang, LockFileKey);
 }
 
+QShortcut* TForm1::NewShortcut(const QKeySequence& key, QWidget* scope) {
+  auto* s = new QShortcut(key, scope);
+  s->setContext(scope == this ? Qt::WindowShortcut : Qt::WidgetShortcut);
+  return s;
+}
+
 void TForm1::ApplyShortcutHints() {
   const std::pair<QWidget*, QKeySequence> keys[] = {
       {ToolButton1, NewKey}, {ToolButton2, OpenKey},  {ToolButton3, SaveKey},
       {ToolButton4, SaveAsKey}, {ToolButton5, CloseKey}, {BitBtn18, FindKey},
-      {BitBtn7, DeleteKey},  {BitBtn12, UpKey},       {BitBtn13, DownKey},
-      {BitBtn6, DeleteKey},  {BitBtn14, UpKey},       {BitBtn15, DownKey},
-      {BitBtn17, EditKeypadKey},
+      {BitBtn7, DeleteKey},  {BitBtn6, DeleteKey},    {BitBtn14, UpKey},
+      {BitBtn15, DownKey},   {BitBtn17, EditKeypadKey},
   };
-  for (const auto& [widget, key] : keys) widget->setToolTip(WithShortcut(widget->toolTip(), key));
+  for (const auto& [widget, key] : keys)
+    widget->setToolTip(WithShortcut(widget->toolTip(), KeyText(key)));
+  // The move-smile buttons also name the keys that move the smile to either end.
+  const std::tuple<QWidget*, QKeySequence, QKeySequence, int> moves[] = {
+      {BitBtn12, UpKey, FirstKey, 0}, {BitBtn13, DownKey, LastKey, 1}};
+  for (const auto& [widget, key, endKey, end] : moves)
+    widget->setToolTip(WithShortcut(widget->toolTip(),
+                                    KeyText(key) + "; " + Q(MoveToEndTexts[end]) + ": " +
+                                        KeyText(endKey)));
 }
 
 bool TForm1::HandleSmileListDrop(QEvent* event) {
-  switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-      // QDragEnterEvent is a QDragMoveEvent.
-      auto* drag = static_cast<QDragMoveEvent*>(event);
-      if (BitBtn4->isEnabled() && !DroppedPictures(*this, drag->mimeData()).empty()) {
-        drag->setDropAction(Qt::CopyAction);
-        drag->accept();
-      } else {
-        drag->ignore();
-      }
-      return true;
-    }
-    case QEvent::Drop: {
-      auto* drop = static_cast<QDropEvent*>(event);
-      std::vector<std::string> files = DroppedPictures(*this, drop->mimeData());
-      if (!BitBtn4->isEnabled() || files.empty()) {
-        drop->ignore();
-        return true;
-      }
-      drop->setDropAction(Qt::CopyAction);
-      drop->accept();
-      int pos = DropPosition(*ListBox1, drop->position().toPoint());
-      RunCommand([this, &files, pos] { AddSmileFiles(files, pos); });
-      return true;
-    }
-    default:
-      return false;
+  if (event->type() != QEvent::DragEnter && event->type() != QEvent::DragMove &&
+      event->type() != QEvent::Drop)
+    return false;
+  // QDragEnterEvent and QDragMoveEvent are QDropEvents.
+  auto* drop = static_cast<QDropEvent*>(event);
+  const int smile = DraggedSmile(drop->mimeData());
+  std::vector<std::string> files;
+  if (smile < 0 && BitBtn4->isEnabled()) files = DroppedPictures(drop->mimeData());
+  if (smile < 0 && files.empty()) {
+    drop->ignore();
+    return true;
   }
+  drop->setDropAction(smile >= 0 ? Qt::MoveAction : Qt::CopyAction);
+  drop->accept();
+  if (event->type() != QEvent::Drop) return true;
+  int after = DropPosition(*ListBox1, drop->position().toPoint());
+  if (smile >= 0) {
+    // Taken out first, the smile goes after the smile above the drop point.
+    int to = after < smile ? after + 1 : after;
+    RunCommand([this, smile, to] { MoveSmileTo(smile, to); });
+  } else {
+    RunCommand([this, &files, after] { AddSmileFiles(files, after); });
+  }
+  return true;
 }
 
 // ---------------------------------------------------------------------------------------------
-// Choosers and the warning
+// Choosers, messages and the warning
+
+void TForm1::TellUser(const std::string& text, const std::string& details) {
+  QMessageBox box(QMessageBox::Warning, windowTitle(), Q(text), QMessageBox::Ok, this);
+  // Paths and codes from files are shown as they are, never read as markup.
+  box.setTextFormat(Qt::PlainText);
+  if (!details.empty()) box.setDetailedText(Q(details));
+  RunModal(box);
+}
 
 std::string TForm1::InitialPackPath() const {
   if (Pack->BothPacks && Pack->BothPathsAssigned) return Pack->BothPath;
@@ -383,6 +388,11 @@ void TForm1::ToolButton2Click() {
   if (!Pack) return;
   std::string path = InitialPackPath();
   if (!ChooseOpenSource(Pack->BothPacks, path)) return;
+  TThemeFormat theme;
+  if (!Pack->BothPacks && ThemeFormatOfIndexFile(platform::ExtractFileName(path), theme)) {
+    OpenTheme(path);
+    return;
+  }
   ResetSelection();
   bool opened = Pack->OpenPack(path);
   RefillSmiles(true);
@@ -404,7 +414,7 @@ void TForm1::ToolButton3Click() {
   } else {
     saved = Pack->SavePack();
   }
-  if (!saved && !SaveTargetCancelled) ShowMessage(*this, SaveFailedText);
+  if (!saved && !SaveTargetCancelled) TellUser(SaveFailedText);
   UpdatePackButtons();
 }
 
@@ -412,7 +422,7 @@ void TForm1::ToolButton4Click() {
   if (!Pack || !ConfirmSaveWithErrors(*this)) return;
   std::string path = InitialPackPath();
   if (ChooseSaveTarget(Pack->BothPacks, path) && !Pack->SavePackAs(path))
-    ShowMessage(*this, SaveFailedText);
+    TellUser(SaveFailedText);
   UpdatePackButtons();
 }
 

@@ -27,6 +27,7 @@
 #include "LangTables.h"
 #include "ModalResult.h"
 #include "PictureDecoder.h"
+#include "SmileListBox.h"
 
 // Every form window in this program uses these.
 #include "CheckForm.h"
@@ -122,6 +123,11 @@ void TForm1::CreateControls() {
   ToolButton11 = tool(TGlyph::Options, "preferences-system", false);
   separator(8);
   ToolButton13 = tool(TGlyph::About, "help-about", false);
+  separator(8);
+  ToolButton15 = tool(TGlyph::Undo, "edit-undo", false);
+  ToolButton16 = tool(TGlyph::Redo, "edit-redo", false);
+  ToolButton15->setEnabled(false);
+  ToolButton16->setEnabled(false);
   ToolBar1->adjustSize();
   PageScroller1->setWidget(ToolBar1);
   for (int direction : {-1, 1}) {
@@ -143,8 +149,7 @@ void TForm1::CreateControls() {
   ToolButton7->setChecked(true);
 
   GroupBox1 = new QGroupBox(this);
-  auto makeList = [&] {
-    auto* list = new QListWidget(GroupBox1);
+  auto makeList = [&](QListWidget* list) {
     list->setFlow(QListView::TopToBottom);
     list->setWrapping(true);
     list->setResizeMode(QListView::Adjust);
@@ -156,8 +161,10 @@ void TForm1::CreateControls() {
     list->viewport()->installEventFilter(this);
     return list;
   };
-  ListBox1 = makeList();
-  ListBox2 = makeList();
+  auto* smiles = new TSmileListBox(GroupBox1);
+  smiles->OnStartDrag = [this](int row) { StartSmileDrag(row); };
+  ListBox1 = makeList(smiles);
+  ListBox2 = makeList(new QListWidget(GroupBox1));
   connect(ListBox1, &QListWidget::itemSelectionChanged, this, [this] { ListBox1Click(); });
   connect(ListBox2, &QListWidget::itemSelectionChanged, this, [this] { ListBox2Click(); });
   auto glyphButton = [&](TGlyph glyph, const char* theme) {
@@ -273,27 +280,30 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == ListBox1->viewport() &&
-      (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
-       event->type() == QEvent::Drop) &&
-      HandleSmileListDrop(event))
-    return true;
   // A click on the item that is already selected runs the selection handler once more, which
-  // clears the selection.
-  if (event->type() == QEvent::MouseButtonPress) {
+  // clears the selection: in the smile list when the button comes up without a drag, in the
+  // symbol list at once.
+  if (watched == ListBox1->viewport()) {
+    switch (event->type()) {
+      case QEvent::DragEnter:
+      case QEvent::DragMove:
+      case QEvent::Drop:
+        if (HandleSmileListDrop(event)) return true;
+        break;
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+        if (HandleSmileListMouse(event)) return true;
+        break;
+      default:
+        break;
+    }
+  } else if (watched == ListBox2->viewport() && event->type() == QEvent::MouseButtonPress) {
     auto* mouse = static_cast<QMouseEvent*>(event);
-    for (QListWidget* list : {ListBox1, ListBox2}) {
-      if (watched != list->viewport() || mouse->button() != Qt::LeftButton) continue;
-      QListWidgetItem* item = list->itemAt(mouse->position().toPoint());
-      if (!item || !item->isSelected()) continue;
-      if (list == ListBox1 && list->row(item) == LastSmileIndex) {
-        ListBox1Click();
-        return true;
-      }
-      if (list == ListBox2 && list->row(item) == LastSymbolIndex) {
-        ListBox2Click();
-        return true;
-      }
+    QListWidgetItem* item = ListBox2->itemAt(mouse->position().toPoint());
+    if (mouse->button() == Qt::LeftButton && item && item->isSelected() &&
+        ListBox2->row(item) == LastSymbolIndex) {
+      ListBox2Click();
+      return true;
     }
   }
   return QWidget::eventFilter(watched, event);
@@ -538,6 +548,7 @@ void TForm1::UpdatePackButtons() {
   ToolButton3->setEnabled(enabled);
   ToolButton4->setEnabled(enabled);
   ToolButton5->setEnabled(enabled);
+  UpdateHistoryButtons();
 }
 
 void TForm1::RecaptionSmiles() {
@@ -592,9 +603,11 @@ void TForm1::ApplyLanguage(TLang& language) {
   FilterNames[spStatic] = g(12);
   FilterNames[spAnimated] = g(13);
   AllFilesFilter = "|" + g(14) + " (*.*)|*.*";
-  OpenDialog1.Filter = "_Define.ini|_Define.ini" + AllFilesFilter;
   ApplyCommandLanguage(language);
+  ApplyHistoryLanguage(language);
+  ApplyThemeLanguage(language);
   ApplyShortcutHints();
+  UpdateHistoryButtons();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -6,7 +6,8 @@
 //
 // The layout and the view live in ManagerMain.cpp; start-up, shutdown and the way every command
 // runs (a close waits for it, its errors are shown) in ManagerStartup.cpp; the command handlers
-// in ManagerCommands.cpp.
+// in ManagerCommands.cpp, undo, redo and moving a smile anywhere in ManagerHistory.cpp, and
+// opening another messenger's theme in ManagerThemes.cpp.
 #pragma once
 
 #include <QPixmap>
@@ -27,6 +28,9 @@
 
 class QGroupBox;
 class QLabel;
+class QKeySequence;
+class QMimeData;
+class QShortcut;
 class QListWidget;
 class QPushButton;
 class QScrollArea;
@@ -69,6 +73,8 @@ public:
   QToolButton* ToolButton9 = nullptr;   // both packs (check)
   QToolButton* ToolButton11 = nullptr;  // options
   QToolButton* ToolButton13 = nullptr;  // about
+  QToolButton* ToolButton15 = nullptr;  // undo
+  QToolButton* ToolButton16 = nullptr;  // redo
   QGroupBox* GroupBox1 = nullptr;
   QListWidget* ListBox1 = nullptr;  // smiles
   QListWidget* ListBox2 = nullptr;  // symbols of the selected smile
@@ -176,6 +182,9 @@ public:
   // Appends each command's keyboard shortcut to its hint (ManagerCommands.cpp); runs after
   // every language change.
   void ApplyShortcutHints();
+  // The texts of ManagerHistory.cpp and ManagerThemes.cpp, from section "General".
+  void ApplyHistoryLanguage(TLang& language);
+  void ApplyThemeLanguage(TLang& language);
 
   // ---- Model events ----
   void ShowProgress(TDefineDecoder* sender);
@@ -217,12 +226,16 @@ public:
   bool ChooseOpenSource(bool both, std::string& path);
   bool ChooseSaveTarget(bool both, std::string& path);
   bool ConfirmDeletion();
+  // A message of the commands (UTF-8, plain text), through the modal seam like every dialog;
+  // Details, when given, behind the box's button that shows them.
+  void TellUser(const std::string& text, const std::string& details = {});
   // Adds picture files as smiles after position Pos (-1: at the front), as the add command
   // does; used by the add command and by files dropped on the smile list.
   void AddSmileFiles(const std::vector<std::string>& files, int pos);
-  // Picture files dragged from a file manager onto the smile list. eventFilter hands the
-  // DragEnter, DragMove and Drop events of ListBox1's viewport here; true when the event was
-  // taken. Dropped files go after the smile above the drop point, through AddSmileFiles.
+  // Picture files dragged from a file manager onto the smile list, and smiles dragged within
+  // it. eventFilter hands the DragEnter, DragMove and Drop events of ListBox1's viewport here;
+  // true when the event was taken. Dropped files go after the smile above the drop point,
+  // through AddSmileFiles; a dragged smile moves there (MoveSmileTo).
   bool HandleSmileListDrop(QEvent* event);
   // The commands' own messages below, from section "General" of the language; ApplyLanguage
   // calls it (the shortcut hints are ApplyShortcutHints).
@@ -244,6 +257,45 @@ public:
   // Set by ChooseSaveTarget: the user cancelled the last folder choice (so a save that returns
   // false was cancelled rather than failed).
   bool SaveTargetCancelled = false;
+
+  // ---- Undo, redo and moving a smile anywhere (ManagerHistory.cpp) ----
+  void ToolButton15Click();  // undo
+  void ToolButton16Click();  // redo
+  // Enables undo and redo when the active pack has a step to undo or redo, and names the step
+  // in their hints; runs after every command, pack switch and language change.
+  void UpdateHistoryButtons();
+  // Moves smile From to To in one step and selects it there.
+  void MoveSmileTo(int from, int to);
+  // Alt+Home and Alt+End: the selected smile to the first or the last place.
+  void MoveSelectedSmileToEnd(bool last);
+  // What a drag of smile Row from the smile list carries: it names this window and the active
+  // pack, so a drop elsewhere, or from another window or program, moves nothing.
+  std::unique_ptr<QMimeData> SmileDragData(int row) const;
+  // The smile a drag carries when SmileDragData made it for the active pack and it names a
+  // smile; else -1.
+  int DraggedSmile(const QMimeData* data) const;
+  // The smile list's mouse: a drag of a smile, and a click on the selected smile, which clears
+  // the selection when the button comes up without a drag. True when the event was taken.
+  bool HandleSmileListMouse(QEvent* event);
+  // The history texts of section "General" (UTF-8): the undo and redo hints, the steps they
+  // name by TStepKind (adding several smiles apart), a step that can't be read, and the words
+  // before Alt+Home and Alt+End in the move-smile hints.
+  std::array<std::string, 2> HistoryHints;
+  std::array<std::string, StepKindCount> StepTexts;
+  std::string SeveralSmilesAddedText;
+  std::string StepUnreadableText;
+  std::array<std::string, 2> MoveToEndTexts;  // first, last
+
+  // ---- Other messengers' themes and pictures of any kind (ManagerThemes.cpp) ----
+  // Opens the theme whose index file Path is as a new pack of the active kind, and tells what
+  // it left out; an index that can't be read is told.
+  void OpenTheme(const std::string& path);
+  // Their texts of section "General" (UTF-8): every picture kind's filter name, the theme
+  // filter's name, what a theme left out (heading, "%s" the file), and an unreadable theme.
+  std::string AllPicturesName;
+  std::string ThemeFilterName;
+  std::string ThemeLeftOutText;
+  std::string ThemeUnreadableText;
 
   // ---- Recurring steps of the commands ----
   void ResetSelection();
@@ -281,6 +333,14 @@ private:
 
   void CreateControls();
   void CreateCommands();  // connects the command buttons, shortcuts and drops (ManagerCommands.cpp)
+  void CreateHistoryCommands();  // undo, redo, moving a smile anywhere (ManagerHistory.cpp)
+  // A keyboard shortcut of the window (Scope: this) or of one control.
+  QShortcut* NewShortcut(const QKeySequence& key, QWidget* scope);
+  // Undo (true) or redo: the step runs, then the selection goes to what it touched.
+  void WalkHistory(bool undo);
+  // Starts the drag of smile Row (the smile list starts it once the mouse has moved far
+  // enough); returns when it has been dropped or given up.
+  void StartSmileDrag(int row);
   void LayoutControls();
   void PaintBox1Paint(QPainter& painter);
   void PaintBox2Paint(QPainter& painter);
@@ -313,6 +373,9 @@ private:
   std::unique_ptr<QTranslator> toolkitTranslator_;
   QToolButton* scrollLeft_ = nullptr;   // the tool bar's page-scroll arrows
   QToolButton* scrollRight_ = nullptr;
+  // A press on the smile that is selected already: the button coming up on it without a drag
+  // clears the selection.
+  bool clearOnRelease_ = false;
 };
 
 // Symbols are bytes in Windows-1251; the lists show them as text.

@@ -255,6 +255,7 @@ bool TForm1::ShutdownWorkspace() {
   StaticText2->clear();
   CurrentPicture = nullptr;
   Pack.reset();
+  UpdateHistoryButtons();
   WorkspaceMutex.reset();
   Initialized = false;
   return true;
@@ -301,6 +302,8 @@ void TForm1::RunCommand(const std::function<void()>& command) {
     RebuildFromModel();
     ShowError(std::current_exception());
   }
+  // Whatever the command did, undo and redo name the steps the model now holds.
+  UpdateHistoryButtons();
 }
 
 void TForm1::RebuildFromModel() {

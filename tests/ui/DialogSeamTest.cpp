@@ -244,6 +244,19 @@ TEST_F(ChooseFilesTest, ReturnsEveryChosenFileInOrder) {
   EXPECT_EQ(files, (std::vector<std::string>{first, second}));
 }
 
+TEST_F(ChooseFilesTest, TheDefaultExtensionGoesOnlyOntoANameThatIsNoFileAsItIs) {
+  const std::string theme = File("theme"), define = File("_define.ini");
+  TFileDialogOptions options;
+  options.DefaultExt = "ini";
+  std::vector<std::string> files;
+  script.Answer(ChooseFiles({theme}));
+  ASSERT_TRUE(ChooseFiles(nullptr, options, files));
+  EXPECT_EQ(files, std::vector<std::string>{theme});
+  script.Answer(ChooseFiles({define.substr(0, define.size() - 4)}));  // typed without ".ini"
+  ASSERT_TRUE(ChooseFiles(nullptr, options, files));
+  EXPECT_EQ(files, std::vector<std::string>{define});
+}
+
 TEST_F(ChooseFilesTest, CancelLeavesTheListAlone) {
   File("a.gif");
   script.Answer(CancelChooser());

@@ -29,6 +29,7 @@
 #include "LoadForm.h"
 #include "PackError.h"
 #include "PackFixture.h"
+#include "PictureDecoder.h"
 
 using namespace commands_testing;
 using namespace testing_support;
@@ -106,7 +107,9 @@ TEST_F(PackCommands, OpenAsksForTheDefinitionFileAndShowsThePackWithNothingSelec
       ChooseFiles({folder + "_define.ini"})));
   Press(form->ToolButton2);
 
-  EXPECT_EQ(form->OpenDialog1.Filter, "_Define.ini|_Define.ini|Все файлы (*.*)|*.*");
+  EXPECT_EQ(form->OpenDialog1.Filter,
+            "_Define.ini|_Define.ini|Темы смайлов других мессенджеров (theme, emoticons.xml, "
+            "Emoticons.plist)|theme;emoticons.xml;Emoticons.plist|Все файлы (*.*)|*.*");
   EXPECT_EQ(Smiles(), (Strings{"aa.gif (:-))", "ab.gif (:-()"}));
   EXPECT_EQ(Count(), "2");
   EXPECT_EQ(SelectedSmile(), -1);
@@ -703,7 +706,8 @@ TEST_F(SmileCommands, PicturesAddedToAnEmptyPackComeInTheChoosersOrder) {
       },
       ChooseFiles({MakePicture("n1.gif", "n1"), MakePicture("n2.gif", "n2")})));
   Press(form->BitBtn4);
-  EXPECT_EQ(form->OpenDialog2.Filter, "GIF-файлы (*.gif)|*.gif|Все файлы (*.*)|*.*");
+  EXPECT_TRUE(form->OpenDialog2.Filter.ends_with("|GIF-файлы (*.gif)|*.gif|Все файлы (*.*)|*.*"))
+      << form->OpenDialog2.Filter;
   EXPECT_EQ(StorageTags(), (Strings{"n1", "n2"}));
   EXPECT_EQ(Smiles(), (Strings{"aa.gif (Нет)", "ab.gif (Нет)"}));
   EXPECT_EQ(StorageDefine(), "\r\n\r\n");
@@ -716,7 +720,12 @@ TEST_F(SmileCommands, TheStaticPacksPictureChooserOffersBmpFilesAndStartsWhereTh
   std::string first = MakePicture("s1.bmp", "s1", spStatic);
   Then(ChooseFiles({first}));
   Press(form->BitBtn4);
-  EXPECT_EQ(form->OpenDialog2.Filter, "BMP-файлы (*.bmp)|*.bmp|Все файлы (*.*)|*.*");
+  // Every picture kind first: PNG, JPEG, WebP and the pack's own kinds among them.
+  const std::string& filter = form->OpenDialog2.Filter;
+  EXPECT_TRUE(filter.starts_with("Все картинки|")) << filter;
+  for (const char* pattern : {"*.png;", "*.jpg;", "*.jpeg;", "*.webp;", "*.gif;", "*.bmp;"})
+    EXPECT_NE(filter.find(pattern), std::string::npos) << pattern;
+  EXPECT_TRUE(filter.ends_with("|BMP-файлы (*.bmp)|*.bmp|Все файлы (*.*)|*.*")) << filter;
   EXPECT_EQ(form->OpenDialog2.DefaultExt, "bmp");
   Then(InspectChooser(
       [&](QFileDialog& chooser) {
@@ -1181,12 +1190,16 @@ TEST_F(Keyboard, HintsNameTheShortcutsInEveryLanguage) {
   EXPECT_EQ(form->BitBtn15->toolTip(), "Опустить символ вниз (Alt+Вниз)");  // Qt's key names
   EXPECT_EQ(form->BitBtn17->toolTip(), "Редактировать символ (Enter)");
   EXPECT_EQ(form->BitBtn4->toolTip(), "Добавить смайл");
+  EXPECT_EQ(form->BitBtn12->toolTip(), "Поднять смайл вверх (Alt+Вверх; в начало: Alt+Home)");
+  EXPECT_EQ(form->ToolButton15->toolTip(), "Отменить (Ctrl+Z)");
 
   auto english = ui_testing::EnglishLanguage();
   form->LanguageChanged(nullptr, english.get());
   form->ApplyShortcutHints();  // a second run adds nothing
   EXPECT_EQ(form->ToolButton1->toolTip(), "New smile pack (Ctrl+N)");
   EXPECT_EQ(form->BitBtn15->toolTip(), "Move symbol down (Alt+Down)");
+  EXPECT_EQ(form->BitBtn13->toolTip(), "Move smile down (Alt+Down; to the last place: Alt+End)");
+  EXPECT_EQ(form->ToolButton16->toolTip(), "Redo (Ctrl+Shift+Z, Ctrl+Y)");
   EXPECT_EQ(form->SaveFailedText, "The smile pack could not be saved.");
 }
 
@@ -1259,17 +1272,20 @@ TEST_F(DroppedFiles, PicturesThatCannotAllBeTakenAddNoneAndTheListShowsTheModel)
   EXPECT_EQ(Smiles(), ModelSmiles());
 }
 
-TEST_F(DroppedFiles, OnlyPicturesOfTheActivePacksKindAreTaken) {
+TEST_F(DroppedFiles, PicturesOfEveryKindAreTakenAndOtherFilesAreNot) {
   ShownWindow shown(*form);
   QPoint belowTheSmiles(10, form->ListBox1->viewport()->height() - 5);
   std::string gif = MakePicture("n1.gif", "n1");
   EXPECT_FALSE(DropOnSmileList(*form, {gif}, belowTheSmiles)) << "no pack is loaded";
 
   OpenPackOf(1);
-  std::string bmp = MakePicture("s1.bmp", "s1", spStatic);
+  std::string bmp = MakePicture("s1.BMP", "s1", spStatic);
   std::string text = disk.Path() + "notes.txt";
   WriteBytes(text, "x");
-  EXPECT_FALSE(DropOnSmileList(*form, {bmp, text, disk.Path()}, belowTheSmiles));
+  EXPECT_FALSE(DropOnSmileList(*form, {text, disk.Path()}, belowTheSmiles));
   EXPECT_TRUE(DropOnSmileList(*form, {bmp, gif, text}, belowTheSmiles));
-  EXPECT_EQ(StorageTags(), (Strings{"p0", "n1"}));
+  // The BMP became a GIF of the animated pack; the GIF was taken as it is.
+  EXPECT_EQ(StorageTags(), (Strings{"p0", "?", "n1"}));
+  ASSERT_NE(Model().GetSmile(1)->Picture, nullptr);
+  EXPECT_EQ(Model().GetSmile(1)->Picture->GetFrameCount(), 1);
 }
