@@ -411,10 +411,22 @@ bool TDefineDecoder::Walk(bool undo, int& smile, int& symbol) {
   EnsureRecovered();
   TPackHistory& history = *history_[ActivePack];
   TPackStep step;
-  if (!history.ReadNext(undo, step)) return false;
+  if (!history.ReadNext(undo, step)) {
+    // A step that can't be read can't be walked past: the steps on its side go, and the pack
+    // stays as it is.
+    if (undo ? history.CanUndo() : history.CanRedo()) {
+      auto journal = NewJournal(*PackStorages[ActivePack]);
+      journal->SetHistoryFile(TPackHistory::StateName, history.StateWithout(undo));
+      journal->Commit();
+      history.Committed();
+    }
+    return false;
+  }
   RunStep(step, !undo, false, undo ? history.StateAfterUndo() : history.StateAfterRedo());
   bool symbolStep = step.Kind >= skAddSymbol;
-  smile = !undo && step.Target >= 0 && !symbolStep ? step.Target : step.Smile;
+  smile = step.Smile;
+  if (!undo && !symbolStep)
+    smile = step.Target >= 0 ? step.Target : step.Smile + std::max(step.Count, 1) - 1;
   smile = std::min(smile, SmileCount() - 1);
   symbol = -1;
   if (symbolStep) {

@@ -181,6 +181,12 @@ std::string TPackHistory::StateAfterUndo() const { return StateText(steps_, posi
 
 std::string TPackHistory::StateAfterRedo() const { return StateText(steps_, position_ + 1); }
 
+std::string TPackHistory::StateWithout(bool undoSide) const {
+  if (!undoSide)
+    return StateText(std::vector<TEntry>(steps_.begin(), steps_.begin() + position_), position_);
+  return StateText(std::vector<TEntry>(steps_.begin() + position_, steps_.end()), 0);
+}
+
 std::string TPackHistory::EmptyState() {
   return platform::WithChecksum(std::string(kStateHeader) + "\nposition 0\n");
 }

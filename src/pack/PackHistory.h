@@ -80,6 +80,9 @@ public:
   std::string StateAfterPush(const std::string& id, const TPackStep& step, long long bytes) const;
   std::string StateAfterUndo() const;
   std::string StateAfterRedo() const;
+  // The state without the steps an undo (or a redo) would walk, for when the next of them
+  // can't be read: nothing can be walked past it.
+  std::string StateWithout(bool undoSide) const;
   static std::string EmptyState();
   static constexpr const char* StateName = "State";
 

@@ -94,6 +94,25 @@ TEST_F(PackUndoTest, TheSelectionGoesBackToWhatTheStepTouched) {
   ASSERT_TRUE(Undo());
   EXPECT_EQ(selection, std::make_pair(2, -1));
   EXPECT_EQ(model->NextRedo().Kind, skDeleteSmile);
+  ASSERT_EQ(model->AddSmiles({Picture("x"), Picture("y")}, 3), 2);
+  ASSERT_TRUE(Undo());
+  EXPECT_EQ(selection, std::make_pair(2, -1));
+  ASSERT_TRUE(Redo());
+  EXPECT_EQ(selection, std::make_pair(4, -1));  // the last smile added, as the add selects
+}
+
+TEST_F(PackUndoTest, AStepThatCannotBeReadEndsTheWayBackThere) {
+  ASSERT_TRUE(model->DeleteSmile(0));
+  ASSERT_TRUE(model->DeleteSmile(0));
+  ASSERT_TRUE(Undo());
+  std::string history = TStorageJournal::HistoryFolder(*model->PackStorages[spAnimated]);
+  for (const auto& name : ListFolder(history))
+    if (name == "s1.step") WriteBytes(history + name, "damaged");
+  std::string before = Storage();
+  EXPECT_FALSE(Undo());
+  EXPECT_EQ(Storage(), before);
+  EXPECT_FALSE(model->CanUndo());
+  EXPECT_TRUE(model->CanRedo());  // the step undone before is still there to redo
 }
 
 TEST_F(PackUndoTest, TheHistoryOutlivesARestartAndANewEditDropsTheRedoSteps) {

@@ -97,7 +97,7 @@ TEST_F(History, EveryKindOfEditIsUndoneAndRedoneToTheByteAndSelectsWhatItTouched
   };
   TForm1& f = *form;
   const Edit edits[] = {
-      {"add two smiles", 1, -1, chosen(2, f.BitBtn4), "добавление смайлов 3-4", 2, -1, 2, -1},
+      {"add two smiles", 1, -1, chosen(2, f.BitBtn4), "добавление смайлов 3-4", 2, -1, 3, -1},
       {"add one smile", -1, -1, chosen(1, f.BitBtn4), "добавление смайла 1", 0, -1, 0, -1},
       {"delete smile", 2, -1, press(f.BitBtn7), "удаление смайла 3", 2, -1, 2, -1},
       {"replace picture", 3, -1, chosen(1, f.BitBtn11), "замена рисунка смайла 4", 3, -1, 3, -1},
@@ -226,6 +226,7 @@ TEST_F(History, AStepWhoseRecordIsDamagedIsToldAndChangesNothing) {
   EXPECT_EQ(message, "Этот шаг нельзя отменить или вернуть: его запись в рабочей папке повреждена.");
   EXPECT_EQ(Snapshot(), before);
   EXPECT_EQ(Smiles(), ModelSmiles());
+  EXPECT_FALSE(UndoButton()->isEnabled());  // nothing can be walked past the damaged step
 }
 
 TEST_F(History, AnUndoThatCannotBeWrittenIsToldAndTheWindowShowsTheModel) {
