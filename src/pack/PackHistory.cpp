@@ -150,7 +150,9 @@ bool TPackHistory::ReadNext(bool undo, TPackStep& step) const {
 std::string TPackHistory::NewId() const {
   long long next = 1;
   for (const auto& e : steps_) next = std::max(next, std::stoll(e.id.substr(1)) + 1);
-  return "s" + std::to_string(next);
+  std::string id = "s";
+  id.append(std::to_string(next));
+  return id;
 }
 
 std::string TPackHistory::KeptName(const std::string& id, bool added, int n) const {

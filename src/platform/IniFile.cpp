@@ -126,7 +126,11 @@ std::string StoredValue(std::string_view value) {
   bool quote = !value.empty() && (blank(value.front()) || blank(value.back()));
   quote = quote || (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
                     value.back() == value.front());
-  return quote ? "\"" + std::string(value) + "\"" : std::string(value);
+  std::string stored;
+  if (quote) stored += '"';
+  stored.append(value);
+  if (quote) stored += '"';
+  return stored;
 }
 
 // Sets Key of Section in Lines: in place when present, else at the end of the section (or of a
