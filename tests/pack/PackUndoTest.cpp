@@ -101,6 +101,26 @@ TEST_F(PackUndoTest, TheSelectionGoesBackToWhatTheStepTouched) {
   EXPECT_EQ(selection, std::make_pair(4, -1));  // the last smile added, as the add selects
 }
 
+TEST_F(PackUndoTest, ALongMoveIsOneStep) {
+  // Forty smiles: the last one goes to the front, the ones between move one place each.
+  std::string define;
+  std::vector<std::string> pictures;
+  for (int i = 0; i < 40; ++i) {
+    define += ":" + std::to_string(i) + "\r\n";
+    pictures.push_back(PictureFileName(i, spAnimated).substr(0, 2));
+  }
+  saveAnswers = {1};
+  ASSERT_TRUE(Open(MakePack("forty", define.c_str(), pictures)));
+  std::string before = Storage();
+  ASSERT_TRUE(model->MoveSmile(39, 0));
+  EXPECT_EQ(StorageTags(3), "bn aa ab");
+  EXPECT_EQ(SymbolsOf(0), Strings{":39"});
+  ASSERT_TRUE(Undo());
+  EXPECT_FALSE(model->CanUndo());
+  EXPECT_EQ(selection, std::make_pair(39, -1));
+  EXPECT_EQ(Storage(), before);
+}
+
 TEST_F(PackUndoTest, AStepThatCannotBeReadEndsTheWayBackThere) {
   ASSERT_TRUE(model->DeleteSmile(0));
   ASSERT_TRUE(model->DeleteSmile(0));
