@@ -228,13 +228,16 @@ TEST_F(StartupTest, ABlockForAnotherProcessIsLeftUnchangedAndTheStartIsOrdinary)
   std::string home = MakeHostHome();
   std::string blockCopy = disk.Path() + "block";
   pid_t program = -1;
-  ASSERT_EQ(StartHosted({"--home", home, "--pid-offset", "1", "--timeout", "4000", "--block-out",
-                         blockCopy},
+  // A process id above the kernel's limit of 2^22: the next process started on the machine
+  // (another test, say) must not find the block addressed to it.
+  constexpr std::uint32_t kOffset = 1u << 30;
+  ASSERT_EQ(StartHosted({"--home", home, "--pid-offset", std::to_string(kOffset), "--timeout",
+                         "4000", "--block-out", blockCopy},
                         program),
             "timeout");
   ASSERT_TRUE(WaitFor([&] { return WorkspaceHeld("Storage"); }));
   EXPECT_FALSE(WorkspaceHeld("Tessaro"));
-  std::string expected = platform::MakeHandoffBlock(static_cast<std::uint32_t>(program + 1), home, "");
+  std::string expected = platform::MakeHandoffBlock(static_cast<std::uint32_t>(program) + kOffset, home, "");
   EXPECT_EQ(ReadBytes(blockCopy), expected);
   EXPECT_EQ(Terminate(program), 0);
 }
