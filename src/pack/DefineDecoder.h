@@ -284,6 +284,9 @@ private:
   // Records Step as the active pack's newest step and makes it: the pictures it adds wait at
   // their staged names already.
   void PushStep(TPackStep& step, const std::vector<std::string>& staged);
+  // Moves smile From to To (the smiles between shift by one) or, with Exchange, swaps the two:
+  // one step that only moves pictures and rewrites the definition file.
+  bool Reorder(int from, int to, bool exchange);
   // Runs a step forward (redo) or backward (undo) with the history's new state, as one
   // committed change, and takes the pack as it then is.
   void RunStep(const TPackStep& step, bool forward, bool staged, const std::string& state);

@@ -270,40 +270,30 @@ TSmile* TDefineDecoder::ReplacePicture(int index, const std::string& fileName) {
   return GetSmile(index);
 }
 
-bool TDefineDecoder::ExchangeSmiles(int a, int b) {
-  if (a < 0 || b < 0 || a >= SmileCount() || b >= SmileCount()) return false;
-  if (a == b) return true;
-  EnsureRecovered();
-  TLayout layout(PicturePositions(), SmileCount());
-  layout.Exchange(a, b);
-  TPackStep step;
-  step.Kind = skMoveSmile;
-  step.Smile = a;
-  step.Target = b;
-  std::vector<const TSmile*> order = Order();
-  step.DefineBefore = DefineContent(order);
-  std::swap(order[static_cast<std::size_t>(a)], order[static_cast<std::size_t>(b)]);
-  step.DefineAfter = DefineContent(order);
-  layout.Describe(step);
-  PushStep(step, {});
-  return true;
-}
+bool TDefineDecoder::ExchangeSmiles(int a, int b) { return Reorder(a, b, true); }
 
-bool TDefineDecoder::MoveSmile(int from, int to) {
+bool TDefineDecoder::MoveSmile(int from, int to) { return Reorder(from, to, false); }
+
+bool TDefineDecoder::Reorder(int from, int to, bool exchange) {
   if (from < 0 || to < 0 || from >= SmileCount() || to >= SmileCount()) return false;
   if (from == to) return true;
   EnsureRecovered();
   TLayout layout(PicturePositions(), SmileCount());
-  layout.Move(from, to);
   TPackStep step;
   step.Kind = skMoveSmile;
   step.Smile = from;
   step.Target = to;
   std::vector<const TSmile*> order = Order();
   step.DefineBefore = DefineContent(order);
-  const TSmile* moved = order[static_cast<std::size_t>(from)];
-  order.erase(order.begin() + from);
-  order.insert(order.begin() + to, moved);
+  if (exchange) {
+    layout.Exchange(from, to);
+    std::swap(order[static_cast<std::size_t>(from)], order[static_cast<std::size_t>(to)]);
+  } else {
+    layout.Move(from, to);
+    const TSmile* moved = order[static_cast<std::size_t>(from)];
+    order.erase(order.begin() + from);
+    order.insert(order.begin() + to, moved);
+  }
   step.DefineAfter = DefineContent(order);
   layout.Describe(step);
   PushStep(step, {});

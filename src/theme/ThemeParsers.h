@@ -1,4 +1,4 @@
-// The parts of EmoticonTheme that each format supplies, and what they share.
+// What each format of EmoticonTheme supplies, and what the formats share.
 #pragma once
 
 #include <cstddef>
