@@ -25,14 +25,22 @@ export XDG_DATA_HOME="$work/data" HOME="$work/home" QT_QPA_PLATFORM=xcb
 mkdir -p "$XDG_DATA_HOME" "$HOME" "$work/saved"
 storage="$XDG_DATA_HOME/Fennimo for Parlino 2005/2.0/Storage/Animated"
 
-wait_for() {  # wait_for SECONDS COMMAND...
-  local limit=$(( $1 * 10 )); shift
+poll() {  # poll SECONDS COMMAND...: true once COMMAND is
+  local limit=$(( $1 * 10 )) i; shift
   for ((i = 0; i < limit; i++)); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+wait_for() {  # wait_for SECONDS COMMAND...
+  poll "$@" && return 0
+  shift
   echo "timed out waiting for: $*" >&2
+  echo "windows shown: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null |
+    tr '\n' '|')" >&2
   return 1
 }
 window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
 has_window() { [ -n "$(window "$1")" ]; }
+no_window() { ! has_window "$1"; }
 focus() {  # focus TITLE: gives the window the keyboard (there is no window manager)
   local id
   id=$(window "$1")
@@ -40,11 +48,19 @@ focus() {  # focus TITLE: gives the window the keyboard (there is no window mana
   sleep 0.5
 }
 type_into() {  # type_into TITLE TEXT: types a path into a dialog and confirms it
-  focus "$1"
-  xdotool key ctrl+a
-  xdotool type --delay 5 "$2"
-  sleep 0.3
-  xdotool key Return
+  # On a slow machine the keys may reach the chooser before it has the keyboard, or its
+  # completer list, popping up while the folder is still being read, may take the Return for
+  # itself: while the chooser stays, type and confirm again.
+  local attempt
+  for attempt in 1 2 3; do
+    focus "$1"
+    xdotool key ctrl+a
+    xdotool type --delay 5 "$2"
+    sleep 0.3
+    xdotool key Return
+    poll 10 no_window "$1" && return 0
+    echo "\"$1\" is still open after attempt $attempt: typing the path again" >&2
+  done
 }
 
 start_program() {
