@@ -11,12 +11,34 @@ set -euo pipefail
 program=$1
 source_dir=$2
 
-if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null; then
-  echo "xvfb-run and xdotool are needed (Debian: xvfb xauth xdotool)" >&2
+if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
+  echo "Xvfb and xdotool are needed (Debian: xvfb xdotool)" >&2
   exit 1
 fi
 if [ -z "${DISPLAY_READY:-}" ]; then
-  exec env DISPLAY_READY=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+  # The server picks a free display itself and says which: a number chosen before it starts
+  # may be taken by another server (another run, another container) by the time it binds.
+  xdir=$(mktemp -d)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$xdir/display" 2>"$xdir/log" &
+  xvfb=$!
+  for ((i = 0; i < 300; i++)); do
+    grep -q '^[0-9][0-9]*$' "$xdir/display" 2>/dev/null && break
+    kill -0 "$xvfb" 2>/dev/null || break
+    sleep 0.1
+  done
+  if ! grep -q '^[0-9][0-9]*$' "$xdir/display"; then
+    echo "the virtual display did not start:" >&2
+    cat "$xdir/log" >&2
+    kill "$xvfb" 2>/dev/null || true
+    rm -rf "$xdir"
+    exit 1
+  fi
+  status=0
+  DISPLAY=":$(cat "$xdir/display")" DISPLAY_READY=1 "$0" "$@" || status=$?
+  kill "$xvfb" 2>/dev/null || true
+  wait "$xvfb" 2>/dev/null || true
+  rm -rf "$xdir"
+  exit "$status"
 fi
 
 work=$(mktemp -d)
