@@ -336,22 +336,27 @@ bool RemoveEmptyFolder(const std::string& path) {
   return ::rmdir(path.c_str()) == 0;
 }
 
-bool SyncFolder(const std::string& folder) {
+namespace {
+
+// Opens Path ("" for the current folder) with Flags and runs Sync on the descriptor.
+template <class TSync>
+bool SyncThrough(const std::string& path, int flags, TSync sync) {
   if (syncsSkipped) return true;
-  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int fd = ::open(path.empty() ? "." : path.c_str(), flags | O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
-  bool ok = ::fsync(fd) == 0;
+  bool ok = sync(fd) == 0;
   ::close(fd);
   return ok;
 }
 
+}  // namespace
+
+bool SyncFolder(const std::string& folder) {
+  return SyncThrough(folder, O_DIRECTORY, [](int fd) { return ::fsync(fd); });
+}
+
 bool SyncFileSystemOf(const std::string& path) {
-  if (syncsSkipped) return true;
-  int fd = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  bool ok = ::syncfs(fd) == 0;
-  ::close(fd);
-  return ok;
+  return SyncThrough(path, O_NONBLOCK, [](int fd) { return ::syncfs(fd); });
 }
 
 bool IsTempFileName(std::string_view name) {
