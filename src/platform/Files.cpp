@@ -1,5 +1,7 @@
 #include "Files.h"
 
+#include "PowerCut.h"
+
 #include <algorithm>
 #include <random>
 #include <cerrno>
@@ -15,15 +17,36 @@ namespace platform {
 
 namespace {
 
+namespace cut = power_cut;
+
 bool syncsSkipped = false;
+bool syncsFail = false;
 long long stepCount = 0;
 long long stepToEndAt = 0;
 int endExitCode = 0;
+bool endByPowerCut = false;
 
-// Called right before every change of the file system.
+// Called right before every change of the file system and every sync.
 void Step() {
   ++stepCount;
-  if (stepToEndAt != 0 && stepCount >= stepToEndAt) ::_exit(endExitCode);
+  if (stepToEndAt == 0 || stepCount < stepToEndAt) return;
+  if (endByPowerCut) cut::Cut();
+  ::_exit(endExitCode);
+}
+
+// A sync of a file: a step, then the sync itself unless tests skip or fail it.
+bool SyncFile(int fd) {
+  Step();
+  if (syncsFail) return false;
+  cut::FileSynced(fd);
+  return syncsSkipped || ::fsync(fd) == 0;
+}
+
+// Removes a name outside the counted steps (a temporary file of a write that failed).
+void Unlink(const std::string& path) {
+  cut::BeforeNameChange(path);
+  cut::BeforeUnlink(path);
+  ::unlink(path.c_str());
 }
 
 unsigned char AsciiLower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
@@ -69,10 +92,12 @@ int CreateTempBeside(const std::string& target, std::string& tempName) {
   static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   std::string folder = ExtractFilePath(target);
   Step();
+  cut::BeforeNameChange(target);
   for (int attempt = 0; attempt < 100; ++attempt) {
     tempName = folder + std::string(TempFilePrefix);
     for (int i = 0; i < 8; ++i) tempName += kLetters[random() % (sizeof kLetters - 1)];
     int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) cut::Created(fd, tempName);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
@@ -94,7 +119,12 @@ bool CopyData(int in, int out) {
 
 bool Rename(const std::string& from, const std::string& to) {
   Step();
-  return ::rename(from.c_str(), to.c_str()) == 0;
+  cut::BeforeNameChange(from);
+  cut::BeforeNameChange(to);
+  cut::BeforeUnlink(to);
+  if (::rename(from.c_str(), to.c_str()) != 0) return false;
+  cut::Renamed(from, to);
+  return true;
 }
 
 // Writes the data produced by `fill` into a temporary file, flushes it and renames it over
@@ -105,10 +135,10 @@ bool ReplaceViaTemp(const std::string& target, bool flush, Fill fill) {
   int fd = CreateTempBeside(target, temp);
   if (fd < 0) return false;
   bool ok = fill(fd);
-  ok = ok && (!flush || syncsSkipped || ::fsync(fd) == 0);
+  ok = ok && (!flush || SyncFile(fd));
   ok = (::close(fd) == 0) && ok;
   ok = ok && Rename(temp, target);
-  if (!ok) ::unlink(temp.c_str());
+  if (!ok) Unlink(temp);
   return ok;
 }
 
@@ -205,6 +235,7 @@ bool ForceDirectories(const std::string& path) {
     current = path.substr(0, next);
     if (!current.empty() && !DirectoryExists(current)) {
       Step();
+      cut::BeforeNameChange(current);
       if (::mkdir(current.c_str(), 0777) != 0 && errno != EEXIST) return false;
     }
     pos = next + 1;
@@ -285,11 +316,14 @@ bool CopyFileNew(const std::string& from, const std::string& to) {
   int in = OpenRegularForReading(from);
   if (in < 0) return false;
   Step();
+  cut::BeforeNameChange(to);
+  cut::BeforeDataChange(to);
   int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (out >= 0) cut::Created(out, to);
   bool ok = out >= 0 && CopyData(in, out);
   if (out >= 0) ok = (::close(out) == 0) && ok;
   ::close(in);
-  if (!ok && out >= 0) ::unlink(to.c_str());
+  if (!ok && out >= 0) Unlink(to);
   return ok;
 }
 
@@ -298,12 +332,16 @@ bool MoveFileNoReplace(const std::string& from, const std::string& to) {
   if (::lstat(from.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
   if (::lstat(to.c_str(), &st) == 0) return false;
   Step();
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+  cut::BeforeNameChange(from);
+  cut::BeforeNameChange(to);
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+    cut::Renamed(from, to);
     return true;
+  }
   if (errno == EINVAL || errno == ENOSYS) {
     // The file system can't rename without replacing: a hard link fails on an existing name.
     if (::link(from.c_str(), to.c_str()) == 0) {
-      ::unlink(from.c_str());
+      Unlink(from);
       return true;
     }
     if (errno != EXDEV && errno != EPERM) return false;
@@ -311,7 +349,7 @@ bool MoveFileNoReplace(const std::string& from, const std::string& to) {
   if (errno == EXDEV || errno == EPERM) {
     if (::lstat(to.c_str(), &st) == 0) return false;
     if (!CopyFileReplace(from, to)) return false;
-    ::unlink(from.c_str());
+    Unlink(from);
     return true;
   }
   return false;
@@ -321,6 +359,8 @@ bool DeleteFile(const std::string& path) {
   struct stat st {};
   if (path.empty() || ::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
   Step();
+  cut::BeforeNameChange(path);
+  cut::BeforeUnlink(path);
   return ::unlink(path.c_str()) == 0;
 }
 
@@ -333,6 +373,7 @@ bool RenameReplace(const std::string& from, const std::string& to) {
 bool RemoveEmptyFolder(const std::string& path) {
   if (!DirectoryExists(path)) return false;
   Step();
+  cut::BeforeNameChange(path);
   return ::rmdir(path.c_str()) == 0;
 }
 
@@ -341,6 +382,8 @@ namespace {
 // Opens Path ("" for the current folder) with Flags and runs Sync on the descriptor.
 template <class TSync>
 bool SyncThrough(const std::string& path, int flags, TSync sync) {
+  Step();
+  if (syncsFail) return false;
   if (syncsSkipped) return true;
   int fd = ::open(path.empty() ? "." : path.c_str(), flags | O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
@@ -352,20 +395,27 @@ bool SyncThrough(const std::string& path, int flags, TSync sync) {
 }  // namespace
 
 bool SyncFolder(const std::string& folder) {
-  return SyncThrough(folder, O_DIRECTORY, [](int fd) { return ::fsync(fd); });
+  bool ok = SyncThrough(folder, O_DIRECTORY, [](int fd) { return ::fsync(fd); });
+  if (ok) cut::FolderSynced(folder);
+  return ok;
 }
 
 bool SyncFileSystemOf(const std::string& path) {
-  return SyncThrough(path, O_NONBLOCK, [](int fd) { return ::syncfs(fd); });
+  bool ok = SyncThrough(path, O_NONBLOCK, [](int fd) { return ::syncfs(fd); });
+  if (ok) cut::AllSynced();
+  return ok;
 }
 
 bool IsTempFileName(std::string_view name) {
   return name.substr(0, TempFilePrefix.size()) == TempFilePrefix;
 }
 
-TCopyBatch::~TCopyBatch() {
+TCopyBatch::~TCopyBatch() { Discard(); }
+
+void TCopyBatch::Discard() {
   for (const auto& entry : entries_)
-    if (!entry.temp.empty()) ::unlink(entry.temp.c_str());
+    if (!entry.temp.empty()) Unlink(entry.temp);
+  entries_.clear();
 }
 
 bool TCopyBatch::Add(const std::string& from, const std::string& to) {
@@ -380,7 +430,7 @@ bool TCopyBatch::Add(const std::string& from, const std::string& to) {
   if (out >= 0) ok = (::close(out) == 0) && ok;
   ::close(in);
   if (!ok) {
-    if (out >= 0) ::unlink(temp.c_str());
+    if (out >= 0) Unlink(temp);
     failed_ = to;
     return false;
   }
@@ -388,17 +438,24 @@ bool TCopyBatch::Add(const std::string& from, const std::string& to) {
   return true;
 }
 
-bool TCopyBatch::Commit(bool sync) {
-  // One sync per file system, not per file: the data is durable before any name changes.
+namespace {
+
+std::vector<std::string> TargetFolders(const std::vector<TCopyBatch::TEntry>& entries) {
   std::vector<std::string> folders;
-  for (const auto& entry : entries_) {
+  for (const auto& entry : entries) {
     std::string folder = ExtractFilePath(entry.target);
     if (std::find(folders.begin(), folders.end(), folder) == folders.end())
       folders.push_back(folder);
   }
+  return folders;
+}
+
+}  // namespace
+
+bool TCopyBatch::Sync() {
+  // One sync per file system, not per file.
   std::vector<dev_t> synced;
-  for (const auto& folder : folders) {
-    if (!sync) break;
+  for (const auto& folder : TargetFolders(entries_)) {
     struct stat st {};
     if (::stat(folder.empty() ? "." : folder.c_str(), &st) != 0) continue;
     if (std::find(synced.begin(), synced.end(), st.st_dev) != synced.end()) continue;
@@ -408,6 +465,13 @@ bool TCopyBatch::Commit(bool sync) {
     }
     synced.push_back(st.st_dev);
   }
+  return true;
+}
+
+bool TCopyBatch::Commit(bool sync) {
+  // The data is durable before any name changes.
+  std::vector<std::string> folders = TargetFolders(entries_);
+  if (sync && !Sync()) return false;
   for (auto& entry : entries_) {
     if (entry.temp.empty()) continue;
     if (!Rename(entry.temp, entry.target)) {
@@ -448,9 +512,18 @@ long long FileStepCount() { return stepCount; }
 
 void SkipSyncs(bool skip) { syncsSkipped = skip; }
 
-void EndProcessAtFileStep(long long steps, int exitCode) {
+void FailSyncs(bool fail) { syncsFail = fail; }
+
+void EndProcessNow(int exitCode) {
+  if (endByPowerCut) cut::Cut();
+  ::_exit(exitCode);
+}
+
+void EndProcessAtFileStep(long long steps, int exitCode, TEnd end) {
   stepToEndAt = steps == 0 ? 0 : stepCount + steps;
   endExitCode = exitCode;
+  endByPowerCut = steps != 0 && end == TEnd::PowerCut;
+  cut::Track(endByPowerCut);
 }
 
 bool ReadFile(const std::string& path, std::string& data) {

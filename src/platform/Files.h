@@ -103,18 +103,28 @@ public:
   TCopyBatch(const TCopyBatch&) = delete;
   TCopyBatch& operator=(const TCopyBatch&) = delete;
 
+  struct TEntry {
+    std::string temp, target;
+  };
+
   // False when the source can't be read or the temporary file can't be written.
   bool Add(const std::string& from, const std::string& to);
+  // Makes the data of every temporary file durable: one sync per file system. False when a
+  // sync fails.
+  bool Sync();
   // False when the sync or a rename fails: the targets renamed before that are replaced, the
   // others untouched. Without Sync the caller makes the data durable later.
   bool Commit(bool sync = true);
+  // The copies added so far, by temporary file and target.
+  const std::vector<TEntry>& Entries() const { return entries_; }
+  // Leaves the temporary files where they are when the batch goes: another record names them.
+  void Release() { entries_.clear(); }
+  // Removes the temporary files not yet renamed, now.
+  void Discard();
   // The target whose copy or rename failed last ("" when none did).
   const std::string& FailedTarget() const { return failed_; }
 
 private:
-  struct TEntry {
-    std::string temp, target;
-  };
   std::vector<TEntry> entries_;
   std::string failed_;
 };
@@ -126,13 +136,23 @@ bool WithoutChecksum(const std::string& record, std::string& body);
 
 // ---- Crash-point seam, for tests ----
 // Every change this layer makes to the file system (creating a file, renaming, removing,
-// making or removing a folder) counts as one step. A test can end the process right before a
-// chosen step, to prove that whatever an operation has done by then leaves nothing lost.
+// making or removing a folder) and every sync counts as one step. A test can end the process
+// right before a chosen step, to prove that whatever an operation has done by then leaves
+// nothing lost.
 long long FileStepCount();
+// How the process ends: killed (everything it wrote stays), or by a power cut: what was
+// written to a file since its last sync is lost, and so are the names created, renamed or
+// removed in a folder since that folder's last sync (see PowerCut.h).
+enum class TEnd { Kill, PowerCut };
 // Ends the process with _exit(ExitCode) right before the Steps-th step from now; 0 disarms.
-void EndProcessAtFileStep(long long steps, int exitCode);
-// Skips every flush and sync: for tests that end processes, not machines, thousands of times.
+void EndProcessAtFileStep(long long steps, int exitCode, TEnd end = TEnd::Kill);
+// Ends the process now, the way the armed end would: after a power cut when one is armed.
+[[noreturn]] void EndProcessNow(int exitCode);
+// Skips the system calls of every flush and sync (a power cut still counts them as done): for
+// tests that end a process thousands of times.
 void SkipSyncs(bool skip);
+// Makes every flush and sync fail, as a disk that reports a write error does.
+void FailSyncs(bool fail);
 
 // Reads a whole regular file. False when it can't be opened or read.
 bool ReadFile(const std::string& path, std::string& data);

@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "TestSupport.h"
@@ -149,4 +150,34 @@ TEST_F(FilesTest, ReadFileRefusesFifosAndFolders) {
   WriteBytes(P("f"), std::string("a\0b", 3));
   ASSERT_TRUE(platform::ReadFile(P("f"), data));
   EXPECT_EQ(data, std::string("a\0b", 3));
+}
+
+// The power cut the crash-point tests use: a name not synced in its folder goes back, data not
+// synced in its file is lost; what was synced stays.
+TEST_F(FilesTest, APowerCutLosesWhatWasNotSynced) {
+  WriteBytes(P("replaced"), "old");
+  WriteBytes(P("renamed"), "r");
+  dir.Make("synced/");
+  pid_t child = ::fork();
+  if (child == 0) {
+    platform::SkipSyncs(true);
+    platform::EndProcessAtFileStep(1000, 0, platform::TEnd::PowerCut);
+    platform::WriteFileAtomic(P("replaced"), "new");
+    platform::RenameReplace(P("renamed"), P("moved"));
+    platform::WriteFileAtomic(P("synced/flushed"), "data");
+    platform::CopyFileNew(P("replaced"), P("synced/unflushed"));
+    platform::SyncFolder(P("synced/"));
+    platform::WriteFileAtomic(P("synced/late"), "late");
+    platform::EndProcessNow(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_EQ(ReadBytes(P("replaced")), "old");
+  EXPECT_TRUE(Exists(P("renamed")));
+  EXPECT_FALSE(Exists(P("moved")));
+  EXPECT_EQ(ReadBytes(P("synced/flushed")), "data");
+  EXPECT_TRUE(Exists(P("synced/unflushed")));
+  EXPECT_EQ(ReadBytes(P("synced/unflushed")), "");
+  EXPECT_FALSE(Exists(P("synced/late")));
+  EXPECT_EQ(ListFolder(P("")), (std::vector<std::string>{"renamed", "replaced", "synced"}));
 }
