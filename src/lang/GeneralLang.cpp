@@ -86,8 +86,12 @@ constexpr std::string_view kTexts[] = {
     "Тема %s открыта как новый смайлпак, но взято не всё:",
     // 46: a theme whose index file can't be read; "%s" is the file, the reason follows
     "Не удалось прочитать тему смайлов %s.",
+    // 47: a record of an unfinished change that fails its checks; "%s" is the record's file
+    "Запись незавершённой операции %s повреждена или сделана другой версией программы. "
+    "Рабочая копия оставлена как есть, программа закрывается. Чтобы начать заново, перенесите "
+    "папку с этой записью в другое место.",
 };
-static_assert(std::size(kTexts) == 47);
+static_assert(std::size(kTexts) == 48);
 
 }  // namespace
 

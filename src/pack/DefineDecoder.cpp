@@ -9,6 +9,7 @@
 #include "Files.h"
 #include "GifDecoder.h"
 #include "PackError.h"
+#include "SaveJournal.h"
 #include "StorageJournal.h"
 #include "StorageManager.h"
 
@@ -129,6 +130,9 @@ void TDefineDecoder::StoreBothPath(bool assigned, const std::string& path) {
   BothPath = path;
   Config->SetFlag(TConfigManager::cfBothPathsAssigned, assigned);
   Config->SetString(TConfigManager::csBothPath, path);
+  // Where both packs save to outlives a power cut that follows.
+  if (!ConfigStorage->Path.empty() && !platform::SyncFolder(ConfigStorage->Path))
+    throw platform::EWriteError(ConfigStorage->Path + "config.ini");
 }
 
 void TDefineDecoder::StoreHostOrEmptyBothPath() {
@@ -157,6 +161,8 @@ void TDefineDecoder::RequireStorable(const std::string& folder) {
 
 void TDefineDecoder::EnsureRecovered() {
   TStorageManager& storage = *PackStorages[ActivePack];
+  std::string damaged = TStorageJournal::DamagedRecord(storage);
+  if (!damaged.empty()) throw EPackError(EPackError::pkRecordDamaged, damaged);
   if (TStorageJournal::Pending(storage) && !TStorageJournal::Recover(storage))
     throw EPackError(EPackError::pkRecoveryFailed, storage.Path);
 }
@@ -206,23 +212,39 @@ std::vector<int> TDefineDecoder::PicturePositions() const {
 TDefineDecoder::TDefineDecoder(const std::string& workspaceName) {
   std::string base = StorageName(workspaceName);
   ConfigStorage = std::make_unique<TStorageManager>(base + "/Config");
-  Config = std::make_unique<TConfigManager>(*ConfigStorage);
-  if (!ConfigStorage->Path.empty())
+  if (!ConfigStorage->Path.empty()) {
     storageRoot_ = StorageRootFolder();
+    workspace_ = platform::IncludeTrailingPathDelimiter(storageRoot_ + workspaceName);
+  }
+  for (TSmilePack pack : AllPacks) {
+    auto& storage = PackStorages[pack];
+    storage = std::make_unique<TStorageManager>(base + "/" + PackFolderName(pack));
+    storage->OnFile = [this](TStorageManager*, const std::string& name) { Progress(name, 1, 0); };
+  }
+  // A record that fails its checks stops the start before anything is written, completed or
+  // cleaned up: what it would have completed, and what it protects, stay as they are.
+  std::string damaged;
+  for (TSmilePack pack : AllPacks)
+    if (damaged.empty()) damaged = TStorageJournal::DamagedRecord(*PackStorages[pack]);
+  if (damaged.empty() && TSaveJournal::Damaged(SaveRecordPath())) damaged = SaveRecordPath();
+  if (!damaged.empty()) throw EPackError(EPackError::pkRecordDamaged, damaged);
 
+  Config = std::make_unique<TConfigManager>(*ConfigStorage);
   SetActivePack(Config->GetFlag(TConfigManager::cfAnimated) ? spAnimated : spStatic);
   SetBothPacks(Config->GetFlag(TConfigManager::cfBothSmilePacks));
   BothPathsAssigned = Config->GetFlag(TConfigManager::cfBothPathsAssigned);
   BothPath = Config->GetString(TConfigManager::csBothPath);
   TempFolder = Config->GetTempFolder();
 
+  // Whatever a stop cut short is completed before anything reads the storage.
+  for (TSmilePack pack : AllPacks)
+    if (!TStorageJournal::Recover(*PackStorages[pack]))
+      throw EPackError(EPackError::pkRecoveryFailed, PackStorages[pack]->Path);
+  TSaveJournal::Finish(SaveRecordPath());
+  if (!workspace_.empty()) TStorageJournal::RemoveWorkspaceScratch(workspace_);
+
   for (TSmilePack pack : AllPacks) {
     auto& storage = PackStorages[pack];
-    storage = std::make_unique<TStorageManager>(base + "/" + PackFolderName(pack));
-    storage->OnFile = [this](TStorageManager*, const std::string& name) { Progress(name, 1, 0); };
-    // Whatever a stop cut short is completed before anything reads the storage.
-    if (!TStorageJournal::Recover(*storage))
-      throw EPackError(EPackError::pkRecoveryFailed, storage->Path);
     history_[pack] = std::make_unique<TPackHistory>(TStorageJournal::HistoryFolder(*storage), pack);
     history_[pack]->Committed();
     TStorageIniFile state(*storage);

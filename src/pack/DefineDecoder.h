@@ -14,6 +14,7 @@
 #include "PackHistory.h"
 
 class TPictureDecoder;
+class TSaveJournal;
 class TStorageManager;
 class TStorageJournal;
 class TConfigManager;
@@ -305,8 +306,25 @@ private:
   std::string IncomingFolder() const;
   // Removes what a storage that holds no pack still has of one (an open cut short).
   void ClearUnloadedStorage(TSmilePack pack);
-  // Removes from a pack folder just saved to the pictures the pack no longer holds.
-  void RemoveStaleFiles(const std::string& folder);
+  // A pack and the folder it is saved into.
+  struct TExportTarget {
+    TSmilePack pack;
+    std::string folder;
+  };
+  // Saves the packs into their folders as one recorded change; with Assign, each folder becomes
+  // its pack's target. False when a folder can't take a pack; throws EPackError when the save
+  // fails.
+  bool ExportAll(const std::vector<TExportTarget>& targets, bool assign);
+  // Copies a pack into the save's temporary files in its folder, and plans what goes.
+  void PrepareExport(const TExportTarget& target, TSaveJournal& save);
+  // In a folder that held a pack: the pictures of positions the pack no longer holds, and other
+  // spellings of the names written (Names: the pack's files).
+  void PlanStaleRemovals(const TExportTarget& target, const std::vector<std::string>& names,
+                         TSaveJournal& save) const;
+  // Each pack's folder becomes its target, as one change of their storages.
+  void AssignFolders(const std::vector<TExportTarget>& targets);
+  // The workspace's record of a save under way.
+  std::string SaveRecordPath() const;
   // A picture of the folder being checked (the incoming folder while opening).
   std::string PicturePath(int index) const;
   // Root's sub-folder of the pack ("Static" or "Animated", found without regard to letter
@@ -328,6 +346,8 @@ private:
   void ForEachPack(bool onlyLoaded, Fn fn);
 
   std::string storageRoot_;
+  // The workspace's own folder (the storages' parent), ending in "/"; empty without one.
+  std::string workspace_;
   std::unique_ptr<TPackHistory> history_[2];
   std::string checkFolder_;
   std::vector<std::string> incomingLines_[2];

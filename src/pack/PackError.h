@@ -28,8 +28,11 @@ public:
     pkNotAPicture = 4,
     // A picture too large for a smile: more pixels or frames than a pack takes (Path: the file).
     pkPictureTooLarge = 5,
+    // A record of an unfinished change that fails its checks, or that another version wrote
+    // (Path: the record): it is not acted on, and nothing of the working storage is changed.
+    pkRecordDamaged = 6,
   };
-  static constexpr int KindCount = 6;
+  static constexpr int KindCount = 7;
   // The key of a kind's text in the language section "General".
   static int GeneralKey(TKind kind);
 

@@ -131,12 +131,14 @@ bool TPackHistory::ParseState(const std::string& text, std::vector<TEntry>& step
   return position >= 0 && position <= static_cast<int>(steps.size());
 }
 
-void TPackHistory::Load() {
+bool TPackHistory::Load() {
   std::string text;
   if (!platform::ReadFile(folder_ + StateName, text) || !ParseState(text, steps_, position_)) {
     steps_.clear();
     position_ = 0;
+    return false;
   }
+  return true;
 }
 
 bool TPackHistory::ReadNext(bool undo, TPackStep& step) const {
@@ -194,8 +196,9 @@ std::string TPackHistory::EmptyState() {
 }
 
 void TPackHistory::Committed() {
-  Load();
-  Collect();
+  // A state that can't be read names nothing: what the folder holds stays until a new state
+  // has been committed.
+  if (Load()) Collect();
 }
 
 void TPackHistory::Collect() const {

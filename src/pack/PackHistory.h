@@ -57,8 +57,8 @@ public:
 
   TPackHistory(std::string folder, TSmilePack kind);
 
-  // Reads the state; one that fails its checks reads as an empty history.
-  void Load();
+  // Reads the state; one that fails its checks (false) reads as an empty history.
+  bool Load();
   bool CanUndo() const { return position_ > 0; }
   bool CanRedo() const { return position_ < static_cast<int>(steps_.size()); }
   const TStepSummary& NextUndo() const { return steps_[static_cast<std::size_t>(position_ - 1)].summary; }
@@ -87,7 +87,7 @@ public:
   static constexpr const char* StateName = "State";
 
   // Once the change that wrote the state has committed: reads it and removes every file of the
-  // folder that it does not name.
+  // folder that it does not name (nothing when it can't be read).
   void Committed();
 
   const std::string& Folder() const { return folder_; }

@@ -257,6 +257,9 @@ TDefineDecoder::TPackChange TDefineDecoder::ImportChange() {
     journal->Clear("*.ini");
     journal->Clear(PackWildcard(a));
     journal->FillFromIncoming();
+  } else {
+    // The pack was copied straight into the storage, unflushed.
+    journal->Unflushed();
   }
   journal->SetDefine(content);
   journal->SetState(true, true, true, incomingSource_[a]);

@@ -1,14 +1,18 @@
-// Saving a pack from its storage to a pack folder, and closing it. A save copies first (each
-// file of the folder is replaced whole, and none before every copy is written) and only then
-// removes the pictures the pack no longer holds; in a folder that held no pack, nothing but the
-// pack's own files is written and nothing is removed. So a save that fails or is cut short
-// leaves every file of the folder as it was or as saved, never missing.
+// Saving a pack from its storage to a pack folder, and closing it. A save is a recorded change
+// of the folders it writes (TSaveJournal): every file is copied and made durable first, then
+// the files take their names, the pictures before the definition file, and only then go the
+// pictures the pack no longer holds; in a folder that held no pack, nothing but the pack's own
+// files is written and nothing is removed. Both packs save as one change. So a save that fails
+// or is cut short, by a stop or a power cut, leaves each folder with its old pack or, once the
+// next start has finished the save, the new one.
+#include <algorithm>
 #include <set>
 
 #include "Cp1251.h"
 #include "Files.h"
 #include "PackSteps.h"
 #include "PictureDecoder.h"
+#include "SaveJournal.h"
 
 namespace {
 
@@ -41,48 +45,107 @@ bool TDefineDecoder::HasErrors() const {
          ErrorCount(ekNoSymbols) != 0;
 }
 
+std::string TDefineDecoder::SaveRecordPath() const {
+  return workspace_.empty() ? std::string() : workspace_ + "Journal.save";
+}
+
 bool TDefineDecoder::ExportTo(const std::string& folder) {
-  TSmilePack a = ActivePack;
-  TStorageManager& storage = *PackStorages[a];
-  // Only a whole folder path, never one inside the storage tree.
-  if (folder.empty() || folder.front() != platform::PathDelim ||
-      folder.back() != platform::PathDelim || !storage.Allocated || IsInsideStorageTree(folder))
-    return false;
-  RequireStorable(folder);
-  EnsureRecovered();
+  return ExportAll({{ActivePack, folder}}, false);
+}
+
+bool TDefineDecoder::ExportAll(const std::vector<TExportTarget>& targets, bool assign) {
+  for (const auto& target : targets) {
+    const std::string& folder = target.folder;
+    // Only a whole folder path, never one inside the storage tree.
+    if (folder.empty() || folder.front() != platform::PathDelim ||
+        folder.back() != platform::PathDelim || !PackStorages[target.pack]->Allocated ||
+        IsInsideStorageTree(folder) || SaveRecordPath().empty())
+      return false;
+    RequireStorable(folder);
+  }
+  ForEachPack(false, [&] {
+    for (const auto& target : targets)
+      if (target.pack == ActivePack) EnsureRecovered();
+  });
+  // A save that a stop left unfinished, into any folder, is finished first.
+  std::string record = SaveRecordPath();
+  if (!TSaveJournal::Finish(record)) throw EPackError(EPackError::pkRecordDamaged, record);
+  std::vector<std::string> folders;
+  for (const auto& target : targets) folders.push_back(target.folder);
+  try {
+    TSaveJournal save(record);
+    save.Begin(folders);
+    for (const auto& target : targets) PrepareExport(target, save);
+    if (!save.Commit())
+      throw EPackError(EPackError::pkSaveCopyFailed, folders.front() + DefineFileName);
+  } catch (const platform::EWriteError& e) {
+    throw EPackError(EPackError::pkSaveCopyFailed, e.Path());
+  }
+  bool whole = true;
+  for (const auto& target : targets)
+    whole = whole && platform::FileExists(target.folder + DefineFileName);
+  if (assign) AssignFolders(targets);
+  return whole;
+}
+
+void TDefineDecoder::AssignFolders(const std::vector<TExportTarget>& targets) {
+  // The packs take their new folders together, or neither does.
+  std::vector<TPackChange> changes;
+  for (const auto& target : targets) {
+    auto journal = NewJournal(*PackStorages[target.pack]);
+    journal->SetState(true, true, true, target.folder);
+    changes.push_back({target.pack, journal, [this, target] {
+                         SourcePath[target.pack] = target.folder;
+                         SourceAssigned.Include(target.pack);
+                       }});
+  }
+  CommitChanges(changes);
+}
+
+void TDefineDecoder::PrepareExport(const TExportTarget& target, TSaveJournal& save) {
+  TStorageManager& storage = *PackStorages[target.pack];
+  const std::string& folder = target.folder;
   if (!platform::ForceDirectories(folder))
     throw EPackError(EPackError::pkSaveCopyFailed, folder + DefineFileName);
-  // Temporary files of a save that was cut short are ours to remove.
+  // Temporary files of a save that was cut short before it was written down are ours to remove.
   for (const auto& name : platform::FindFiles(folder + "*.*"))
     if (platform::IsTempFileName(name)) platform::DeleteFile(folder + name);
   bool heldPack = !platform::FindFiles(folder + DefineFileName).empty();
-  storage.CopyFilesOut(folder);
-  if (storage.LastFailures != 0)
-    throw EPackError(EPackError::pkSaveCopyFailed, storage.LastFailedFile);
-  if (heldPack) RemoveStaleFiles(folder);
-  return platform::FileExists(folder + DefineFileName);
+  save.SetFolder(folder);
+  std::vector<std::string> names = platform::FindFiles(storage.Path + "*.*");
+  std::erase_if(names, [](const std::string& name) { return IsScratchName(name); });
+  // The definition file takes its name last: until then the folder's lines keep their pictures.
+  std::stable_partition(names.begin(), names.end(),
+                        [](const std::string& name) { return name != DefineFileName; });
+  for (const auto& name : names) {
+    Progress(name, 1, 0);
+    if (!save.Copy(storage.Path + name, name))
+      throw EPackError(EPackError::pkSaveCopyFailed, folder + name);
+  }
+  if (heldPack) PlanStaleRemovals(target, names, save);
 }
 
-void TDefineDecoder::RemoveStaleFiles(const std::string& folder) {
-  TSmilePack a = ActivePack;
-  std::set<std::string> held;
-  for (const auto& name : platform::FindFiles(StorageFolder[a] + "*.*"))
-    if (!IsScratchName(name)) held.insert(name);
-  // Another spelling of a name just written ("AA.GIF" beside "aa.gif") is the old file under a
-  // name the messenger reads as the same, unless the file system already sees one file there.
+void TDefineDecoder::PlanStaleRemovals(const TExportTarget& target,
+                                       const std::vector<std::string>& names,
+                                       TSaveJournal& save) const {
+  const std::string& folder = target.folder;
+  std::set<std::string> held(names.begin(), names.end());
+  // Another spelling of a name being written ("AA.GIF" beside "aa.gif") is the old file under a
+  // name the messenger reads as the same.
   auto otherSpelling = [&](const std::string& name) {
     std::string lower = AsciiLower(name);
-    return lower != name && held.count(lower) && !platform::SameFile(folder + name, folder + lower);
+    return lower != name && held.count(lower);
   };
-  for (const auto& name : platform::FindFiles(folder + PackWildcard(a))) {
+  for (const auto& name : platform::FindFiles(folder + PackWildcard(target.pack))) {
     if (held.count(name)) continue;
-    std::string lower = AsciiLower(name);
     // A picture of a position the pack no longer has; other pictures are not the pack's.
-    bool stale = !held.count(lower) && PicturePosition(lower, a) >= 0;
-    if (stale || otherSpelling(name)) platform::DeleteFile(folder + name);
+    if (!held.count(AsciiLower(name)) && PicturePosition(AsciiLower(name), target.pack) >= 0)
+      save.Remove(name);
+    else if (otherSpelling(name))
+      save.RemoveVariant(name);
   }
   for (const auto& name : platform::FindFiles(folder + "*.ini"))
-    if (!held.count(name) && otherSpelling(name)) platform::DeleteFile(folder + name);
+    if (!held.count(name) && otherSpelling(name)) save.RemoveVariant(name);
 }
 
 bool TDefineDecoder::ExportToSource() {
@@ -94,11 +157,7 @@ bool TDefineDecoder::ExportToSource() {
 bool TDefineDecoder::ExportToFolder(const std::string& folder) {
   TSmilePack a = ActivePack;
   if (!LoadedPacks.Contains(a)) return false;
-  if (!ExportTo(folder)) return false;
-  SourcePath[a] = folder;
-  SourceAssigned.Include(a);
-  TStorageIniFile(*PackStorages[a]).SetState(true, true, true, folder);
-  return true;
+  return ExportAll({{a, folder}}, true);
 }
 
 bool TDefineDecoder::SavePack() {
@@ -106,8 +165,13 @@ bool TDefineDecoder::SavePack() {
   bool ok = true;
   if (LoadedPacks.Contains(spStatic) && LoadedPacks.Contains(spAnimated)) {
     if (BothPathsAssigned) {
-      ForEachPack(true, [&] { ok = ok && ExportToSource(); });
-      return ok;
+      // Both packs save as one change.
+      std::vector<TExportTarget> targets;
+      for (TSmilePack pack : AllPacks) {
+        if (!SourceAssigned.Contains(pack)) return false;
+        targets.push_back({pack, SourcePath[pack]});
+      }
+      return ExportAll(targets, false);
     }
     std::string path;
     bool chosen = false;
@@ -142,10 +206,11 @@ bool TDefineDecoder::SavePackAs(const std::string& path) {
     std::string root = platform::IncludeTrailingPathDelimiter(path);
     // Every folder this save will remember is checked before anything is written.
     RequireStorable(root);
-    ForEachPack(true, [&] { RequireStorable(PackFolderIn(root, ActivePack)); });
-    ForEachPack(true, [&] {
-      ok = ok && ExportToFolder(PackFolderIn(root, ActivePack));
-    });
+    std::vector<TExportTarget> targets;
+    for (TSmilePack pack : AllPacks)
+      if (LoadedPacks.Contains(pack)) targets.push_back({pack, PackFolderIn(root, pack)});
+    for (const auto& target : targets) RequireStorable(target.folder);
+    ok = ExportAll(targets, true);
     if (ok) StoreBothPath(true, Hosted ? HostPath : root);
     return ok;
   }

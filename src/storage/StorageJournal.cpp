@@ -44,6 +44,8 @@ void TStorageJournal::Remove(const std::string& name) { entries_.push_back({acRe
 
 void TStorageJournal::Clear(const std::string& mask) { entries_.push_back({acClear, mask, ""}); }
 
+void TStorageJournal::Unflushed() { unflushed_ = true; }
+
 void TStorageJournal::Place(const std::string& name, bool flushed) {
   entries_.push_back({acPlace, name, ""});
   unflushed_ = unflushed_ || !flushed;
@@ -233,6 +235,13 @@ bool TStorageJournal::Complete() {
   bool phase2Begun = hasDefine_ && !platform::FileExists(StagedPath(kDefineName));
   if (!phase2Begun && !RunPhase1()) return false;
   if (!RunPhase2()) return false;
+  // Every name the change gave or took is durable before the record that would redo it goes.
+  bool state = std::any_of(entries_.begin(), entries_.end(),
+                           [](const TEntry& e) { return e.action == acState; });
+  if (!platform::SyncFolder(storage_.Path) ||
+      (HasHistoryEntries() && !platform::SyncFolder(HistoryFolder(storage_))) ||
+      (state && !platform::SyncFolder(storage_.Path + "Config/")))
+    return false;
   platform::DeleteFile(RecordPath(storage_));
   return true;
 }
@@ -273,19 +282,23 @@ void TStorageJournal::WriteRecord(const std::string& recordFile) {
         throw platform::EWriteError(history + name);
       }
     }
-    platform::SyncFolder(history);
+    if (!platform::SyncFolder(history)) {
+      RemoveStaged();
+      throw platform::EWriteError(history);
+    }
   }
-  if (batch)
-    platform::SyncFileSystemOf(storage_.Path);
-  else
-    platform::SyncFolder(storage_.Path);
+  // A failed sync stops the change here: nothing has been renamed or removed yet.
+  if (!(batch ? platform::SyncFileSystemOf(storage_.Path) : platform::SyncFolder(storage_.Path))) {
+    RemoveStaged();
+    throw platform::EWriteError(storage_.Path);
+  }
   std::string folder = platform::ExtractFilePath(recordFile);
   platform::ForceDirectories(folder);
-  if (!platform::WriteFileAtomic(recordFile, Serialize())) {
+  if (!platform::WriteFileAtomic(recordFile, Serialize()) || !platform::SyncFolder(folder)) {
+    platform::DeleteFile(recordFile);
     RemoveStaged();
     throw platform::EWriteError(recordFile);
   }
-  platform::SyncFolder(folder);
 }
 
 bool TStorageJournal::Commit() {
@@ -321,17 +334,37 @@ bool TStorageJournal::CommitAll(const std::vector<TStorageJournal*>& journals) {
     text += platform::ExtractFileName(journal->storage_.Path.substr(
                 0, journal->storage_.Path.size() - 1)) + "\n";
   text = platform::WithChecksum(text);
-  if (!platform::WriteFileAtomic(group, text)) {
+  if (!platform::WriteFileAtomic(group, text) ||
+      !platform::SyncFolder(platform::ExtractFilePath(group))) {
+    platform::DeleteFile(group);
     withdraw();
     throw platform::EWriteError(group);
   }
-  platform::SyncFolder(platform::ExtractFilePath(group));
+  // The group's file goes only once every record has its own name for good.
+  bool renamed = true;
   for (auto* journal : journals)
-    platform::RenameReplace(WaitingRecordPath(journal->storage_), RecordPath(journal->storage_));
+    renamed = platform::RenameReplace(WaitingRecordPath(journal->storage_),
+                                      RecordPath(journal->storage_)) &&
+              platform::SyncFolder(platform::ExtractFilePath(RecordPath(journal->storage_))) &&
+              renamed;
+  if (!renamed) return false;
   platform::DeleteFile(group);
   bool ok = true;
   for (auto* journal : journals) ok = journal->Complete() && ok;
   return ok;
+}
+
+bool TStorageJournal::ReadGroup(const std::string& group, std::vector<std::string>& members) {
+  members.clear();
+  std::string data, body, line;
+  if (!platform::ReadFile(group, data) || !platform::WithoutChecksum(data, body)) return false;
+  std::istringstream in(body);
+  if (!std::getline(in, line) || line != kHeader) return false;
+  while (std::getline(in, line)) {
+    if (!ValidName(line)) return false;
+    members.push_back(line);
+  }
+  return true;
 }
 
 std::string TStorageJournal::WaitingRecordPath(const TStorageManager& storage) {
@@ -349,24 +382,17 @@ void TStorageJournal::SettleWaitingRecord(TStorageManager& storage) {
   std::string own = platform::ExtractFileName(storage.Path.substr(0, storage.Path.size() - 1));
   // The storages a whole, unchanged group file names.
   std::vector<std::string> members;
-  std::string data;
-  if (platform::ReadFile(group, data)) {
-    std::string body, line;
-    bool whole = platform::WithoutChecksum(data, body);
-    std::istringstream in(body);
-    whole = whole && std::getline(in, line) && line == kHeader;
-    while (whole && std::getline(in, line)) {
-      if (!ValidName(line)) whole = false;
-      members.push_back(line);
-    }
-    if (!whole) members.clear();
-  }
+  if (platform::FileExists(group) && !ReadGroup(group, members)) members.clear();
   std::string waiting = WaitingRecordPath(storage);
   if (platform::FileExists(waiting)) {
-    if (std::find(members.begin(), members.end(), own) != members.end())
-      platform::RenameReplace(waiting, RecordPath(storage));
-    else
+    if (std::find(members.begin(), members.end(), own) != members.end()) {
+      // The record has its name for good before the group can go.
+      if (!platform::RenameReplace(waiting, RecordPath(storage)) ||
+          !platform::SyncFolder(platform::ExtractFilePath(waiting)))
+        return;
+    } else {
       platform::DeleteFile(waiting);
+    }
   }
   // Once no member waits any more, the group has done its work.
   bool waits = false;
@@ -375,21 +401,40 @@ void TStorageJournal::SettleWaitingRecord(TStorageManager& storage) {
   if (!waits && platform::FileExists(group)) platform::DeleteFile(group);
 }
 
+std::string TStorageJournal::DamagedRecord(TStorageManager& storage) {
+  if (storage.Path.empty()) return {};
+  for (const std::string& path : {RecordPath(storage), WaitingRecordPath(storage)}) {
+    if (!platform::FileExists(path)) continue;
+    std::string data;
+    TStorageJournal journal(storage);
+    if (!platform::ReadFile(path, data) || !journal.Parse(data)) return path;
+  }
+  std::string group = GroupPath(storage);
+  std::vector<std::string> members;
+  if (platform::FileExists(group) && !ReadGroup(group, members)) return group;
+  return {};
+}
+
 bool TStorageJournal::Recover(TStorageManager& storage) {
   if (storage.Path.empty()) return true;
+  // A record that fails its checks is never acted on, and nothing it protects is cleaned up.
+  if (!DamagedRecord(storage).empty()) return false;
   SettleWaitingRecord(storage);
   std::string record = RecordPath(storage);
   if (platform::FileExists(record)) {
     std::string data;
-    if (!platform::ReadFile(record, data)) return false;
     TStorageJournal journal(storage);
-    if (!journal.Parse(data))
-      platform::RenameReplace(record, record + ".damaged");
-    else if (!journal.Complete())
+    if (!platform::ReadFile(record, data) || !journal.Parse(data) || !journal.Complete())
       return false;
   }
   RemoveScratch(storage);
   return true;
+}
+
+void TStorageJournal::RemoveWorkspaceScratch(const std::string& workspace) {
+  for (const std::string& folder : {workspace, workspace + "Config/", workspace + "Config/Config/"})
+    for (const auto& name : platform::FindFiles(folder + "*.*"))
+      if (IsScratchName(name)) platform::DeleteFile(folder + name);
 }
 
 void TStorageJournal::RemoveScratch(TStorageManager& storage) {

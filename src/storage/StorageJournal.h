@@ -51,6 +51,10 @@ public:
   // Phase 2: every file of the incoming folder moves into the storage folder, replacing a file
   // of the same name; then the incoming folder goes.
   void FillFromIncoming();
+  // The caller wrote files into the storage folder that this change relies on without flushing
+  // them (a pack copied straight in): Commit makes them durable with one sync of the file system
+  // before the record is written.
+  void Unflushed();
   // Phase 2: Storage.ini takes this state.
   void SetState(bool allocated, bool pathAssigned, bool loaded, const std::string& source);
 
@@ -69,10 +73,17 @@ public:
   static bool CommitAll(const std::vector<TStorageJournal*>& journals);
 
   // Completes a change that a stop interrupted, then removes the scratch files any stop left
-  // behind (temporary and staged files, the incoming folder). A record that fails its checks is
-  // set aside as "Journal.damaged" and not acted on. False when a pending change could not be
-  // completed; the storage must then not be changed until it can.
+  // behind (temporary and staged files, the incoming folder). False when a pending change could
+  // not be completed, or a record fails its checks (see DamagedRecord): then nothing is done,
+  // and the storage must not be changed until it can be.
   static bool Recover(TStorageManager& storage);
+  // The path of a record of the storage (its own, or the group's it takes part in) that exists
+  // but fails its checks or comes from a version that writes other records; "" when none does.
+  static std::string DamagedRecord(TStorageManager& storage);
+  // Removes the temporary files a stop left where the workspace writes besides its storages:
+  // the workspace folder Workspace (ending in "/", where the group and save records are kept)
+  // and its configuration folders.
+  static void RemoveWorkspaceScratch(const std::string& workspace);
   // True when a record waits to be completed.
   static bool Pending(const TStorageManager& storage);
 
@@ -108,6 +119,8 @@ private:
   // A record written as part of several changes waits under this name until the group's file,
   // in the folder above the storages, names every storage of the group.
   static std::string WaitingRecordPath(const TStorageManager& storage);
+  // The storages a group file names; false when it fails its checks.
+  static bool ReadGroup(const std::string& group, std::vector<std::string>& members);
   static std::string GroupPath(const TStorageManager& storage);
   // Settles a waiting record: it becomes the record when its group was committed, else goes.
   static void SettleWaitingRecord(TStorageManager& storage);

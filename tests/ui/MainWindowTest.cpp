@@ -390,6 +390,13 @@ TEST_F(MainWindowTest, AStartThatCannotGoOnSaysWhy) {
   refusedStart("файл блокировки " + lock);
   RemoveTree(lock);
 
+  // A record of an unfinished change that fails its checks: the working copy stays as it is.
+  std::string record = root + "Storage/Animated/Config/Journal";
+  WriteBytes(record, "fennimo-journal 1\nmove aa.gif ab.gif\ncheck 0000000000000000\n");
+  refusedStart("Запись незавершённой операции " + record);
+  EXPECT_TRUE(Exists(record));
+  std::remove(record.c_str());
+
   // No application-data folder: a file stands where it should be.
   std::string blocked = disk.Path() + "file";
   WriteBytes(blocked, "");
