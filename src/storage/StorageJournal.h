@@ -51,8 +51,10 @@ public:
   // Phase 2: every file of the incoming folder moves into the storage folder, replacing a file
   // of the same name; then the incoming folder goes.
   void FillFromIncoming();
-  // Phase 2: Storage.ini takes this state.
-  void SetState(bool allocated, bool pathAssigned, bool loaded, const std::string& source);
+  // Phase 2: Storage.ini takes this state, the prints of the pack in its source folder and in
+  // the storage included.
+  void SetState(bool allocated, bool pathAssigned, bool loaded, const std::string& source,
+                const std::string& sourcePrint = "", const std::string& storagePrint = "");
 
   // Where a file to be placed under Name waits: the storage folder + Name + StagedSuffix.
   std::string StagedPath(const std::string& name) const;
@@ -91,6 +93,7 @@ private:
     TAction action;
     std::string first, second;  // names, a mask, or the source folder of a state
     bool flags[3] = {false, false, false};
+    std::string sourcePrint = {}, storagePrint = {};  // of a state
   };
 
   // Stages the definition file and writes the record to RecordFile; throws (with nothing left
