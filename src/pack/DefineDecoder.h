@@ -307,6 +307,9 @@ private:
   void ClearUnloadedStorage(TSmilePack pack);
   // Removes from a pack folder just saved to the pictures the pack no longer holds.
   void RemoveStaleFiles(const std::string& folder);
+  // After the active pack was saved into Folder: it is the pack's folder from now on, and the
+  // prints of the pack there and of the storage are stored with the state.
+  void RememberSaved(const std::string& folder);
   // A picture of the folder being checked (the incoming folder while opening).
   std::string PicturePath(int index) const;
   // Root's sub-folder of the pack ("Static" or "Animated", found without regard to letter
@@ -333,6 +336,7 @@ private:
   std::vector<std::string> incomingLines_[2];
   bool incomingDirect_[2] = {false, false};
   std::string incomingSource_[2];
+  std::string incomingPrint_[2];  // of the source folder, taken before its files were copied
 };
 
 template <typename Fn>

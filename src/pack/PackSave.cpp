@@ -88,16 +88,16 @@ void TDefineDecoder::RemoveStaleFiles(const std::string& folder) {
 bool TDefineDecoder::ExportToSource() {
   TSmilePack a = ActivePack;
   if (!LoadedPacks.Contains(a) || !SourceAssigned.Contains(a)) return false;
-  return ExportTo(SourcePath[a]);
+  if (!ExportTo(SourcePath[a])) return false;
+  RememberSaved(SourcePath[a]);
+  return true;
 }
 
 bool TDefineDecoder::ExportToFolder(const std::string& folder) {
   TSmilePack a = ActivePack;
   if (!LoadedPacks.Contains(a)) return false;
   if (!ExportTo(folder)) return false;
-  SourcePath[a] = folder;
-  SourceAssigned.Include(a);
-  TStorageIniFile(*PackStorages[a]).SetState(true, true, true, folder);
+  RememberSaved(folder);
   return true;
 }
 

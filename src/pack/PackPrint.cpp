@@ -1,0 +1,92 @@
+// Fingerprints of packs in folders, and what the pack model does with them: keeping them
+// with the storage's state.
+#include "PackPrint.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "DefineDecoder.h"
+#include "Files.h"
+#include "StorageManager.h"
+
+namespace {
+
+// 64-bit FNV-1a: a print has to change when the folder does; no one has reason to forge one.
+class TPrintHash {
+public:
+  void Add(std::string_view bytes) {
+    for (unsigned char c : bytes) hash_ = (hash_ ^ c) * 1099511628211ull;
+  }
+  // A number in a fixed width, so that no two sequences of values hash the same bytes.
+  void Add(long long value) {
+    for (int i = 0; i < 8; ++i) {
+      char byte = static_cast<char>((static_cast<std::uint64_t>(value) >> (8 * i)) & 0xFF);
+      Add(std::string_view(&byte, 1));
+    }
+  }
+  // A name, ended so that it can't run into what follows.
+  void AddName(std::string_view name) {
+    Add(name);
+    Add(std::string_view("", 1));
+  }
+  std::string Hex() const {
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash_));
+    return text;
+  }
+
+private:
+  std::uint64_t hash_ = 14695981039346656037ull;
+};
+
+// Define, when given, stands for every definition file of the folder.
+std::string Print(const std::string& folder, TSmilePack kind, const std::string_view* define) {
+  TPrintHash hash;
+  bool any = define != nullptr;
+  if (define) {
+    hash.AddName(DefineFileName);
+    hash.Add(static_cast<long long>(define->size()));
+    hash.Add(*define);
+  } else {
+    for (const auto& name : platform::FindFiles(folder + DefineFileName)) {
+      std::string bytes;
+      bool read = platform::ReadFile(folder + name, bytes);
+      any = true;
+      hash.AddName(name);
+      // A file that can't be read is told apart from every content it could have.
+      hash.Add(read ? static_cast<long long>(bytes.size()) : -1LL);
+      hash.Add(bytes);
+    }
+  }
+  for (const auto& name : platform::FindFiles(folder + PackWildcard(kind))) {
+    any = true;
+    hash.AddName(name);
+    hash.Add(platform::FileSize(folder + name));
+    hash.Add(platform::FileModified(folder + name));
+  }
+  return any ? hash.Hex() : std::string();
+}
+
+}  // namespace
+
+std::string FolderPrint(const std::string& folder, TSmilePack kind) {
+  return Print(folder, kind, nullptr);
+}
+
+std::string FolderPrintWith(const std::string& folder, TSmilePack kind, std::string_view define) {
+  return Print(folder, kind, &define);
+}
+
+// ---------------------------------------------------------------------------------------------
+// What the pack model does with them
+
+void TDefineDecoder::RememberSaved(const std::string& folder) {
+  TSmilePack a = ActivePack;
+  TStorageManager& storage = *PackStorages[a];
+  // Folder may be SourcePath itself.
+  std::string saved = folder;
+  SourcePath[a] = saved;
+  SourceAssigned.Include(a);
+  TStorageIniFile(storage).SetState(true, true, true, saved, FolderPrint(saved, a),
+                                    FolderPrint(storage.Path, a));
+}
