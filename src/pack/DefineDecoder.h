@@ -221,6 +221,8 @@ public:
   // the last position are left out.
   bool NewPackFrom(const std::vector<TPackSmile>& smiles);
   bool OpenPack(const std::string& path);
+  // Asks the save question (OnSaveQuery) when a pack the command would replace IsChanged, and
+  // saves when told to; false when the command must not go on.
   bool QuerySaveChanges();
   void ResetPackStorage();
   bool ImportPack(const std::string& folder);
@@ -231,6 +233,12 @@ public:
   // ---- Saving and closing ----
   int ErrorCount(int kind) const;
   bool HasErrors() const;
+  // True when the working copy of Pack differs from what it was when last opened or saved: its
+  // storage's print is not the one stored then. A pack that was never saved is changed once it
+  // holds a line or a picture; a pack of a storage that holds no prints (kept by an earlier
+  // version) always counts as changed. False for a pack that is not loaded. Read from the
+  // files, so it holds across restarts.
+  bool IsChanged(TSmilePack pack) const;
   bool SavePack();
   bool SavePackAs(const std::string& path);
   bool ClosePack();

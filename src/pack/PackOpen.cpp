@@ -11,10 +11,10 @@
 #include "PictureDecoder.h"
 
 bool TDefineDecoder::QuerySaveChanges() {
-  // In both-packs mode the command replaces both packs, so a loaded pack of either kind is
-  // worth the question.
-  bool holdsPack = BothPacks ? !LoadedPacks.Empty() : LoadedPacks.Contains(ActivePack);
-  if (!holdsPack) return true;
+  // In both-packs mode the command replaces both packs, so a change of either is worth the
+  // question.
+  bool changed = BothPacks ? IsChanged(spStatic) || IsChanged(spAnimated) : IsChanged(ActivePack);
+  if (!changed) return true;
   unsigned char answer = 1;
   if (OnSaveQuery) OnSaveQuery(this, answer);
   if (answer == 1) return true;

@@ -1,5 +1,5 @@
-// Fingerprints of packs in folders, and what the pack model does with them: keeping them
-// with the storage's state.
+// Fingerprints of packs in folders, and what the pack model does with them: telling unsaved
+// changes.
 #include "PackPrint.h"
 
 #include <cstdint>
@@ -79,6 +79,16 @@ std::string FolderPrintWith(const std::string& folder, TSmilePack kind, std::str
 
 // ---------------------------------------------------------------------------------------------
 // What the pack model does with them
+
+bool TDefineDecoder::IsChanged(TSmilePack pack) const {
+  if (!LoadedPacks.Contains(pack)) return false;
+  TStorageManager& storage = *PackStorages[pack];
+  std::string saved = TStorageIniFile(storage).GetString(TStorageIniFile::siStoragePrint);
+  if (!saved.empty()) return FolderPrint(storage.Path, pack) != saved;
+  if (SourceAssigned.Contains(pack)) return true;
+  return platform::FileSize(storage.Path + DefineFileName) > 0 ||
+         !platform::FindFiles(storage.Path + PackWildcard(pack)).empty();
+}
 
 void TDefineDecoder::RememberSaved(const std::string& folder) {
   TSmilePack a = ActivePack;

@@ -142,6 +142,7 @@ TEST_F(PackCommands, OpenStartsAtThePacksFolderAndAsksAboutSavingFirst) {
   std::string first = MakePack("first", ":a", {"aa"});
   std::string second = MakePack("second", ":b\r\n:c", {"aa", "ab"});
   OpenPack(first);
+  EditPack();
   ClickSmile(0);
 
   Then(InspectChooser(
@@ -159,6 +160,7 @@ TEST_F(PackCommands, OpenCancelledAtTheSaveQuestionShowsTheSamePackWithNothingSe
   std::string first = MakePack("first", ":a\r\n:b", {"aa", "ab"});
   std::string second = MakePack("second", ":c", {"aa"});
   OpenPack(first);
+  EditPack();
   ClickSmile(1);
   Then(ChooseFiles({second + "_define.ini"}));
   Then(Return(mrCancel));
@@ -211,6 +213,7 @@ TEST_F(PackCommands, OpenTellsHowManyDefinitionLinesDidNotFitInThePack) {
 
 TEST_F(PackCommands, NewPackAfterTheSaveQuestionShowsAnEmptyPack) {
   OpenPackOf(3);
+  EditPack();
   ClickSmile(1);
   Then(Expect("TForm11", Return(mrNo)));
   Press(form->ToolButton1);
@@ -223,6 +226,7 @@ TEST_F(PackCommands, NewPackAfterTheSaveQuestionShowsAnEmptyPack) {
 
 TEST_F(PackCommands, NewPackLetsGoOfThePreviewBeforeTheModelFreesThePictures) {
   OpenPackOf(2);
+  EditPack();
   ClickSmile(0);
   ASSERT_NE(form->CurrentPicture, nullptr);
   // The save question comes before the model frees anything; by then the preview is empty.
@@ -236,6 +240,7 @@ TEST_F(PackCommands, NewPackLetsGoOfThePreviewBeforeTheModelFreesThePictures) {
 
 TEST_F(PackCommands, NewPackCancelledKeepsThePackWithNothingSelected) {
   OpenPackOf(3);
+  EditPack();
   ClickSmile(1);
   Then(Return(mrCancel));
   Press(form->ToolButton1);
@@ -388,6 +393,7 @@ TEST_F(PackCommands, ASaveThatFailsIsTold) {
 
 TEST_F(PackCommands, CloseCancelledAtTheQuestionChangesNothing) {
   OpenPackOf(2);
+  EditPack();
   ClickSmile(1);
   Then(Expect("TForm11", Return(mrCancel)));
   Press(form->ToolButton5);
@@ -398,6 +404,7 @@ TEST_F(PackCommands, CloseCancelledAtTheQuestionChangesNothing) {
 
 TEST_F(PackCommands, CloseEmptiesTheWindowAndDisablesThePackCommands) {
   OpenPackOf(2);
+  EditPack();
   ClickSmile(1);
   Then(Return(mrNo));
   Press(form->ToolButton5);
@@ -491,6 +498,7 @@ TEST_F(PackCommands, TheChoosersButtonsSpeakTheLanguageOfTheWindow) {
 
 TEST_F(PackCommands, APackErrorIsToldInTheCurrentLanguageAndTheListsShowTheModel) {
   OpenPackOf(2);
+  EditPack();
   ClickSmile(1);
   auto english = ui_testing::EnglishLanguage();
   form->LanguageChanged(nullptr, english.get());
@@ -518,6 +526,7 @@ TEST_F(PackCommands, AboutShowsTheAboutBox) {
 
 TEST_F(PackCommands, ExitClosesTheWindowUnlessTheCloseIsRefused) {
   OpenPackOf(1);
+  EditPack();
   Model().Config->SetFlag(TConfigManager::cfSaveOnExit, true);
   Then(Expect("TForm11", Return(mrCancel)));
   Press(form->BitBtn9);
@@ -551,6 +560,7 @@ public:
   }
   void SaveQuestion() {
     OpenPackOf(2);
+    EditPack();
     Then(Meanwhile());
     Press(form->ToolButton1);
   }
@@ -660,6 +670,7 @@ INSTANTIATE_TEST_SUITE_P(EveryKind, CloseDuringQuestion, ::testing::ValuesIn(
 
 TEST_F(PackCommands, AClosePutOffByAQuestionAsksAboutSavingWhenItRuns) {
   OpenPackOf(2);
+  EditPack();
   Model().Config->SetFlag(TConfigManager::cfSaveOnExit, true);
   ClickSmile(0);
   Then(Expect("TForm7", CloseMeanwhile()));
@@ -1141,6 +1152,9 @@ TEST_F(Keyboard, PackShortcutsPressTheirButtonsOnlyWhileTheyAreEnabled) {
   QTest::keyClick(form.get(), Qt::Key_O, Qt::ControlModifier);
 
   Press(form->ToolButton1);
+  // A smile with a symbol: worth the save question, and saved without the error summary.
+  ASSERT_NE(Model().AddSmile(MakePicture("x.gif", "x")), nullptr);
+  Model().GetSmile(0)->Symbols.Add(":x");
   Then(Expect("TForm11", Return(mrCancel)));
   QTest::keyClick(form.get(), Qt::Key_N, Qt::ControlModifier);
   Then(Expect("QFileDialog", CancelChooser()));
