@@ -116,6 +116,13 @@ public:
   using TSaveQueryEvent = std::function<void(TDefineDecoder* sender, unsigned char& answer)>;
   using TChooseFolderEvent =
       std::function<void(TDefineDecoder* sender, bool both, std::string& path, bool& ok)>;
+  // Asked before a save writes into Folder when what is there is not what the model last saw:
+  // another pack (SmileCount: the lines of its definition file) or, with ChangedOutside, the
+  // pack's own folder changed outside the editor since it was opened or saved. Replace starts
+  // false: the default keeps what is there, and the save writes nothing.
+  using TReplaceQueryEvent =
+      std::function<void(TDefineDecoder* sender, const std::string& folder, int smileCount,
+                         bool changedOutside, bool& replace)>;
 
   // Stages reported through OnStage.
   enum TStage : unsigned char { stPrepare = 0, stReadDefine = 1, stCheck = 2, stLoad = 3 };
@@ -164,6 +171,7 @@ public:
   TEmptyLineEvent OnEmptyLine;
   TSaveQueryEvent OnSaveQuery;
   TChooseFolderEvent OnChooseFolder;
+  TReplaceQueryEvent OnReplaceQuery;
   TNotifyEvent OnPackClosing;
 
   // ---- Construction and state ----
@@ -315,6 +323,10 @@ private:
   void ClearUnloadedStorage(TSmilePack pack);
   // Removes from a pack folder just saved to the pictures the pack no longer holds.
   void RemoveStaleFiles(const std::string& folder);
+  // Before the active pack is saved into Folder: true when the save may replace what is there,
+  // which OnReplaceQuery decides where the folder holds another pack or the pack's own folder
+  // changed since it was opened or saved. Hosted runs never ask.
+  bool ConfirmReplace(const std::string& folder);
   // After the active pack was saved into Folder: it is the pack's folder from now on, and the
   // prints of the pack there and of the storage are stored with the state.
   void RememberSaved(const std::string& folder);

@@ -1,9 +1,10 @@
 // Fingerprints of packs in folders, and what the pack model does with them: telling unsaved
-// changes.
+// changes, and asking before a save replaces what it did not write.
 #include "PackPrint.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "DefineDecoder.h"
 #include "Files.h"
@@ -77,6 +78,13 @@ std::string FolderPrintWith(const std::string& folder, TSmilePack kind, std::str
   return Print(folder, kind, &define);
 }
 
+std::string DefineFileIn(const std::string& folder) {
+  auto names = platform::FindFiles(folder + DefineFileName);
+  for (const auto& name : names)
+    if (name == DefineFileName) return name;
+  return names.empty() ? std::string() : names.front();
+}
+
 // ---------------------------------------------------------------------------------------------
 // What the pack model does with them
 
@@ -88,6 +96,35 @@ bool TDefineDecoder::IsChanged(TSmilePack pack) const {
   if (SourceAssigned.Contains(pack)) return true;
   return platform::FileSize(storage.Path + DefineFileName) > 0 ||
          !platform::FindFiles(storage.Path + PackWildcard(pack)).empty();
+}
+
+bool TDefineDecoder::ConfirmReplace(const std::string& folder) {
+  TSmilePack a = ActivePack;
+  // A folder no save would take (ExportTo refuses it) is not worth a question.
+  if (Hosted || !LoadedPacks.Contains(a) || folder.empty() ||
+      folder.front() != platform::PathDelim || folder.back() != platform::PathDelim ||
+      IsInsideStorageTree(folder))
+    return true;
+  std::string define = DefineFileIn(folder);
+  bool own = SourceAssigned.Contains(a) &&
+             platform::CanonicalPath(folder) == platform::CanonicalPath(SourcePath[a]);
+  bool changedOutside = false;
+  if (own) {
+    // Without a print taken at open or save (an earlier version's storage) there is nothing to
+    // compare; an empty folder has nothing to lose.
+    std::string seen = TStorageIniFile(*PackStorages[a]).GetString(TStorageIniFile::siSourcePrint);
+    std::string now = FolderPrint(folder, a);
+    changedOutside = !seen.empty() && !now.empty() && now != seen;
+    if (!changedOutside) return true;
+  } else if (define.empty()) {
+    return true;
+  }
+  std::vector<std::string> lines;
+  if (!define.empty()) ReadDefineLines(folder + define, lines);
+  bool replace = false;
+  if (OnReplaceQuery)
+    OnReplaceQuery(this, folder, static_cast<int>(lines.size()), changedOutside, replace);
+  return replace;
 }
 
 void TDefineDecoder::RememberSaved(const std::string& folder) {

@@ -18,3 +18,6 @@ std::string FolderPrint(const std::string& folder, TSmilePack kind);
 // pictures are those it holds now: a storage about to take in the pack being opened there.
 std::string FolderPrintWith(const std::string& folder, TSmilePack kind, std::string_view define);
 
+// The name of Folder's definition file, without regard to letter case ("_define.ini" itself
+// when there are several spellings), or "" when it has none.
+std::string DefineFileIn(const std::string& folder);

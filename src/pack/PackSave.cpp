@@ -102,10 +102,12 @@ bool TDefineDecoder::ExportToFolder(const std::string& folder) {
 }
 
 bool TDefineDecoder::SavePack() {
-  if (!BothPacks) return ExportToSource();
+  if (!BothPacks) return ConfirmReplace(SourcePath[ActivePack]) && ExportToSource();
   bool ok = true;
   if (LoadedPacks.Contains(spStatic) && LoadedPacks.Contains(spAnimated)) {
     if (BothPathsAssigned) {
+      // Every question before anything is written: a "keep" leaves both folders as they are.
+      ForEachPack(true, [&] { ok = ok && ConfirmReplace(SourcePath[ActivePack]); });
       ForEachPack(true, [&] { ok = ok && ExportToSource(); });
       return ok;
     }
@@ -122,7 +124,7 @@ bool TDefineDecoder::SavePack() {
   ForEachPack(true, [&] {
     if (!ok || cancelled) return;
     if (SourceAssigned.Contains(ActivePack)) {
-      ok = ExportToSource();
+      ok = ConfirmReplace(SourcePath[ActivePack]) && ExportToSource();
       return;
     }
     bool chosen = false;
@@ -131,7 +133,8 @@ bool TDefineDecoder::SavePack() {
       cancelled = true;
       return;
     }
-    ok = ExportToFolder(platform::ExtractFilePath(path));
+    std::string folder = platform::ExtractFilePath(path);
+    ok = ConfirmReplace(folder) && ExportToFolder(folder);
   });
   return ok && !cancelled;
 }
@@ -143,14 +146,17 @@ bool TDefineDecoder::SavePackAs(const std::string& path) {
     // Every folder this save will remember is checked before anything is written.
     RequireStorable(root);
     ForEachPack(true, [&] { RequireStorable(PackFolderIn(root, ActivePack)); });
+    // So is every question: a "keep" leaves both folders as they are.
+    ForEachPack(true, [&] { ok = ok && ConfirmReplace(PackFolderIn(root, ActivePack)); });
     ForEachPack(true, [&] {
       ok = ok && ExportToFolder(PackFolderIn(root, ActivePack));
     });
     if (ok) StoreBothPath(true, Hosted ? HostPath : root);
     return ok;
   }
-  RequireStorable(platform::ExtractFilePath(path));
-  ok = ExportToFolder(platform::ExtractFilePath(path));
+  std::string folder = platform::ExtractFilePath(path);
+  RequireStorable(folder);
+  ok = ConfirmReplace(folder) && ExportToFolder(folder);
   if (ok) StoreHostOrEmptyBothPath();
   return ok;
 }

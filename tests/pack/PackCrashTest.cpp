@@ -47,7 +47,8 @@ struct TScenario {
 class PackCrashTest : public PackModelTest, public ::testing::WithParamInterface<TScenario> {
 public:
   using PackModelTest::disk, PackModelTest::model, PackModelTest::emptyAnswers,
-      PackModelTest::missingAnswers, PackModelTest::MakePack, PackModelTest::MakePicture,
+      PackModelTest::missingAnswers, PackModelTest::replaceAnswers, PackModelTest::MakePack,
+      PackModelTest::MakePicture,
       PackModelTest::Open, PackModelTest::StartModel, PackModelTest::StorageFolder;
   std::string source, other;  // the user's pack folders
 
@@ -281,7 +282,10 @@ const TScenario kScenarios[] = {
        OpenThree(t);
        t.other = t.MakePack("q", ":q\r\n:r\r\n:s\r\n:t\r\n:u", {"aa", "ab", "ac", "ad", "ae"});
      },
-     [](PackCrashTest& t) { t.model->SavePackAs(t.other + "_define.ini"); }},
+     [](PackCrashTest& t) {
+       t.replaceAnswers = {true};
+       t.model->SavePackAs(t.other + "_define.ini");
+     }},
     {"AddSmile", OpenThree, [](PackCrashTest& t) { t.model->AddSmile(NewPicture(t)); }},
     {"AddTwoSmilesInOneStep", OpenThree,
      [](PackCrashTest& t) { t.model->AddSmiles({NewPicture(t), NewPicture(t)}, 1); }},

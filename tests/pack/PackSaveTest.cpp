@@ -25,6 +25,7 @@ TEST_F(PackSaveTest, SavingReplacesOnlyTheIniFilesAndPicturesOfThePacksKind) {
   ASSERT_TRUE(Open(folder, spStatic));
   WriteBytes(folder + "ZZ.BMP", "stale");
   model->GetSmile(0)->Symbols.Add(":b");
+  replaceAnswers = {true};  // ZZ.BMP came from outside
   ASSERT_TRUE(model->SavePack());
   EXPECT_EQ(ListFolder(folder), (Strings{"_define.ini", "aa.bmp", "aa.gif", "old.ini", "readme.txt"}));
   EXPECT_EQ(ReadBytes(folder + "_define.ini"), ":a,:b");
@@ -135,6 +136,50 @@ TEST_F(PackSaveTest, SaveFirstOnANewPackAsksWhereAndCancelStopsEverything) {
   EXPECT_TRUE(model->ClosePack());
   EXPECT_EQ(TagOf(disk.Path() + "saved/aa.gif"), "X");
   EXPECT_EQ(model->SmileCount(), 0);
+}
+
+TEST_F(PackSaveTest, SaveAsIntoAnotherPacksFolderAsksAndKeepsItByDefault) {
+  ASSERT_TRUE(Open(MakePack("p", ":a", {"aa"})));
+  std::string other = MakePack("q", ":q\r\n:r\r\n:s", {"aa", "ab", "ac"});
+  platform::RenameReplace(other + "_define.ini", other + "_DEFINE.INI");
+  events.clear();
+  EXPECT_FALSE(model->SavePackAs(other + "_define.ini"));
+  EXPECT_EQ(events, (Strings{"replace? q/ 3"}));
+  EXPECT_EQ(ListFolder(other), (Strings{"_DEFINE.INI", "aa.gif", "ab.gif", "ac.gif"}));
+  EXPECT_EQ(ReadBytes(other + "_DEFINE.INI"), ":q\r\n:r\r\n:s");
+  EXPECT_EQ(State(), "1 1 1 [" + disk.Path() + "p/]");
+
+  replaceAnswers = {true};
+  ASSERT_TRUE(model->SavePackAs(other + "_define.ini"));
+  EXPECT_EQ(ListFolder(other), (Strings{"_define.ini", "aa.gif"}));
+  EXPECT_EQ(State(), "1 1 1 [" + other + "]");
+  // Its own folder now, as saved: no question any more.
+  events.clear();
+  model->GetSmile(0)->Symbols.Add(":b");
+  ASSERT_TRUE(model->SavePackAs(other + "_define.ini"));
+  ASSERT_TRUE(model->SavePack());
+  EXPECT_EQ(events, Strings{});
+}
+
+TEST_F(PackSaveTest, ASaveOverAPackChangedOutsideAsksAndCancelChangesNothing) {
+  std::string folder = MakePack("p", ":a", {"aa"});
+  ASSERT_TRUE(Open(folder));
+  model->GetSmile(0)->Symbols.Add(":b");
+  WriteBytes(folder + "_define.ini", ":a\r\n:x");  // a line added outside the editor
+  std::string state = ReadBytes(StorageFolder() + "Config/Storage.ini");
+  events.clear();
+  EXPECT_FALSE(model->SavePack());
+  // Saving first from the save question stops the command there too.
+  saveAnswers = {0};
+  EXPECT_FALSE(model->ClosePack());
+  EXPECT_EQ(events, (Strings{"replace? p/ 2 changed", "save?", "replace? p/ 2 changed"}));
+  EXPECT_EQ(ReadBytes(folder + "_define.ini"), ":a\r\n:x");
+  EXPECT_EQ(ReadBytes(StorageFolder() + "Config/Storage.ini"), state);
+  EXPECT_EQ(model->SmileCount(), 1);
+
+  replaceAnswers = {true};
+  ASSERT_TRUE(model->SavePack());
+  EXPECT_EQ(ReadBytes(folder + "_define.ini"), ":a,:b");
 }
 
 TEST_F(PackSaveTest, IsChangedComparesTheWorkingCopyWithItsFolderAcrossRestarts) {
