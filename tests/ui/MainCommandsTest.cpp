@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
@@ -63,6 +64,21 @@ QStringList ListedNames(QFileDialog& chooser, const std::string& folder) {
     names << view->model()->index(row, 0, view->rootIndex()).data().toString();
   names.sort();
   return names;
+}
+
+// The question before a save replaces what its folder holds: its text goes to *Text, Cancel
+// must be the default; answers with Button.
+TAnswer ReplaceQuestion(std::string* text, QMessageBox::StandardButton button) {
+  return [text, button](QDialog& dialog) {
+    auto* box = qobject_cast<QMessageBox*>(&dialog);
+    if (!box) {
+      ADD_FAILURE() << "expected a question, got " << dialog.metaObject()->className();
+      return int{QMessageBox::Cancel};
+    }
+    *text = box->text().toStdString();
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Cancel));
+    return int{button};
+  };
 }
 
 bool ShowWarnings(TForm1& form) {
@@ -371,6 +387,37 @@ TEST_F(PackCommands, SaveAsWritesTheChosenFolderAndMakesItThePacksTarget) {
   EXPECT_EQ(ReadBytes(target + "_define.ini"), ":a\r\n:b");
   EXPECT_EQ(pack_testing::TagOf(target + "ab.gif"), "ab");
   EXPECT_EQ(Model().SourcePath[spAnimated], target);
+}
+
+TEST_F(PackCommands, SaveAsIntoAnotherPacksFolderAsksAndCancelKeepsItWithoutAWord) {
+  OpenPack(MakePack("pack", ":a", {"aa"}));
+  std::string other = MakePack("other", ":x\r\n:y", {"aa", "ab"});
+  std::string text;
+  Then(ChooseFolder(other));
+  Then(ReplaceQuestion(&text, QMessageBox::Cancel));
+  Press(form->ToolButton4);  // and no message of a failed save
+  EXPECT_TRUE(text.starts_with("В папке " + other + " уже есть другой смайлпак (смайлов: 2)."))
+      << text;
+  EXPECT_EQ(ReadBytes(other + "_define.ini"), ":x\r\n:y");
+  EXPECT_TRUE(Exists(other + "ab.gif"));
+
+  Then(ChooseFolder(other));
+  Then(ReplaceQuestion(&text, QMessageBox::Save));
+  Press(form->ToolButton4);
+  EXPECT_EQ(ReadBytes(other + "_define.ini"), ":a");
+  EXPECT_FALSE(Exists(other + "ab.gif"));
+}
+
+TEST_F(PackCommands, SaveOverAPackChangedOutsideAsksFirst) {
+  std::string folder = MakePack("pack", ":a", {"aa"});
+  OpenPack(folder);
+  EditPack();
+  WriteBytes(folder + "_define.ini", ":a\r\n:b");
+  std::string text;
+  Then(ReplaceQuestion(&text, QMessageBox::Cancel));
+  Press(form->ToolButton3);
+  EXPECT_TRUE(text.starts_with("Смайлпак в папке " + folder + " изменён вне редактора")) << text;
+  EXPECT_EQ(ReadBytes(folder + "_define.ini"), ":a\r\n:b");
 }
 
 TEST_F(PackCommands, SaveAsOfANewPackWithTheChooserCancelledChangesNothing) {
