@@ -86,12 +86,19 @@ constexpr std::string_view kTexts[] = {
     "Тема %s открыта как новый смайлпак, но взято не всё:",
     // 46: a theme whose index file can't be read; "%s" is the file, the reason follows
     "Не удалось прочитать тему смайлов %s.",
-    // 47: a record of an unfinished change that fails its checks; "%s" is the record's file
+    // 47: a save into a folder that holds another pack; "%s" is the folder, "%d" the number of
+    // smiles of that pack
+    "В папке %s уже есть другой смайлпак (смайлов: %d). Сохранить этот смайлпак вместо него? "
+    "Файлы того смайлпака будут заменены.",
+    // 48: a save over the pack's own folder, changed outside the editor; "%s" is the folder
+    "Смайлпак в папке %s изменён вне редактора после того, как был открыт или сохранён. "
+    "Сохранить поверх него? Изменения, сделанные вне редактора, будут потеряны.",
+    // 49: a record of an unfinished change that fails its checks; "%s" is the record's file
     "Запись незавершённой операции %s повреждена или сделана другой версией программы. "
     "Рабочая копия оставлена как есть, программа закрывается. Чтобы начать заново, перенесите "
     "папку с этой записью в другое место.",
 };
-static_assert(std::size(kTexts) == 48);
+static_assert(std::size(kTexts) == 50);
 
 }  // namespace
 

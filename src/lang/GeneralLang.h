@@ -15,5 +15,7 @@
 // 28 and 29 the hints of undo and redo, 30-39 the steps they name, 40 a step that can't be read,
 // 41 and 42 the words before the keys that move a smile to the first and the last place, 43 the
 // file-type name of every picture kind, 44 that of other messengers' themes, 45 and 46 a theme
-// opened with something left out, and one that can't be read.
+// opened with something left out, and one that can't be read, 47 and 48 the questions before a
+// save replaces another pack ("%s" the folder, "%d" its number of smiles) or a pack changed
+// outside the editor ("%s" the folder).
 extern const TLangTable GeneralLang;

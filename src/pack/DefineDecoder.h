@@ -117,6 +117,13 @@ public:
   using TSaveQueryEvent = std::function<void(TDefineDecoder* sender, unsigned char& answer)>;
   using TChooseFolderEvent =
       std::function<void(TDefineDecoder* sender, bool both, std::string& path, bool& ok)>;
+  // Asked before a save writes into Folder when what is there is not what the model last saw:
+  // another pack (SmileCount: the lines of its definition file) or, with ChangedOutside, the
+  // pack's own folder changed outside the editor since it was opened or saved. Replace starts
+  // false: the default keeps what is there, and the save writes nothing.
+  using TReplaceQueryEvent =
+      std::function<void(TDefineDecoder* sender, const std::string& folder, int smileCount,
+                         bool changedOutside, bool& replace)>;
 
   // Stages reported through OnStage.
   enum TStage : unsigned char { stPrepare = 0, stReadDefine = 1, stCheck = 2, stLoad = 3 };
@@ -165,6 +172,7 @@ public:
   TEmptyLineEvent OnEmptyLine;
   TSaveQueryEvent OnSaveQuery;
   TChooseFolderEvent OnChooseFolder;
+  TReplaceQueryEvent OnReplaceQuery;
   TNotifyEvent OnPackClosing;
 
   // ---- Construction and state ----
@@ -222,6 +230,8 @@ public:
   // the last position are left out.
   bool NewPackFrom(const std::vector<TPackSmile>& smiles);
   bool OpenPack(const std::string& path);
+  // Asks the save question (OnSaveQuery) when a pack the command would replace IsChanged, and
+  // saves when told to; false when the command must not go on.
   bool QuerySaveChanges();
   void ResetPackStorage();
   bool ImportPack(const std::string& folder);
@@ -232,6 +242,12 @@ public:
   // ---- Saving and closing ----
   int ErrorCount(int kind) const;
   bool HasErrors() const;
+  // True when the working copy of Pack differs from what it was when last opened or saved: its
+  // storage's print is not the one stored then. A pack that was never saved is changed once it
+  // holds a line or a picture; a pack of a storage that holds no prints (kept by an earlier
+  // version) always counts as changed. False for a pack that is not loaded. Read from the
+  // files, so it holds across restarts.
+  bool IsChanged(TSmilePack pack) const;
   bool SavePack();
   bool SavePackAs(const std::string& path);
   bool ClosePack();
@@ -311,20 +327,25 @@ private:
     TSmilePack pack;
     std::string folder;
   };
-  // Saves the packs into their folders as one recorded change; with Assign, each folder becomes
-  // its pack's target. False when a folder can't take a pack; throws EPackError when the save
-  // fails.
-  bool ExportAll(const std::vector<TExportTarget>& targets, bool assign);
+  // Saves the packs into their folders as one recorded change; each folder becomes its pack's
+  // folder, with the prints of the pack there and in its storage. False when a folder can't
+  // take a pack; throws EPackError when the save fails.
+  bool ExportAll(const std::vector<TExportTarget>& targets);
   // Copies a pack into the save's temporary files in its folder, and plans what goes.
   void PrepareExport(const TExportTarget& target, TSaveJournal& save);
   // In a folder that held a pack: the pictures of positions the pack no longer holds, and other
   // spellings of the names written (Names: the pack's files).
   void PlanStaleRemovals(const TExportTarget& target, const std::vector<std::string>& names,
                          TSaveJournal& save) const;
-  // Each pack's folder becomes its target, as one change of their storages.
+  // Each pack's folder becomes its folder, with the prints of the pack there and in its
+  // storage, as one change of their storages.
   void AssignFolders(const std::vector<TExportTarget>& targets);
   // The workspace's record of a save under way.
   std::string SaveRecordPath() const;
+  // Before the active pack is saved into Folder: true when the save may replace what is there,
+  // which OnReplaceQuery decides where the folder holds another pack or the pack's own folder
+  // changed since it was opened or saved. Hosted runs never ask.
+  bool ConfirmReplace(const std::string& folder);
   // A picture of the folder being checked (the incoming folder while opening).
   std::string PicturePath(int index) const;
   // Root's sub-folder of the pack ("Static" or "Animated", found without regard to letter
@@ -353,6 +374,7 @@ private:
   std::vector<std::string> incomingLines_[2];
   bool incomingDirect_[2] = {false, false};
   std::string incomingSource_[2];
+  std::string incomingPrint_[2];  // of the source folder, taken before its files were copied
 };
 
 template <typename Fn>

@@ -6,7 +6,7 @@ EPackError::EPackError(TKind kind, std::string path)
     : std::runtime_error(Format(BuiltInText(kind), path)), kind_(kind), path_(std::move(path)) {}
 
 int EPackError::GeneralKey(TKind kind) {
-  static constexpr int kKeys[KindCount] = {19, 20, 21, 22, 26, 27, 47};
+  static constexpr int kKeys[KindCount] = {19, 20, 21, 22, 26, 27, 49};
   return kKeys[kind];
 }
 

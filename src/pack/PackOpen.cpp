@@ -6,14 +6,15 @@
 
 #include "Cp1251.h"
 #include "Files.h"
+#include "PackPrint.h"
 #include "PackSteps.h"
 #include "PictureDecoder.h"
 
 bool TDefineDecoder::QuerySaveChanges() {
-  // In both-packs mode the command replaces both packs, so a loaded pack of either kind is
-  // worth the question.
-  bool holdsPack = BothPacks ? !LoadedPacks.Empty() : LoadedPacks.Contains(ActivePack);
-  if (!holdsPack) return true;
+  // In both-packs mode the command replaces both packs, so a change of either is worth the
+  // question.
+  bool changed = BothPacks ? IsChanged(spStatic) || IsChanged(spAnimated) : IsChanged(ActivePack);
+  if (!changed) return true;
   unsigned char answer = 1;
   if (OnSaveQuery) OnSaveQuery(this, answer);
   if (answer == 1) return true;
@@ -214,6 +215,8 @@ void TDefineDecoder::PrepareImport(const std::string& folder) {
   DiscardIncoming();
   incomingDirect_[a] = !LoadedPacks.Contains(a);
   if (incomingDirect_[a]) ClearUnloadedStorage(ActivePack);
+  // Taken before the copy: a change made meanwhile then shows at the next save.
+  std::string sourcePrint = FolderPrint(folder, a);
   std::string incoming = IncomingFolder();
   if (!platform::ForceDirectories(incoming))
     throw EPackError(EPackError::pkOpenCopyFailed, folder + DefineFileName);
@@ -223,6 +226,8 @@ void TDefineDecoder::PrepareImport(const std::string& folder) {
       throw EPackError(EPackError::pkOpenCopyFailed, storage.LastFailedFile);
   }
   incomingSource_[a] = Hosted ? PackFolderIn(HostPath, a) : folder;
+  // A hosted pack read from elsewhere has no print of the folder it goes to.
+  incomingPrint_[a] = incomingSource_[a] == folder ? sourcePrint : std::string();
 
   std::vector<std::string>& lines = incomingLines_[a];
   lines.clear();
@@ -261,8 +266,11 @@ TDefineDecoder::TPackChange TDefineDecoder::ImportChange() {
     // The pack was copied straight into the storage, unflushed.
     journal->Unflushed();
   }
+  // The incoming pictures keep their times as they move into the storage, which gets this
+  // definition file: the print the storage will have once the change is made.
+  std::string storagePrint = FolderPrintWith(IncomingFolder(), a, content);
   journal->SetDefine(content);
-  journal->SetState(true, true, true, incomingSource_[a]);
+  journal->SetState(true, true, true, incomingSource_[a], incomingPrint_[a], storagePrint);
   journal->SetHistoryFile(TPackHistory::StateName, TPackHistory::EmptyState());
   return {a, journal, [this, a] {
             TStorageManager& storage = *PackStorages[a];

@@ -10,6 +10,7 @@
 
 #include "Cp1251.h"
 #include "Files.h"
+#include "PackPrint.h"
 #include "PackSteps.h"
 #include "PictureDecoder.h"
 #include "SaveJournal.h"
@@ -49,11 +50,9 @@ std::string TDefineDecoder::SaveRecordPath() const {
   return workspace_.empty() ? std::string() : workspace_ + "Journal.save";
 }
 
-bool TDefineDecoder::ExportTo(const std::string& folder) {
-  return ExportAll({{ActivePack, folder}}, false);
-}
+bool TDefineDecoder::ExportTo(const std::string& folder) { return ExportAll({{ActivePack, folder}}); }
 
-bool TDefineDecoder::ExportAll(const std::vector<TExportTarget>& targets, bool assign) {
+bool TDefineDecoder::ExportAll(const std::vector<TExportTarget>& targets) {
   for (const auto& target : targets) {
     const std::string& folder = target.folder;
     // Only a whole folder path, never one inside the storage tree.
@@ -84,16 +83,18 @@ bool TDefineDecoder::ExportAll(const std::vector<TExportTarget>& targets, bool a
   bool whole = true;
   for (const auto& target : targets)
     whole = whole && platform::FileExists(target.folder + DefineFileName);
-  if (assign) AssignFolders(targets);
+  AssignFolders(targets);
   return whole;
 }
 
 void TDefineDecoder::AssignFolders(const std::vector<TExportTarget>& targets) {
-  // The packs take their new folders together, or neither does.
+  // The packs take their folders, with the prints of what they hold there now, together.
   std::vector<TPackChange> changes;
   for (const auto& target : targets) {
-    auto journal = NewJournal(*PackStorages[target.pack]);
-    journal->SetState(true, true, true, target.folder);
+    TStorageManager& storage = *PackStorages[target.pack];
+    auto journal = NewJournal(storage);
+    journal->SetState(true, true, true, target.folder, FolderPrint(target.folder, target.pack),
+                      FolderPrint(storage.Path, target.pack));
     changes.push_back({target.pack, journal, [this, target] {
                          SourcePath[target.pack] = target.folder;
                          SourceAssigned.Include(target.pack);
@@ -157,21 +158,23 @@ bool TDefineDecoder::ExportToSource() {
 bool TDefineDecoder::ExportToFolder(const std::string& folder) {
   TSmilePack a = ActivePack;
   if (!LoadedPacks.Contains(a)) return false;
-  return ExportAll({{a, folder}}, true);
+  return ExportAll({{a, folder}});
 }
 
 bool TDefineDecoder::SavePack() {
-  if (!BothPacks) return ExportToSource();
+  if (!BothPacks) return ConfirmReplace(SourcePath[ActivePack]) && ExportToSource();
   bool ok = true;
   if (LoadedPacks.Contains(spStatic) && LoadedPacks.Contains(spAnimated)) {
     if (BothPathsAssigned) {
-      // Both packs save as one change.
+      // Every question before anything is written: a "keep" leaves both folders as they are.
+      // Then both packs save as one change.
       std::vector<TExportTarget> targets;
       for (TSmilePack pack : AllPacks) {
         if (!SourceAssigned.Contains(pack)) return false;
         targets.push_back({pack, SourcePath[pack]});
       }
-      return ExportAll(targets, false);
+      ForEachPack(true, [&] { ok = ok && ConfirmReplace(SourcePath[ActivePack]); });
+      return ok && ExportAll(targets);
     }
     std::string path;
     bool chosen = false;
@@ -186,7 +189,7 @@ bool TDefineDecoder::SavePack() {
   ForEachPack(true, [&] {
     if (!ok || cancelled) return;
     if (SourceAssigned.Contains(ActivePack)) {
-      ok = ExportToSource();
+      ok = ConfirmReplace(SourcePath[ActivePack]) && ExportToSource();
       return;
     }
     bool chosen = false;
@@ -195,7 +198,8 @@ bool TDefineDecoder::SavePack() {
       cancelled = true;
       return;
     }
-    ok = ExportToFolder(platform::ExtractFilePath(path));
+    std::string folder = platform::ExtractFilePath(path);
+    ok = ConfirmReplace(folder) && ExportToFolder(folder);
   });
   return ok && !cancelled;
 }
@@ -210,12 +214,15 @@ bool TDefineDecoder::SavePackAs(const std::string& path) {
     for (TSmilePack pack : AllPacks)
       if (LoadedPacks.Contains(pack)) targets.push_back({pack, PackFolderIn(root, pack)});
     for (const auto& target : targets) RequireStorable(target.folder);
-    ok = ExportAll(targets, true);
+    // So is every question: a "keep" leaves both folders as they are.
+    ForEachPack(true, [&] { ok = ok && ConfirmReplace(PackFolderIn(root, ActivePack)); });
+    ok = ok && ExportAll(targets);
     if (ok) StoreBothPath(true, Hosted ? HostPath : root);
     return ok;
   }
-  RequireStorable(platform::ExtractFilePath(path));
-  ok = ExportToFolder(platform::ExtractFilePath(path));
+  std::string folder = platform::ExtractFilePath(path);
+  RequireStorable(folder);
+  ok = ConfirmReplace(folder) && ExportToFolder(folder);
   if (ok) StoreHostOrEmptyBothPath();
   return ok;
 }

@@ -42,6 +42,9 @@ bool IsPathInside(const std::string& path, const std::string& folder);
 bool FileExists(const std::string& path);
 // The size of a regular file in bytes, 0 when there is none.
 long long FileSize(const std::string& path);
+// The modification time of a regular file in nanoseconds since the epoch, 0 when there is none.
+// A rename keeps it; a copy or a write gives a new one.
+long long FileModified(const std::string& path);
 // True when both paths name the same file (as two spellings of one name do on a file system
 // that ignores letter case).
 bool SameFile(const std::string& a, const std::string& b);

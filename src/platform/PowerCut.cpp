@@ -23,6 +23,7 @@ using TKey = std::pair<unsigned long long, unsigned long long>;
 // A file whose data changed since its last sync: what survives the cut, and where it is now.
 struct TDirty {
   std::string durable;
+  timespec modified{};  // of the durable data
   std::string path;
 };
 
@@ -31,6 +32,7 @@ struct TDirty {
 struct TEntry {
   enum TKind { File, Folder, Other } kind = Other;
   std::string data;
+  timespec modified{};
   TKey key{};
   bool live = false;  // the file still exists somewhere, so a sync of it updates Data
 };
@@ -56,10 +58,12 @@ bool ReadAll(const std::string& path, std::string& data) {
   return n == 0;
 }
 
-void WriteAll(const std::string& path, const std::string& data) {
+// Puts Data back under Path with the modification time it had, as a file that never changed.
+void WriteAll(const std::string& path, const std::string& data, const timespec& modified) {
   ::unlink(path.c_str());
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return;
+  const timespec times[2] = {modified, modified};
   const char* p = data.data();
   std::size_t left = data.size();
   while (left > 0) {
@@ -68,6 +72,7 @@ void WriteAll(const std::string& path, const std::string& data) {
     p += n;
     left -= static_cast<std::size_t>(n);
   }
+  ::futimens(fd, times);
   ::close(fd);
 }
 
@@ -131,10 +136,13 @@ void Capture(const std::string& folder) {
       entry.key = KeyOf(st);
       entry.live = true;
       auto it = dirty.find(entry.key);
-      if (it != dirty.end())
+      if (it != dirty.end()) {
         entry.data = it->second.durable;
-      else
+        entry.modified = it->second.modified;
+      } else {
         ReadAll(folder + name, entry.data);
+        entry.modified = st.st_mtim;
+      }
     }
   }
   folders.emplace(folder, std::move(listing));
@@ -160,6 +168,7 @@ void BeforeDataChange(const std::string& path) {
   if (dirty.count(key)) return;
   TDirty& file = dirty[key];
   ReadAll(path, file.durable);
+  file.modified = st.st_mtim;
   file.path = path;
 }
 
@@ -168,7 +177,9 @@ void Created(int fd, const std::string& path) {
   struct stat st {};
   if (::fstat(fd, &st) != 0) return;
   // A file new to the disk has no durable data; a truncated one keeps what BeforeDataChange took.
-  dirty[KeyOf(st)].path = path;
+  auto [it, added] = dirty.try_emplace(KeyOf(st));
+  if (added) it->second.modified = st.st_mtim;
+  it->second.path = path;
 }
 
 void BeforeUnlink(const std::string& path) {
@@ -204,7 +215,10 @@ void FileSynced(int fd) {
   dirty.erase(it);
   for (auto& [folder, listing] : folders)
     for (auto& [name, entry] : listing)
-      if (entry.live && entry.key == key) entry.data = data;
+      if (entry.live && entry.key == key) {
+        entry.data = data;
+        entry.modified = st.st_mtim;
+      }
 }
 
 void FolderSynced(const std::string& folder) {
@@ -238,7 +252,7 @@ void Cut() {
       if (entry.kind == TEntry::Folder)
         ::mkdir((folder + name).c_str(), 0777);
       else if (entry.kind == TEntry::File)
-        WriteAll(folder + name, entry.data);
+        WriteAll(folder + name, entry.data, entry.modified);
     }
   }
   // Files in folders whose names are durable lose what was written since their last sync.
@@ -246,7 +260,7 @@ void Cut() {
     struct stat st {};
     if (::lstat(file.path.c_str(), &st) != 0 || KeyOf(st) != key) continue;
     if (folders.count(FolderOf(file.path))) continue;
-    WriteAll(file.path, file.durable);
+    WriteAll(file.path, file.durable, file.modified);
   }
   dirty.clear();
   folders.clear();

@@ -32,6 +32,21 @@ bool ValidSource(const std::string& source) {
                             platform::IniValueFits(source));
 }
 
+// A print as the record holds it: "-" for none, else lower-case hex digits.
+std::string PrintField(const std::string& print) { return print.empty() ? "-" : print; }
+
+bool ParsePrint(const std::string& field, std::string& print) {
+  if (field == "-") {
+    print.clear();
+    return true;
+  }
+  if (field.empty() || field.size() > 64) return false;
+  for (char c : field)
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  print = field;
+  return true;
+}
+
 }  // namespace
 
 TStorageJournal::TStorageJournal(TStorageManager& storage) : storage_(storage) {}
@@ -73,8 +88,10 @@ void TStorageJournal::SetHistoryFile(const std::string& name, std::string conten
 void TStorageJournal::FillFromIncoming() { entries_.push_back({acFill, "", ""}); }
 
 void TStorageJournal::SetState(bool allocated, bool pathAssigned, bool loaded,
-                               const std::string& source) {
-  entries_.push_back({acState, source, "", {allocated, pathAssigned, loaded}});
+                               const std::string& source, const std::string& sourcePrint,
+                               const std::string& storagePrint) {
+  entries_.push_back(
+      {acState, source, "", {allocated, pathAssigned, loaded}, sourcePrint, storagePrint});
 }
 
 std::string TStorageJournal::StagedPath(const std::string& name) const {
@@ -115,6 +132,9 @@ std::string TStorageJournal::Serialize() const {
         text += "state";
         for (bool flag : e.flags) text += flag ? " 1" : " 0";
         text += " " + e.first;
+        // A line of its own, so that the state line reads as it always has.
+        if (!e.sourcePrint.empty() || !e.storagePrint.empty())
+          text += "\nprints " + PrintField(e.sourcePrint) + " " + PrintField(e.storagePrint);
         break;
     }
     text += "\n";
@@ -165,6 +185,16 @@ bool TStorageJournal::Parse(const std::string& data) {
       }
       if (!ValidSource(e.first)) return false;
       entries_.push_back(e);
+    } else if (verb == "prints") {
+      // "prints S T": the prints of the state line just before it.
+      auto mid = rest.find(' ');
+      if (entries_.empty() || entries_.back().action != acState || mid == std::string::npos)
+        return false;
+      TEntry& state = entries_.back();
+      if (!state.sourcePrint.empty() || !state.storagePrint.empty() ||
+          !ParsePrint(rest.substr(0, mid), state.sourcePrint) ||
+          !ParsePrint(rest.substr(mid + 1), state.storagePrint))
+        return false;
     } else {
       return false;
     }
@@ -223,7 +253,8 @@ bool TStorageJournal::RunPhase2() {
   for (const auto& e : entries_) {
     if (e.action != acState) continue;
     try {
-      TStorageIniFile(storage_).SetState(e.flags[0], e.flags[1], e.flags[2], e.first);
+      TStorageIniFile(storage_).SetState(e.flags[0], e.flags[1], e.flags[2], e.first,
+                                         e.sourcePrint, e.storagePrint);
     } catch (const platform::EWriteError&) {
       return false;
     }

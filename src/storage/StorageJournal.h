@@ -55,8 +55,10 @@ public:
   // them (a pack copied straight in): Commit makes them durable with one sync of the file system
   // before the record is written.
   void Unflushed();
-  // Phase 2: Storage.ini takes this state.
-  void SetState(bool allocated, bool pathAssigned, bool loaded, const std::string& source);
+  // Phase 2: Storage.ini takes this state, the prints of the pack in its source folder and in
+  // the storage included.
+  void SetState(bool allocated, bool pathAssigned, bool loaded, const std::string& source,
+                const std::string& sourcePrint = "", const std::string& storagePrint = "");
 
   // Where a file to be placed under Name waits: the storage folder + Name + StagedSuffix.
   std::string StagedPath(const std::string& name) const;
@@ -102,6 +104,7 @@ private:
     TAction action;
     std::string first, second;  // names, a mask, or the source folder of a state
     bool flags[3] = {false, false, false};
+    std::string sourcePrint = {}, storagePrint = {};  // of a state
   };
 
   // Stages the definition file and writes the record to RecordFile; throws (with nothing left

@@ -16,7 +16,7 @@ struct TKey {
   bool defaultFlag;
 };
 
-constexpr const char* kStringKeys[] = {"SourcePath"};
+constexpr const char* kStringKeys[] = {"SourcePath", "SourcePrint", "StoragePrint"};
 constexpr TKey kFlagKeys[] = {
     {"StorageAllocated", false}, {"PathAssigned", false}, {"SmiliesLoaded", false}};
 
@@ -155,10 +155,13 @@ void TStorageIniFile::SetFlag(int index, bool value) {
 }
 
 void TStorageIniFile::SetState(bool allocated, bool pathAssigned, bool loaded,
-                               const std::string& source) {
+                               const std::string& source, const std::string& sourcePrint,
+                               const std::string& storagePrint) {
   auto flag = [](bool value) { return std::string(value ? "1" : "0"); };
   ini_->WriteStrings(kSection, {{kFlagKeys[fiStorageAllocated].name, flag(allocated)},
                                 {kFlagKeys[fiPathAssigned].name, flag(pathAssigned)},
                                 {kFlagKeys[fiSmiliesLoaded].name, flag(loaded)},
-                                {kStringKeys[siSourcePath], source}});
+                                {kStringKeys[siSourcePath], source},
+                                {kStringKeys[siSourcePrint], sourcePrint},
+                                {kStringKeys[siStoragePrint], storagePrint}});
 }

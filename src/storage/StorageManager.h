@@ -75,12 +75,14 @@ private:
                  const std::string& target, bool sync, ToName toName);
 };
 
-// Short-lived accessor of a storage's Config/Storage.ini (section "Storage"): one text key and
-// three flags, addressed by index. Creating it makes the Config sub-folder when missing. Every
-// read and write goes to the file; a failed write throws platform::EIniWriteError.
+// Short-lived accessor of a storage's Config/Storage.ini (section "Storage"): three text keys
+// and three flags, addressed by index. Creating it makes the Config sub-folder when missing.
+// Every read and write goes to the file; a failed write throws platform::EIniWriteError.
 class TStorageIniFile {
 public:
-  enum TStringIndex { siSourcePath = 0 };
+  // The pack's folder, and the prints (see the pack model) of the pack in that folder and of the
+  // storage when the pack was last opened or saved; empty prints where none was taken.
+  enum TStringIndex { siSourcePath = 0, siSourcePrint = 1, siStoragePrint = 2 };
   enum TFlagIndex { fiStorageAllocated = 0, fiPathAssigned = 1, fiSmiliesLoaded = 2 };
 
   explicit TStorageIniFile(TStorageManager& storage);
@@ -89,9 +91,10 @@ public:
   void SetString(int index, const std::string& value);
   bool GetFlag(int index) const;
   void SetFlag(int index, bool value);
-  // All four keys in one replacement of the file, so that no stop in between can mix the old
-  // state with the new.
-  void SetState(bool allocated, bool pathAssigned, bool loaded, const std::string& source);
+  // Every key in one replacement of the file, so that no stop in between can mix the old state
+  // with the new.
+  void SetState(bool allocated, bool pathAssigned, bool loaded, const std::string& source,
+                const std::string& sourcePrint = "", const std::string& storagePrint = "");
 
 private:
   TStorageManager& storage_;

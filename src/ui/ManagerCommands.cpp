@@ -66,6 +66,8 @@ enum {
   ControlSymbolKey = 23,
   NoAppDataKey = 24,
   LockFileKey = 25,
+  ReplaceOtherPackKey = 47,
+  ChangedOutsideKey = 48,
 };
 
 // True when the text holds a control character: a line break would split the definition line
@@ -261,6 +263,8 @@ void TForm1::ApplyCommandLanguage(TLang& language) {
   ControlSymbolText = language.Text(GeneralLang, ControlSymbolKey);
   SurplusLinesText = language.Text(GeneralLang, SurplusLinesKey);
   SaveFailedText = language.Text(GeneralLang, SaveFailedKey);
+  ReplaceOtherPackText = language.Text(GeneralLang, ReplaceOtherPackKey);
+  ChangedOutsideText = language.Text(GeneralLang, ChangedOutsideKey);
   for (std::size_t kind = 0; kind < PackErrorTexts.size(); ++kind)
     PackErrorTexts[kind] =
         language.Text(GeneralLang, EPackError::GeneralKey(static_cast<EPackError::TKind>(kind)));
@@ -328,6 +332,22 @@ void TForm1::TellUser(const std::string& text, const std::string& details) {
   box.setTextFormat(Qt::PlainText);
   if (!details.empty()) box.setDetailedText(Q(details));
   RunModal(box);
+}
+
+void TForm1::AskReplace(TDefineDecoder*, const std::string& folder, int smileCount,
+                        bool changedOutside, bool& replace) {
+  std::string text = changedOutside ? ChangedOutsideText : ReplaceOtherPackText;
+  // The number first: the folder's name may hold anything, "%d" too.
+  auto count = text.find("%d");
+  if (count != std::string::npos) text.replace(count, 2, std::to_string(smileCount));
+  QMessageBox box(QMessageBox::Question, windowTitle(), Q(EPackError::Format(text, folder)),
+                  QMessageBox::Save | QMessageBox::Cancel, this);
+  box.setTextFormat(Qt::PlainText);
+  // What the folder holds stays unless the user says otherwise.
+  box.setDefaultButton(QMessageBox::Cancel);
+  box.setEscapeButton(QMessageBox::Cancel);
+  replace = RunModal(box) == QMessageBox::Save;
+  SaveTargetCancelled = !replace;
 }
 
 std::string TForm1::InitialPackPath() const {
@@ -421,7 +441,7 @@ void TForm1::ToolButton3Click() {
 void TForm1::ToolButton4Click() {
   if (!Pack || !ConfirmSaveWithErrors(*this)) return;
   std::string path = InitialPackPath();
-  if (ChooseSaveTarget(Pack->BothPacks, path) && !Pack->SavePackAs(path))
+  if (ChooseSaveTarget(Pack->BothPacks, path) && !Pack->SavePackAs(path) && !SaveTargetCancelled)
     TellUser(SaveFailedText);
   UpdatePackButtons();
 }

@@ -199,6 +199,11 @@ public:
                     TSmile* smile);
   void AskSaveChanges(TDefineDecoder* sender, unsigned char& answer);
   void ChooseSaveTargetEvent(TDefineDecoder* sender, bool both, std::string& path, bool& ok);
+  // A save about to replace another pack or one changed outside the editor: a message box with
+  // Save and Cancel, Cancel first (ManagerCommands.cpp, beside the commands' other messages).
+  // Cancel sets SaveTargetCancelled, so the command tells of no failure.
+  void AskReplace(TDefineDecoder* sender, const std::string& folder, int smileCount,
+                  bool changedOutside, bool& replace);
   void ReleasePreview(TDefineDecoder* sender);
 
   // ---- Commands (ManagerCommands.cpp) ----
@@ -243,19 +248,22 @@ public:
   // Messages of the commands (UTF-8): a typed symbol that a pack can't hold in Windows-1251, or
   // that holds a comma (which separates symbols on a definition line) or a control character
   // (a line break would split the line); definition lines an open left out because a pack holds
-  // at most 676 smiles; a save that failed; the pack operations that could not be carried out,
-  // by EPackError kind. And the start's: no folder for the program's data, no lock file ("%s":
-  // the path).
+  // at most 676 smiles; a save that failed; a save into a folder that holds another pack ("%s"
+  // the folder, "%d" its number of smiles) or whose pack was changed outside the editor ("%s");
+  // the pack operations that could not be carried out, by EPackError kind. And the start's: no
+  // folder for the program's data, no lock file ("%s": the path).
   std::string UnencodableSymbolText;
   std::string CommaSymbolText;
   std::string ControlSymbolText;
   std::string SurplusLinesText;
   std::string SaveFailedText;
+  std::string ReplaceOtherPackText;
+  std::string ChangedOutsideText;
   std::array<std::string, EPackError::KindCount> PackErrorTexts;
   std::string NoAppDataText;
   std::string LockFileText;
-  // Set by ChooseSaveTarget: the user cancelled the last folder choice (so a save that returns
-  // false was cancelled rather than failed).
+  // Set by ChooseSaveTarget and AskReplace: the user cancelled the last folder choice or kept
+  // what the folder held (so a save that returns false was cancelled rather than failed).
   bool SaveTargetCancelled = false;
 
   // ---- Undo, redo and moving a smile anywhere (ManagerHistory.cpp) ----

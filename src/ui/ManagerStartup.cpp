@@ -66,6 +66,7 @@ TForm1::~TForm1() {
     if (Pack) {
       Pack->OnSaveQuery = nullptr;
       Pack->OnChooseFolder = nullptr;
+      Pack->OnReplaceQuery = nullptr;
     }
     try {
       Pack.reset();
@@ -202,6 +203,10 @@ void TForm1::InstallModelEvents() {
   };
   Pack->OnChooseFolder = [this](TDefineDecoder* s, bool both, std::string& path, bool& ok) {
     ChooseSaveTargetEvent(s, both, path, ok);
+  };
+  Pack->OnReplaceQuery = [this](TDefineDecoder* s, const std::string& folder, int smiles,
+                                bool changedOutside, bool& replace) {
+    AskReplace(s, folder, smiles, changedOutside, replace);
   };
   Pack->OnPackClosing = [this](TDefineDecoder* s) { ReleasePreview(s); };
 }

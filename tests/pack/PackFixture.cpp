@@ -104,6 +104,17 @@ void PackModelTest::StartModel(const std::string& workspace) {
       folderAnswers.pop_front();
     }
   };
+  m->OnReplaceQuery = [this](TDefineDecoder*, const std::string& folder, int smiles,
+                             bool changedOutside, bool& replace) {
+    std::string shown =
+        folder.starts_with(disk.Path()) ? folder.substr(disk.Path().size()) : folder;
+    events.push_back("replace? " + shown + " " + std::to_string(smiles) +
+                     (changedOutside ? " changed" : ""));
+    if (!replaceAnswers.empty()) {
+      replace = replaceAnswers.front();
+      replaceAnswers.pop_front();
+    }
+  };
   m->OnPackClosing = [this](TDefineDecoder*) { events.push_back("closing"); };
   m->LoadFromStorage();
   events.clear();

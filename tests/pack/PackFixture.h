@@ -36,7 +36,10 @@ protected:
   std::deque<Answer> missingAnswers, emptyAnswers;
   std::deque<unsigned char> saveAnswers;
   std::deque<std::pair<bool, std::string>> folderAnswers;  // (ok, path)
-  // Every event as a line of text, e.g. "missing ac.gif ae.gif :-)".
+  std::deque<bool> replaceAnswers;
+  // Every event as a line of text, e.g. "missing ac.gif ae.gif :-)", "replace? q/ 5" (a folder
+  // of the test's disk holding another pack of five smiles; "changed" follows for a pack's own
+  // folder changed outside).
   std::vector<std::string> events;
   bool logProgress = false;
 

@@ -25,6 +25,7 @@ TEST_F(PackSaveTest, SavingReplacesOnlyTheIniFilesAndPicturesOfThePacksKind) {
   ASSERT_TRUE(Open(folder, spStatic));
   WriteBytes(folder + "ZZ.BMP", "stale");
   model->GetSmile(0)->Symbols.Add(":b");
+  replaceAnswers = {true};  // ZZ.BMP came from outside
   ASSERT_TRUE(model->SavePack());
   EXPECT_EQ(ListFolder(folder), (Strings{"_define.ini", "aa.bmp", "aa.gif", "old.ini", "readme.txt"}));
   EXPECT_EQ(ReadBytes(folder + "_define.ini"), ":a,:b");
@@ -104,10 +105,13 @@ TEST_F(PackSaveTest, ATargetThatDoesNotReadBackWholeIsNoTarget) {
 
 TEST_F(PackSaveTest, ANewPackIsSavedWithSaveAsWhichMakesItsTarget) {
   ASSERT_TRUE(model->NewPack());
+  EXPECT_FALSE(model->IsChanged(spAnimated));  // nothing in it to lose
   model->AddSmile(MakePicture("x.gif", "X"));
+  EXPECT_TRUE(model->IsChanged(spAnimated));
   EXPECT_FALSE(model->SavePack());
   std::string target = disk.Path() + "G/";
   ASSERT_TRUE(model->SavePackAs(target + "_define.ini"));
+  EXPECT_FALSE(model->IsChanged(spAnimated));
   EXPECT_EQ(ListFolder(target), (Strings{"_define.ini", "aa.gif"}));
   EXPECT_EQ(State(), "1 1 1 [" + target + "]");
   EXPECT_EQ(model->SourcePath[spAnimated], target);
@@ -134,6 +138,81 @@ TEST_F(PackSaveTest, SaveFirstOnANewPackAsksWhereAndCancelStopsEverything) {
   EXPECT_EQ(model->SmileCount(), 0);
 }
 
+TEST_F(PackSaveTest, SaveAsIntoAnotherPacksFolderAsksAndKeepsItByDefault) {
+  ASSERT_TRUE(Open(MakePack("p", ":a", {"aa"})));
+  std::string other = MakePack("q", ":q\r\n:r\r\n:s", {"aa", "ab", "ac"});
+  platform::RenameReplace(other + "_define.ini", other + "_DEFINE.INI");
+  events.clear();
+  EXPECT_FALSE(model->SavePackAs(other + "_define.ini"));
+  EXPECT_EQ(events, (Strings{"replace? q/ 3"}));
+  EXPECT_EQ(ListFolder(other), (Strings{"_DEFINE.INI", "aa.gif", "ab.gif", "ac.gif"}));
+  EXPECT_EQ(ReadBytes(other + "_DEFINE.INI"), ":q\r\n:r\r\n:s");
+  EXPECT_EQ(State(), "1 1 1 [" + disk.Path() + "p/]");
+
+  replaceAnswers = {true};
+  ASSERT_TRUE(model->SavePackAs(other + "_define.ini"));
+  EXPECT_EQ(ListFolder(other), (Strings{"_define.ini", "aa.gif"}));
+  EXPECT_EQ(State(), "1 1 1 [" + other + "]");
+  // Its own folder now, as saved: no question any more.
+  events.clear();
+  model->GetSmile(0)->Symbols.Add(":b");
+  ASSERT_TRUE(model->SavePackAs(other + "_define.ini"));
+  ASSERT_TRUE(model->SavePack());
+  EXPECT_EQ(events, Strings{});
+}
+
+TEST_F(PackSaveTest, ASaveOverAPackChangedOutsideAsksAndCancelChangesNothing) {
+  std::string folder = MakePack("p", ":a", {"aa"});
+  ASSERT_TRUE(Open(folder));
+  model->GetSmile(0)->Symbols.Add(":b");
+  WriteBytes(folder + "_define.ini", ":a\r\n:x");  // a line added outside the editor
+  std::string state = ReadBytes(StorageFolder() + "Config/Storage.ini");
+  events.clear();
+  EXPECT_FALSE(model->SavePack());
+  // Saving first from the save question stops the command there too.
+  saveAnswers = {0};
+  EXPECT_FALSE(model->ClosePack());
+  EXPECT_EQ(events, (Strings{"replace? p/ 2 changed", "save?", "replace? p/ 2 changed"}));
+  EXPECT_EQ(ReadBytes(folder + "_define.ini"), ":a\r\n:x");
+  EXPECT_EQ(ReadBytes(StorageFolder() + "Config/Storage.ini"), state);
+  EXPECT_EQ(model->SmileCount(), 1);
+
+  replaceAnswers = {true};
+  ASSERT_TRUE(model->SavePack());
+  EXPECT_EQ(ReadBytes(folder + "_define.ini"), ":a,:b");
+}
+
+TEST_F(PackSaveTest, IsChangedComparesTheWorkingCopyWithItsFolderAcrossRestarts) {
+  ASSERT_TRUE(Open(MakePack("p", ":a\r\n:b", {"aa", "ab"})));
+  EXPECT_FALSE(model->IsChanged(spAnimated));
+  EXPECT_FALSE(model->IsChanged(spStatic));  // not loaded
+  ASSERT_TRUE(model->DeleteSmile(0));
+  EXPECT_TRUE(model->IsChanged(spAnimated));
+  Restart();
+  EXPECT_TRUE(model->IsChanged(spAnimated));
+  int smile, symbol;
+  ASSERT_TRUE(model->Undo(smile, symbol));
+  EXPECT_FALSE(model->IsChanged(spAnimated));
+  model->GetSmile(1)->Symbols.Add(":c");
+  ASSERT_TRUE(model->SavePack());
+  Restart();
+  EXPECT_FALSE(model->IsChanged(spAnimated));
+}
+
+TEST_F(PackSaveTest, AStorageWithoutPrintsCountsAsChanged) {
+  // As an earlier version left it: the state without the prints.
+  std::string folder = MakePack("p", ":a", {"aa"});
+  ASSERT_TRUE(Open(folder));
+  {
+    TStorageManager storage(StorageName("Storage/Animated"));
+    TStorageIniFile(storage).SetState(true, true, true, folder);
+  }
+  Restart();
+  EXPECT_TRUE(model->IsChanged(spAnimated));
+  ASSERT_TRUE(model->SavePack());
+  EXPECT_FALSE(model->IsChanged(spAnimated));
+}
+
 TEST_F(PackSaveTest, SavingIntoTheStorageTreeIsRefused) {
   ASSERT_TRUE(Open(MakePack("p", ":a", {"aa"})));
   std::string inside = appData.Path() + "Fennimo for Parlino 2005/2.0/Storage/Static/";
@@ -148,7 +227,7 @@ TEST_F(PackSaveTest, CloseEmptiesTheStorageAndForgetsThePack) {
   ASSERT_TRUE(Open(MakePack("p", ":a", {"aa"})));
   events.clear();
   ASSERT_TRUE(model->ClosePack());
-  EXPECT_EQ(events, (Strings{"save?", "closing"}));
+  EXPECT_EQ(events, (Strings{"closing"}));  // nothing changed since the open: no question
   EXPECT_EQ(ListFolder(StorageFolder()), (Strings{"Config"}));
   EXPECT_EQ(State(), "0 0 0 []");
   EXPECT_FALSE(model->LoadedPacks.Contains(spAnimated));
@@ -161,6 +240,7 @@ TEST_F(PackSaveTest, CloseEmptiesTheStorageAndForgetsThePack) {
 
 TEST_F(PackSaveTest, CancelledCloseChangesNothing) {
   ASSERT_TRUE(Open(MakePack("p", ":a", {"aa"})));
+  model->GetSmile(0)->Symbols.Add(":b");
   saveAnswers = {2};
   EXPECT_FALSE(model->ClosePack());
   EXPECT_EQ(model->SmileCount(), 1);
@@ -221,6 +301,7 @@ TEST_F(PackSaveTest, BothPacksAskOnlyForThePackWithoutTarget) {
 
 TEST_F(PackSaveTest, BothPacksSaveQuestionCoversTheOtherLoadedPack) {
   ASSERT_TRUE(Open(MakePack("a", ":a", {"aa"})));
+  model->GetSmile(0)->Symbols.Add(":b");
   model->SetActivePack(spStatic);
   model->SetBothPacks(true);
   events.clear();

@@ -148,6 +148,8 @@ void CommandsTest::OpenPackOf(int smiles) {
   ASSERT_EQ(Model().SmileCount(), smiles);
 }
 
+void CommandsTest::EditPack() { Model().GetSmile(0)->Symbols.Add(":edited"); }
+
 void CommandsTest::ClickSmile(int index) { form->ListBox1->setCurrentRow(index); }
 
 void CommandsTest::ClickSymbol(int index) { form->ListBox2->setCurrentRow(index); }

@@ -73,6 +73,9 @@ protected:
   void OpenPack(const std::string& folder);
   // Opens a pack of N smiles ":0" … whose pictures are tagged "p0" …
   void OpenPackOf(int smiles);
+  // An edit of the open pack that the lists need not show: its first smile gets one more
+  // symbol. Only a changed pack is worth the save question.
+  void EditPack();
 
   void Press(QAbstractButton* button) { button->click(); }
   void ClickSmile(int index);

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
@@ -63,6 +64,21 @@ QStringList ListedNames(QFileDialog& chooser, const std::string& folder) {
     names << view->model()->index(row, 0, view->rootIndex()).data().toString();
   names.sort();
   return names;
+}
+
+// The question before a save replaces what its folder holds: its text goes to *Text, Cancel
+// must be the default; answers with Button.
+TAnswer ReplaceQuestion(std::string* text, QMessageBox::StandardButton button) {
+  return [text, button](QDialog& dialog) {
+    auto* box = qobject_cast<QMessageBox*>(&dialog);
+    if (!box) {
+      ADD_FAILURE() << "expected a question, got " << dialog.metaObject()->className();
+      return int{QMessageBox::Cancel};
+    }
+    *text = box->text().toStdString();
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Cancel));
+    return int{button};
+  };
 }
 
 bool ShowWarnings(TForm1& form) {
@@ -142,6 +158,7 @@ TEST_F(PackCommands, OpenStartsAtThePacksFolderAndAsksAboutSavingFirst) {
   std::string first = MakePack("first", ":a", {"aa"});
   std::string second = MakePack("second", ":b\r\n:c", {"aa", "ab"});
   OpenPack(first);
+  EditPack();
   ClickSmile(0);
 
   Then(InspectChooser(
@@ -159,6 +176,7 @@ TEST_F(PackCommands, OpenCancelledAtTheSaveQuestionShowsTheSamePackWithNothingSe
   std::string first = MakePack("first", ":a\r\n:b", {"aa", "ab"});
   std::string second = MakePack("second", ":c", {"aa"});
   OpenPack(first);
+  EditPack();
   ClickSmile(1);
   Then(ChooseFiles({second + "_define.ini"}));
   Then(Return(mrCancel));
@@ -211,6 +229,7 @@ TEST_F(PackCommands, OpenTellsHowManyDefinitionLinesDidNotFitInThePack) {
 
 TEST_F(PackCommands, NewPackAfterTheSaveQuestionShowsAnEmptyPack) {
   OpenPackOf(3);
+  EditPack();
   ClickSmile(1);
   Then(Expect("TForm11", Return(mrNo)));
   Press(form->ToolButton1);
@@ -223,6 +242,7 @@ TEST_F(PackCommands, NewPackAfterTheSaveQuestionShowsAnEmptyPack) {
 
 TEST_F(PackCommands, NewPackLetsGoOfThePreviewBeforeTheModelFreesThePictures) {
   OpenPackOf(2);
+  EditPack();
   ClickSmile(0);
   ASSERT_NE(form->CurrentPicture, nullptr);
   // The save question comes before the model frees anything; by then the preview is empty.
@@ -236,6 +256,7 @@ TEST_F(PackCommands, NewPackLetsGoOfThePreviewBeforeTheModelFreesThePictures) {
 
 TEST_F(PackCommands, NewPackCancelledKeepsThePackWithNothingSelected) {
   OpenPackOf(3);
+  EditPack();
   ClickSmile(1);
   Then(Return(mrCancel));
   Press(form->ToolButton1);
@@ -368,6 +389,37 @@ TEST_F(PackCommands, SaveAsWritesTheChosenFolderAndMakesItThePacksTarget) {
   EXPECT_EQ(Model().SourcePath[spAnimated], target);
 }
 
+TEST_F(PackCommands, SaveAsIntoAnotherPacksFolderAsksAndCancelKeepsItWithoutAWord) {
+  OpenPack(MakePack("pack", ":a", {"aa"}));
+  std::string other = MakePack("other", ":x\r\n:y", {"aa", "ab"});
+  std::string text;
+  Then(ChooseFolder(other));
+  Then(ReplaceQuestion(&text, QMessageBox::Cancel));
+  Press(form->ToolButton4);  // and no message of a failed save
+  EXPECT_TRUE(text.starts_with("В папке " + other + " уже есть другой смайлпак (смайлов: 2)."))
+      << text;
+  EXPECT_EQ(ReadBytes(other + "_define.ini"), ":x\r\n:y");
+  EXPECT_TRUE(Exists(other + "ab.gif"));
+
+  Then(ChooseFolder(other));
+  Then(ReplaceQuestion(&text, QMessageBox::Save));
+  Press(form->ToolButton4);
+  EXPECT_EQ(ReadBytes(other + "_define.ini"), ":a");
+  EXPECT_FALSE(Exists(other + "ab.gif"));
+}
+
+TEST_F(PackCommands, SaveOverAPackChangedOutsideAsksFirst) {
+  std::string folder = MakePack("pack", ":a", {"aa"});
+  OpenPack(folder);
+  EditPack();
+  WriteBytes(folder + "_define.ini", ":a\r\n:b");
+  std::string text;
+  Then(ReplaceQuestion(&text, QMessageBox::Cancel));
+  Press(form->ToolButton3);
+  EXPECT_TRUE(text.starts_with("Смайлпак в папке " + folder + " изменён вне редактора")) << text;
+  EXPECT_EQ(ReadBytes(folder + "_define.ini"), ":a\r\n:b");
+}
+
 TEST_F(PackCommands, SaveAsOfANewPackWithTheChooserCancelledChangesNothing) {
   Press(form->ToolButton1);
   Then(CancelChooser());
@@ -388,6 +440,7 @@ TEST_F(PackCommands, ASaveThatFailsIsTold) {
 
 TEST_F(PackCommands, CloseCancelledAtTheQuestionChangesNothing) {
   OpenPackOf(2);
+  EditPack();
   ClickSmile(1);
   Then(Expect("TForm11", Return(mrCancel)));
   Press(form->ToolButton5);
@@ -398,6 +451,7 @@ TEST_F(PackCommands, CloseCancelledAtTheQuestionChangesNothing) {
 
 TEST_F(PackCommands, CloseEmptiesTheWindowAndDisablesThePackCommands) {
   OpenPackOf(2);
+  EditPack();
   ClickSmile(1);
   Then(Return(mrNo));
   Press(form->ToolButton5);
@@ -491,6 +545,7 @@ TEST_F(PackCommands, TheChoosersButtonsSpeakTheLanguageOfTheWindow) {
 
 TEST_F(PackCommands, APackErrorIsToldInTheCurrentLanguageAndTheListsShowTheModel) {
   OpenPackOf(2);
+  EditPack();
   ClickSmile(1);
   auto english = ui_testing::EnglishLanguage();
   form->LanguageChanged(nullptr, english.get());
@@ -518,6 +573,7 @@ TEST_F(PackCommands, AboutShowsTheAboutBox) {
 
 TEST_F(PackCommands, ExitClosesTheWindowUnlessTheCloseIsRefused) {
   OpenPackOf(1);
+  EditPack();
   Model().Config->SetFlag(TConfigManager::cfSaveOnExit, true);
   Then(Expect("TForm11", Return(mrCancel)));
   Press(form->BitBtn9);
@@ -551,6 +607,7 @@ public:
   }
   void SaveQuestion() {
     OpenPackOf(2);
+    EditPack();
     Then(Meanwhile());
     Press(form->ToolButton1);
   }
@@ -660,6 +717,7 @@ INSTANTIATE_TEST_SUITE_P(EveryKind, CloseDuringQuestion, ::testing::ValuesIn(
 
 TEST_F(PackCommands, AClosePutOffByAQuestionAsksAboutSavingWhenItRuns) {
   OpenPackOf(2);
+  EditPack();
   Model().Config->SetFlag(TConfigManager::cfSaveOnExit, true);
   ClickSmile(0);
   Then(Expect("TForm7", CloseMeanwhile()));
@@ -1141,6 +1199,9 @@ TEST_F(Keyboard, PackShortcutsPressTheirButtonsOnlyWhileTheyAreEnabled) {
   QTest::keyClick(form.get(), Qt::Key_O, Qt::ControlModifier);
 
   Press(form->ToolButton1);
+  // A smile with a symbol: worth the save question, and saved without the error summary.
+  ASSERT_NE(Model().AddSmile(MakePicture("x.gif", "x")), nullptr);
+  Model().GetSmile(0)->Symbols.Add(":x");
   Then(Expect("TForm11", Return(mrCancel)));
   QTest::keyClick(form.get(), Qt::Key_N, Qt::ControlModifier);
   Then(Expect("QFileDialog", CancelChooser()));

@@ -298,6 +298,7 @@ TEST_F(MainWindowTest, APackLeftOpenReappearsAtTheNextStart) {
 
 TEST_F(MainWindowTest, ShutdownWithSaveOnExitClosesThePacksUnlessCancelled) {
   OpenAnimatedPack();
+  form->Pack->GetSmile(1)->Symbols.Add(":b2");  // something to save
   form->Pack->Config->SetFlag(TConfigManager::cfSaveOnExit, true);
   ClickSmile(0);
   seam->Answer([](QDialog&) { return mrCancel; });  // QueryForm
