@@ -36,6 +36,17 @@ expected=$(sort <<'EOF'
 ./usr/share/doc/fennimo/changelog.gz
 ./usr/share/doc/fennimo/copyright
 ./usr/share/fennimo/Languages/English.lng
+./usr/share/fennimo/demo/Animated/_define.ini
+./usr/share/fennimo/demo/Animated/aa.gif
+./usr/share/fennimo/demo/Animated/ab.gif
+./usr/share/fennimo/demo/Animated/ac.gif
+./usr/share/fennimo/demo/Animated/ad.gif
+./usr/share/fennimo/demo/Animated/ae.gif
+./usr/share/fennimo/demo/Static/_define.ini
+./usr/share/fennimo/demo/Static/aa.bmp
+./usr/share/fennimo/demo/Static/ab.bmp
+./usr/share/fennimo/demo/Static/ac.bmp
+./usr/share/fennimo/demo/Static/ad.bmp
 ./usr/share/icons/hicolor/scalable/apps/fennimo.svg
 ./usr/share/man/man1/fennimo-pack.1.gz
 ./usr/share/man/man1/fennimo.1.gz

@@ -70,8 +70,46 @@ constexpr std::string_view kMainForm[] = {
     "Следующий",
     // 30: OfText
     "из",
+    // 31: menu bar: File
+    "&Файл",
+    // 32: menu bar: Edit
+    "&Правка",
+    // 33: menu bar: View
+    "&Вид",
+    // 34: menu bar: Help
+    "&Справка",
+    // 35: Edit menu: pictures added before the selected smile
+    "Вставить смайл перед выбранным...",
+    // 36: View menu: the preview's background
+    "Фон просмотра",
+    // 37: background: white
+    "Белый",
+    // 38: background: dark
+    "Тёмный",
+    // 39: background: a checkerboard, which shows transparency
+    "Шахматная доска",
+    // 40: Help menu: the list of keyboard shortcuts
+    "Сочетания клавиш",
+    // 41: title: a pack that has no folder yet
+    "Новый смайлпак",
+    // 42: status bar after a save: %1 the number of smiles, %2 the folder
+    "Сохранено смайлов: %1, в папку %2",
+    // 43: status bar after an open: %1 the number of smiles, %2 the folder
+    "Открыто смайлов: %1, из папки %2",
+    // 44: status bar after a theme of another messenger opened as a new pack: %1 the number of smiles, %2 the theme
+    "Из темы %2 создан новый смайлпак, смайлов: %1",
+    // 45: status bar: %1 the folder the pack saves to
+    "Папка смайлпака: %1",
+    // 46: status bar: a pack without a folder
+    "Смайлпак ещё не сохранён",
+    // 47: the empty smile list, first paragraph
+    "Смайлпак не открыт.",
+    // 48: the empty smile list, second paragraph
+    "Откройте смайлпак (Ctrl+O), начните новый (Ctrl+N) или откройте тему смайлов другого мессенджера (Ctrl+O).",
+    // 49: the empty smile list: a link that opens the demo pack
+    "Открыть демонстрационный смайлпак",
 };
-static_assert(std::size(kMainForm) == 31);
+static_assert(std::size(kMainForm) == 50);
 
 constexpr std::string_view kLoadForm[] = {
     // 0: window caption
@@ -91,7 +129,7 @@ constexpr std::string_view kSaveErrorsForm[] = {
     // 1: Label1
     "Внимание!",
     // 2: Label2
-    "Смайпак содержит ошибки:",
+    "Смайлпак содержит ошибки:",
     // 3: Label3; its count in Label7
     "Ошибки при загрузке:",
     // 4: Label4; its count in Label8
@@ -125,7 +163,7 @@ constexpr std::string_view kSmileExistsForm[] = {
     // 0: window caption
     "Символ уже существует",
     // 1: Label1
-    "Невозможно добавить символ, так как он уже существует! Выберите одно из предложеных ниже действий.",
+    "Невозможно добавить символ, так как он уже существует! Выберите одно из предложенных ниже действий.",
     // 2: BitBtn1, result Cancel
     "Показать символ",
 };
@@ -137,9 +175,9 @@ constexpr std::string_view kWarningForm[] = {
     // 1: Label1
     "Внимание!",
     // 2: Label2
-    "Данная операция не может быть отменена! Продолжить?",
+    "Удалить? Удалённое можно вернуть командой «Отменить» (Ctrl+Z).",
     // 3: CheckBox1
-    "Больше не показывать предупреждения",
+    "Больше не спрашивать",
 };
 static_assert(std::size(kWarningForm) == 4);
 
@@ -147,7 +185,7 @@ constexpr std::string_view kErrorForm[] = {
     // 0: window caption
     "Ошибка при загрузке",
     // 1: Label1
-    "Невозможно запустить программу: необходимые для загрузки данные заняты другим экземляром программы.",
+    "Невозможно запустить программу: необходимые для загрузки данные заняты другим экземпляром программы.",
 };
 static_assert(std::size(kErrorForm) == 2);
 
@@ -159,9 +197,9 @@ constexpr std::string_view kOptionsForm[] = {
     // 2: GroupBox2, frame around the language list
     "Язык",
     // 3: CheckBox1
-    "Закрывать смайлпак при завершении прграммы",
+    "Закрывать смайлпак при завершении программы",
     // 4: CheckBox2
-    "Показывать предупреждения",
+    "Спрашивать перед удалением",
 };
 static_assert(std::size(kOptionsForm) == 5);
 
@@ -175,13 +213,13 @@ constexpr std::string_view kCheckForm[] = {
     // 3: Label7; the value in Label8
     "Текущий символ:",
     // 4: Label4; the value in Label5
-    "Следуюший файл:",
+    "Следующий файл:",
     // 5: Label9; beside it PaintBox1 and Label10
     "Следующий смайл:",
     // 6: Label6
-    "Если это ошибка в порядке имен файлов, то нажмите \"Заменить\". Возможно этот файл был случайно удален: тогда следует нажать \"Пропустить\".",
+    "Если это ошибка в порядке имен файлов, то нажмите \"Заменить\". Возможно, этот файл был случайно удалён: тогда следует нажать \"Пропустить\".",
     // 7: Label11
-    "Внимание! В первом случае смайл, изображенный на картинке сверху, будет соответсвовать коду, приведенному в поле \"Текущий символ\".",
+    "Внимание! В первом случае смайл, изображенный на картинке сверху, будет соответствовать коду, приведенному в поле \"Текущий символ\".",
     // 8: BitBtn1, result OK
     "Заменить",
     // 9: BitBtn3, result All

@@ -41,7 +41,14 @@ private:
 
 class TGlobalConfigManager {
 public:
-  enum TStringIndex { gsLangDirectory = 0 };
+  // The language file, and the main window's size and place, its splitter's place and its
+  // preview's background (as the window stores them).
+  enum TStringIndex {
+    gsLangDirectory = 0,
+    gsWindowGeometry = 1,
+    gsSplitter = 2,
+    gsPreviewBackground = 3,
+  };
 
   explicit TGlobalConfigManager(TStorageManager& storage);
 

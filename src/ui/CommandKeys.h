@@ -23,6 +23,8 @@ inline const QKeySequence DownKey(Qt::ALT | Qt::Key_Down);
 inline const QKeySequence FirstKey(Qt::ALT | Qt::Key_Home);  // the smile to the first place
 inline const QKeySequence LastKey(Qt::ALT | Qt::Key_End);    // the smile to the last place
 inline const QKeySequence EditKey(Qt::Key_Return);
+inline const QKeySequence EditF2Key(Qt::Key_F2);
+inline const QKeySequence InsertKey(Qt::Key_Insert);  // adds a smile after the selected one
 inline const QKeySequence EditKeypadKey(Qt::Key_Enter);
 
 // The key as the hints show it, in the toolkit's language ("Ctrl+Z", "Alt+Вверх").

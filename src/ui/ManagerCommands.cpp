@@ -241,6 +241,12 @@ void TForm1::CreateCommands() {
   shortcut(DownKey, ListBox2, BitBtn15);
   shortcut(EditKey, ListBox2, BitBtn17);
   shortcut(EditKeypadKey, ListBox2, BitBtn17);
+  shortcut(EditF2Key, this, BitBtn17);
+  shortcut(InsertKey, this, BitBtn4);
+  // A double click on a symbol edits it.
+  connect(ListBox2, &QListWidget::itemDoubleClicked, this, [this] {
+    if (BitBtn17->isEnabled()) BitBtn17->click();
+  });
   shortcut(UndoKey, this, ToolButton15);
   shortcut(RedoKey, this, ToolButton16);
   shortcut(RedoOtherKey, this, ToolButton16);
@@ -283,7 +289,7 @@ void TForm1::ApplyShortcutHints() {
       {ToolButton1, NewKey}, {ToolButton2, OpenKey},  {ToolButton3, SaveKey},
       {ToolButton4, SaveAsKey}, {ToolButton5, CloseKey}, {BitBtn18, FindKey},
       {BitBtn7, DeleteKey},  {BitBtn6, DeleteKey},    {BitBtn14, UpKey},
-      {BitBtn15, DownKey},   {BitBtn17, EditKeypadKey},
+      {BitBtn15, DownKey},   {BitBtn17, EditF2Key},     {BitBtn4, InsertKey},
   };
   for (const auto& [widget, key] : keys)
     widget->setToolTip(WithShortcut(widget->toolTip(), KeyText(key)));
@@ -327,7 +333,7 @@ bool TForm1::HandleSmileListDrop(QEvent* event) {
 // Choosers, messages and the warning
 
 void TForm1::TellUser(const std::string& text, const std::string& details) {
-  QMessageBox box(QMessageBox::Warning, windowTitle(), Q(text), QMessageBox::Ok, this);
+  QMessageBox box(QMessageBox::Warning, Q(ProgramName), Q(text), QMessageBox::Ok, this);
   // Paths and codes from files are shown as they are, never read as markup.
   box.setTextFormat(Qt::PlainText);
   if (!details.empty()) box.setDetailedText(Q(details));
@@ -340,7 +346,7 @@ void TForm1::AskReplace(TDefineDecoder*, const std::string& folder, int smileCou
   // The number first: the folder's name may hold anything, "%d" too.
   auto count = text.find("%d");
   if (count != std::string::npos) text.replace(count, 2, std::to_string(smileCount));
-  QMessageBox box(QMessageBox::Question, windowTitle(), Q(EPackError::Format(text, folder)),
+  QMessageBox box(QMessageBox::Question, Q(ProgramName), Q(EPackError::Format(text, folder)),
                   QMessageBox::Save | QMessageBox::Cancel, this);
   box.setTextFormat(Qt::PlainText);
   // What the folder holds stays unless the user says otherwise.
@@ -418,7 +424,10 @@ void TForm1::ToolButton2Click() {
   RefillSmiles(true);
   ListBox1Click();
   UpdatePackButtons();
-  if (opened) TellSurplusLines(*this);
+  if (!opened) return;
+  ShowStatus(OpenedText, Pack->BothPacks ? platform::IncludeTrailingPathDelimiter(path)
+                                         : platform::ExtractFilePath(path));
+  TellSurplusLines(*this);
 }
 
 void TForm1::ToolButton3Click() {
@@ -434,16 +443,23 @@ void TForm1::ToolButton3Click() {
   } else {
     saved = Pack->SavePack();
   }
-  if (!saved && !SaveTargetCancelled) TellUser(SaveFailedText);
-  UpdatePackButtons();
+  TellSaved(saved);
 }
 
 void TForm1::ToolButton4Click() {
   if (!Pack || !ConfirmSaveWithErrors(*this)) return;
   std::string path = InitialPackPath();
-  if (ChooseSaveTarget(Pack->BothPacks, path) && !Pack->SavePackAs(path) && !SaveTargetCancelled)
-    TellUser(SaveFailedText);
+  SaveTargetCancelled = false;
+  if (!ChooseSaveTarget(Pack->BothPacks, path)) return;
+  TellSaved(Pack->SavePackAs(path));
+}
+
+void TForm1::TellSaved(bool saved) {
   UpdatePackButtons();
+  if (saved)
+    ShowStatus(SavedText, InitialPackPath());
+  else if (!SaveTargetCancelled)
+    TellUser(SaveFailedText);
 }
 
 void TForm1::ToolButton5Click() {
@@ -491,6 +507,14 @@ void TForm1::BitBtn4Click() {
   std::vector<std::string> files;
   if (!ChoosePictures(*this, files)) return;
   AddSmileFiles(files, SelectedSmile());
+}
+
+void TForm1::InsertSmileBefore() {
+  int selected = SelectedSmile();
+  if (!Pack || selected < 0) return;
+  std::vector<std::string> files;
+  if (!ChoosePictures(*this, files)) return;
+  AddSmileFiles(files, selected - 1);
 }
 
 void TForm1::AddSmileFiles(const std::vector<std::string>& files, int pos) {

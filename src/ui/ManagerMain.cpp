@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QFontDatabase>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,12 +17,17 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QSplitter>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
+#include <QVBoxLayout>
 
+#include "BmpDecoder.h"
 #include "Cp1251.h"
 #include "Dialogs.h"
+#include "GifDecoder.h"
 #include "Glyphs.h"
 #include "Lang.h"
 #include "LangTables.h"
@@ -85,16 +91,21 @@ void SelectRowQuietly(QListWidget* list, int row) {
 void TForm1::CreateControls() {
   setWindowTitle("Fennimo");
   setFont(WindowFont(11));
-  resize(632, 520);
-  setMinimumSize(319, 232);
+  auto* central = new QWidget(this);
+  setCentralWidget(central);
+  auto* column = new QVBoxLayout(central);
+  column->setContentsMargins(8, 0, 8, 4);
+  column->setSpacing(2);
 
-  PageScroller1 = new QScrollArea(this);
+  PageScroller1 = new QScrollArea(central);
   PageScroller1->setFrameShape(QFrame::NoFrame);
   PageScroller1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   // Like a page scroller: no scroll bar, but an arrow button at each end while the bar is
   // wider than the window.
   PageScroller1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   PageScroller1->setWidgetResizable(false);
+  PageScroller1->setFixedHeight(44);
+  PageScroller1->setMinimumWidth(39);
   ToolBar1 = new QWidget;
   auto* bar = new QHBoxLayout(ToolBar1);
   bar->setContentsMargins(0, 2, 0, 2);
@@ -130,25 +141,38 @@ void TForm1::CreateControls() {
   ToolButton16->setEnabled(false);
   ToolBar1->adjustSize();
   PageScroller1->setWidget(ToolBar1);
+  auto* toolRow = new QHBoxLayout;
+  toolRow->setSpacing(0);
   for (int direction : {-1, 1}) {
-    auto* arrow = new QToolButton(this);
+    auto* arrow = new QToolButton(central);
     arrow->setArrowType(direction < 0 ? Qt::LeftArrow : Qt::RightArrow);
     arrow->setAutoRepeat(true);
     arrow->setAutoRaise(true);
     arrow->setFocusPolicy(Qt::NoFocus);
+    arrow->setFixedSize(14, 44);
+    arrow->hide();
     connect(arrow, &QToolButton::clicked, this, [this, direction] {
       QScrollBar* bar = PageScroller1->horizontalScrollBar();
       bar->setValue(bar->value() + direction * 39);
     });
     (direction < 0 ? scrollLeft_ : scrollRight_) = arrow;
   }
+  toolRow->addWidget(scrollLeft_);
+  toolRow->addWidget(PageScroller1, 1);
+  toolRow->addWidget(scrollRight_);
+  column->addLayout(toolRow);
   auto* kinds = new QButtonGroup(this);
   kinds->setExclusive(true);
   kinds->addButton(ToolButton7);
   kinds->addButton(ToolButton8);
   ToolButton7->setChecked(true);
 
-  GroupBox1 = new QGroupBox(this);
+  // The lists and the preview share the window's width, as the splitter between them says.
+  Splitter1 = new QSplitter(Qt::Horizontal, central);
+  Splitter1->setChildrenCollapsible(false);
+  column->addWidget(Splitter1, 1);
+
+  GroupBox1 = new QGroupBox(Splitter1);
   auto makeList = [&](QListWidget* list) {
     list->setFlow(QListView::TopToBottom);
     list->setWrapping(true);
@@ -158,12 +182,22 @@ void TForm1::CreateControls() {
     list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     list->setTextElideMode(Qt::ElideNone);
+    list->setMinimumSize(122, 60);
     list->viewport()->installEventFilter(this);
     return list;
   };
   auto* smiles = new TSmileListBox(GroupBox1);
   smiles->OnStartDrag = [this](int row) { StartSmileDrag(row); };
   ListBox1 = makeList(smiles);
+  EmptyListHint = new QLabel(ListBox1->viewport());
+  EmptyListHint->setWordWrap(true);
+  EmptyListHint->setTextFormat(Qt::RichText);
+  EmptyListHint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  EmptyListHint->setForegroundRole(QPalette::PlaceholderText);
+  EmptyListHint->setMargin(6);
+  EmptyListHint->hide();
+  connect(EmptyListHint, &QLabel::linkActivated, this,
+          [this] { RunCommand([this] { OpenDemoPack(); }); });
   ListBox2 = makeList(new QListWidget(GroupBox1));
   connect(ListBox1, &QListWidget::itemSelectionChanged, this, [this] { ListBox1Click(); });
   connect(ListBox2, &QListWidget::itemSelectionChanged, this, [this] { ListBox2Click(); });
@@ -182,18 +216,53 @@ void TForm1::CreateControls() {
   BitBtn6 = glyphButton(TGlyph::Remove, "list-remove");
   BitBtn18 = glyphButton(TGlyph::Find, "edit-find");
   BitBtn15 = glyphButton(TGlyph::Down, "go-down");
+  auto* lists = new QGridLayout(GroupBox1);
+  lists->setContentsMargins(8, 4, 8, 8);
+  lists->setHorizontalSpacing(10);
+  lists->setVerticalSpacing(6);
+  lists->addWidget(ListBox1, 0, 0);
+  lists->addWidget(ListBox2, 0, 1);
+  lists->setRowStretch(0, 1);
+  // Under each list its buttons, three by two, spread over the list's width.
+  const std::array<std::array<QPushButton*, 3>, 4> rows = {{{BitBtn4, BitBtn11, BitBtn12},
+                                                           {BitBtn7, BitBtn16, BitBtn13},
+                                                           {BitBtn5, BitBtn17, BitBtn14},
+                                                           {BitBtn6, BitBtn18, BitBtn15}}};
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    auto* row = new QHBoxLayout;
+    row->setSpacing(6);
+    for (QPushButton* button : rows[r]) {
+      row->addWidget(button);
+      if (button != rows[r].back()) row->addStretch(1);
+    }
+    lists->addLayout(row, 1 + static_cast<int>(r % 2), static_cast<int>(r / 2));
+  }
 
-  GroupBox2 = new QGroupBox(this);
+  GroupBox2 = new QGroupBox(Splitter1);
   PaintBox1 = new TPaintBox(GroupBox2);
   PaintBox1->OnPaint = [this](QPainter& p) { PaintBox1Paint(p); };
-  PaintBox2 = new TPaintBox(GroupBox2);
+  PaintBox1->setMinimumSize(40, 40);
+  PaintBox1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  // The picture at its own size is never cut off: a box as large as the picture, scrolled
+  // when the picture is larger than the room there.
+  PreviewScroll = new QScrollArea(GroupBox2);
+  PreviewScroll->setFrameShape(QFrame::NoFrame);
+  PreviewScroll->setWidgetResizable(true);
+  PreviewScroll->setAlignment(Qt::AlignCenter);
+  PreviewScroll->setFixedSize(81, 73);
+  PaintBox2 = new TPaintBox(PreviewScroll);
   PaintBox2->OnPaint = [this](QPainter& p) { PaintBox2Paint(p); };
+  PreviewScroll->setWidget(PaintBox2);
   auto previewButton = [&](TGlyph glyph, const char* theme, int width) {
     return NewGlyphButton(GroupBox2, glyph, theme, width, 16, false);
   };
   BitBtn1 = previewButton(TGlyph::Play, "media-playback-start", 98);
   BitBtn3 = previewButton(TGlyph::Next, "media-skip-forward", 97);
   BitBtn2 = previewButton(TGlyph::Previous, "media-skip-backward", 97);
+  for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3}) {
+    button->setMinimumWidth(button->width());
+    button->setMaximumWidth(QWIDGETSIZE_MAX);
+  }
   connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
   connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
   connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
@@ -202,75 +271,69 @@ void TForm1::CreateControls() {
     label->setAlignment(Qt::AlignCenter);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setFont(WindowFont(16));
-    label->setFixedSize(width, 20);
+    label->setMinimumSize(width, 20);
     return label;
   };
   StaticText2 = counter(GroupBox2, 97);
-  StaticText1 = counter(this, 68);
+  auto* preview = new QGridLayout(GroupBox2);
+  preview->setContentsMargins(8, 4, 8, 8);
+  preview->setSpacing(6);
+  preview->addWidget(PaintBox1, 0, 0, 1, 4);
+  preview->addWidget(PreviewScroll, 1, 0, 2, 1, Qt::AlignLeft | Qt::AlignBottom);
+  preview->setColumnStretch(1, 1);
+  preview->addWidget(BitBtn1, 1, 2);
+  preview->addWidget(BitBtn3, 1, 3);
+  preview->addWidget(StaticText2, 2, 2);
+  preview->addWidget(BitBtn2, 2, 3);
+  preview->setRowStretch(0, 1);
+  Splitter1->setStretchFactor(0, 1);
+  Splitter1->setStretchFactor(1, 1);
 
-  BitBtn9 = NewGlyphButton(this, TGlyph::Exit, "application-exit", 33, 24, true);
+  auto* bottom = new QHBoxLayout;
+  StaticText1 = counter(central, 68);
+  bottom->addSpacing(16);
+  bottom->addWidget(StaticText1);
+  bottom->addStretch(1);
+  BitBtn9 = NewGlyphButton(central, TGlyph::Exit, "application-exit", 33, 24, true);
+  bottom->addWidget(BitBtn9);
+  column->addLayout(bottom);
+
+  StatusFolder = new QLabel;
+  StatusFolder->setTextFormat(Qt::PlainText);
+  statusBar()->addPermanentWidget(StatusFolder);
+  statusBar()->setSizeGripEnabled(true);
+
+  // The keyboard goes from the lists to the smile buttons, then to the symbol buttons.
+  QWidget* order[] = {ListBox1, ListBox2, BitBtn4, BitBtn11, BitBtn12, BitBtn7, BitBtn16,
+                      BitBtn13, BitBtn5, BitBtn17, BitBtn14, BitBtn6, BitBtn18, BitBtn15,
+                      BitBtn1, BitBtn3, BitBtn2, BitBtn9};
+  for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
   BitBtn9->setFocus();
 
   Timer1 = new QTimer(this);
   connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 
-  LayoutControls();
+  resize(632, 540);
 }
 
-// Positions follow the window's design at 96 dpi: the lists and the preview grow with the
-// window, the buttons below them keep to the bottom edge.
-void TForm1::LayoutControls() {
-  const int w = width(), h = height();
-  const bool scrolls = ToolBar1->width() > w;
-  const int arrow = scrolls ? 14 : 0;
-  PageScroller1->setGeometry(arrow, 0, w - 2 * arrow, 44);
-  scrollLeft_->setGeometry(0, 0, arrow, 44);
-  scrollRight_->setGeometry(w - arrow, 0, arrow, 44);
+void TForm1::LayoutToolBar() {
+  const bool scrolls = ToolBar1->width() > centralWidget()->width() - 16;
   scrollLeft_->setVisible(scrolls);
   scrollRight_->setVisible(scrolls);
   if (!scrolls) PageScroller1->horizontalScrollBar()->setValue(0);
-  // The window's smallest size keeps every control inside it; below the design size the lists
-  // and the preview shrink.
-  const int groupHeight = h - 95;
-  GroupBox1->setGeometry(8, 46, 273, groupHeight);
-  const int listHeight = groupHeight - 104;
-  ListBox1->setGeometry(8, 16, 122, listHeight);
-  ListBox2->setGeometry(140, 16, 122, listHeight);
+  // Each row of a list is as wide as the list.
   for (QListWidget* list : {ListBox1, ListBox2})
     list->setGridSize(QSize(list->viewport()->width(), 13));
-  const int row1 = groupHeight - 80, row2 = groupHeight - 41;
-  BitBtn4->move(8, row1);
-  BitBtn11->move(53, row1);
-  BitBtn12->move(97, row1);
-  BitBtn5->move(140, row1);
-  BitBtn17->move(184, row1);
-  BitBtn14->move(229, row1);
-  BitBtn7->move(8, row2);
-  BitBtn16->move(53, row2);
-  BitBtn13->move(97, row2);
-  BitBtn6->move(140, row2);
-  BitBtn18->move(184, row2);
-  BitBtn15->move(229, row2);
-
-  const int g2w = w - 294;
-  GroupBox2->setGeometry(288, 46, g2w, groupHeight);
-  PaintBox1->setGeometry(8, 16, g2w - 17, groupHeight - 104);
-  PaintBox2->setGeometry(8, groupHeight - 82, 81, 73);
-  BitBtn1->move(g2w - 219, groupHeight - 82);
-  BitBtn3->move(g2w - 115, groupHeight - 82);
-  BitBtn2->move(g2w - 115, groupHeight - 43);
-  StaticText2->move(g2w - 218, groupHeight - 36);
-  StaticText1->move(24, h - 34);
-  BitBtn9->move(w - 56, h - 41);
+  EmptyListHint->setGeometry(ListBox1->viewport()->rect());
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  LayoutControls();
+  QMainWindow::resizeEvent(event);
+  LayoutToolBar();
 }
 
 void TForm1::showEvent(QShowEvent* event) {
-  QWidget::showEvent(event);
+  QMainWindow::showEvent(event);
   // The heavy part of start-up waits for the first idle moment after the window is shown, so
   // that every dialog exists and has its texts before the model can show one.
   if (!idleScheduled_) {
@@ -306,7 +369,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
-  return QWidget::eventFilter(watched, event);
+  if ((watched == ListBox1->viewport() || watched == ListBox2->viewport()) &&
+      event->type() == QEvent::Resize)
+    LayoutToolBar();
+  return QMainWindow::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -330,6 +396,7 @@ void TForm1::ListBox1Click() {
     ListBox2Click();
     CurrentFrame = 0;
     CurrentPicture = smile->Picture.get();
+    LoadPreviewFrames(index);
     update();
     PaintBox1->update();
     PaintBox2->update();
@@ -344,6 +411,7 @@ void TForm1::ListBox1Click() {
   }
   StopAnimation();
   CurrentPicture = nullptr;
+  LoadPreviewFrames(-1);
   UpdateFrameCounter();
   for (QPushButton* b : {BitBtn1, BitBtn5, BitBtn7, BitBtn11, BitBtn12, BitBtn13, BitBtn16})
     b->setEnabled(false);
@@ -431,16 +499,123 @@ void TForm1::PaintPreview() {
   PaintBox2->update();
 }
 
+namespace {
+
+// A frame as the preview draws it: transparent where the picture does not cover its screen.
+// A frame decoded over black and over white differs exactly there.
+std::vector<QImage> TransparentFrames(const std::string& file, bool animated) {
+  auto decode = [&](std::uint32_t background) {
+    std::unique_ptr<TPictureDecoder> decoder;
+    if (animated)
+      decoder = std::make_unique<TGifDecoder>(file);
+    else
+      decoder = std::make_unique<TBmpDecoder>(file);
+    decoder->BackgroundColor = background;
+    decoder->Decode();
+    std::vector<QImage> frames;
+    for (int i = 0; i < decoder->GetFrameCount(); ++i) {
+      TSmileBitmap* frame = decoder->GetFrame(i);
+      if (!frame) break;
+      QImage image(frame->width, frame->height, QImage::Format_ARGB32);
+      QPainter painter(&image);
+      frame->Draw(0, 0, painter);
+      frames.push_back(std::move(image));
+    }
+    return frames;
+  };
+  std::vector<QImage> frames;
+  try {
+    frames = decode(0xFFFFFF);
+    // A static smile has no transparency of its own.
+    if (!animated) return frames;
+    std::vector<QImage> overBlack = decode(0x000000);
+    for (std::size_t i = 0; i < frames.size() && i < overBlack.size(); ++i) {
+      QImage& image = frames[i];
+      for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const auto* other = reinterpret_cast<const QRgb*>(overBlack[i].constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+          if (row[x] != other[x]) row[x] = 0;
+      }
+    }
+  } catch (const std::exception&) {
+    frames.clear();  // the picture changed on disk since the model read it
+  }
+  return frames;
+}
+
+}  // namespace
+
+void TForm1::LoadPreviewFrames(int smile) {
+  PreviewFrames.clear();
+  if (Pack && smile >= 0 && Pack->GetSmile(smile) && Pack->GetSmile(smile)->Picture)
+    PreviewFrames = TransparentFrames(Pack->StorageFolder[Pack->ActivePack] +
+                                          Pack->PictureFileName(smile),
+                                      Pack->ActivePack == spAnimated);
+  // The picture at its own size is shown whole: a box as large as the picture, up to a part of
+  // the preview, scrolled beyond that.
+  QSize size = PreviewFrames.empty() ? QSize(0, 0) : PreviewFrames.front().size();
+  PaintBox2->setMinimumSize(size);
+  QSize room = size.expandedTo(QSize(81, 73)).boundedTo(QSize(256, 256));
+  PreviewScroll->setFixedSize(room.width() + (size.height() > room.height() ? 16 : 0),
+                              room.height() + (size.width() > room.width() ? 16 : 0));
+}
+
+void TForm1::PaintBackground(QPainter& painter, const QRect& rect) const {
+  switch (PreviewBackground) {
+    case bgWhite:
+      painter.fillRect(rect, Qt::white);
+      break;
+    case bgDark:
+      painter.fillRect(rect, QColor(0x2b, 0x2b, 0x2b));
+      break;
+    case bgChecker: {
+      const int square = 8;
+      painter.fillRect(rect, Qt::white);
+      for (int y = rect.top(); y < rect.bottom(); y += square)
+        for (int x = rect.left() + ((y - rect.top()) / square % 2) * square; x < rect.right();
+             x += 2 * square)
+          painter.fillRect(QRect(x, y, square, square).intersected(rect), QColor(0xcc, 0xcc, 0xcc));
+      break;
+    }
+  }
+}
+
+const QImage* TForm1::PreviewFrame() const {
+  if (!CurrentPicture || CurrentFrame < 0 ||
+      CurrentFrame >= static_cast<int>(PreviewFrames.size()))
+    return nullptr;
+  return &PreviewFrames[static_cast<std::size_t>(CurrentFrame)];
+}
+
 void TForm1::PaintBox1Paint(QPainter& painter) {
-  TSmileBitmap* frame = CurrentPicture ? CurrentPicture->GetFrame(CurrentFrame) : nullptr;
-  if (frame) frame->StretchDraw(PaintBox1->rect(), painter);
+  const QRect box = PaintBox1->rect();
+  PaintBackground(painter, box);
+  const QImage* frame = PreviewFrame();
+  if (!frame || frame->isNull()) return;
+  // In its own proportions: a small picture enlarged by a whole factor, pixels kept sharp; a
+  // large one shrunk to fit.
+  QSize size = frame->size();
+  int factor = std::min(box.width() / size.width(), box.height() / size.height());
+  if (factor >= 1) {
+    size *= factor;
+  } else {
+    size.scale(box.size(), Qt::KeepAspectRatio);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  }
+  QRect target(QPoint(0, 0), size);
+  target.moveCenter(box.center());
+  painter.drawImage(target, *frame);
 }
 
 void TForm1::PaintBox2Paint(QPainter& painter) {
-  TSmileBitmap* frame = CurrentPicture ? CurrentPicture->GetFrame(CurrentFrame) : nullptr;
-  if (frame)
-    frame->Draw((PaintBox2->width() - frame->width) / 2, (PaintBox2->height() - frame->height) / 2,
-                painter);
+  const QRect box = PaintBox2->rect();
+  PaintBackground(painter, box);
+  const QImage* frame = PreviewFrame();
+  if (!frame || frame->isNull()) return;
+  QRect target(QPoint(0, 0), frame->size());
+  target.moveCenter(box.center());
+  painter.drawImage(target.topLeft(), *frame);
 }
 
 void TForm1::UpdateFrameCounter() {
@@ -570,8 +745,8 @@ void TForm1::ApplyLanguage(TLang& language) {
   auto m = [&](int key) { return language.Text(MainFormLang, key); };
   auto g = [&](int key) { return language.Text(GeneralLang, key); };
 
-  setWindowTitle(Q(m(0)));
-  if (Dialogs && Dialogs->QueryForm) Dialogs->QueryForm->setWindowTitle(windowTitle());
+  // The dialogs bear the program's name; the title names the pack too (UpdateTitle).
+  if (Dialogs && Dialogs->QueryForm) Dialogs->QueryForm->setWindowTitle(Q(m(0)));
   const std::pair<QWidget*, int> hints[] = {
       {ToolButton1, 1},  {ToolButton2, 2},  {ToolButton3, 3},  {ToolButton4, 4},
       {ToolButton5, 5},  {ToolButton7, 6},  {ToolButton8, 7},  {ToolButton9, 8},
@@ -608,6 +783,7 @@ void TForm1::ApplyLanguage(TLang& language) {
   ApplyThemeLanguage(language);
   ApplyShortcutHints();
   UpdateHistoryButtons();
+  ApplyMenuLanguage(language);
 }
 
 // ---------------------------------------------------------------------------------------------

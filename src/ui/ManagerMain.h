@@ -1,19 +1,22 @@
 // The main window: the smiles of the active pack in one list, the symbols of the selected smile
-// in another, and an animated preview of the selected smile, with the tool bar of pack commands.
+// in another, and an animated preview of the selected smile, with a menu bar holding every
+// command, the tool bar of pack commands and a status bar that tells where the pack saves to.
 // It owns the pack model, the global configuration and its storage; it borrows the dialogs
 // (created after it) and, for the preview, the selected smile's picture decoder. It holds no
 // pack data of its own: after every command it refills its lists from the model.
 //
 // The layout and the view live in ManagerMain.cpp; start-up, shutdown and the way every command
 // runs (a close waits for it, its errors are shown) in ManagerStartup.cpp; the command handlers
-// in ManagerCommands.cpp, undo, redo and moving a smile anywhere in ManagerHistory.cpp, and
-// opening another messenger's theme in ManagerThemes.cpp.
+// in ManagerCommands.cpp, undo, redo and moving a smile anywhere in ManagerHistory.cpp,
+// opening another messenger's theme in ManagerThemes.cpp, and the menu bar, the title, the
+// status bar and the window's remembered size in ManagerMenus.cpp.
 #pragma once
 
+#include <QImage>
+#include <QMainWindow>
 #include <QPixmap>
 #include <QString>
 #include <QTranslator>
-#include <QWidget>
 
 #include <array>
 #include <exception>
@@ -26,8 +29,13 @@
 #include "DialogSeam.h"
 #include "PackError.h"
 
+class QAbstractButton;
+class QAction;
+class QActionGroup;
 class QGroupBox;
 class QLabel;
+class QMenu;
+class QSplitter;
 class QKeySequence;
 class QMimeData;
 class QShortcut;
@@ -48,7 +56,7 @@ namespace platform {
 class TWorkspaceLock;
 }
 
-class TForm1 : public QWidget {
+class TForm1 : public QMainWindow {
   Q_OBJECT
 
 public:
@@ -75,6 +83,7 @@ public:
   QToolButton* ToolButton13 = nullptr;  // about
   QToolButton* ToolButton15 = nullptr;  // undo
   QToolButton* ToolButton16 = nullptr;  // redo
+  QSplitter* Splitter1 = nullptr;   // between the lists and the preview
   QGroupBox* GroupBox1 = nullptr;
   QListWidget* ListBox1 = nullptr;  // smiles
   QListWidget* ListBox2 = nullptr;  // symbols of the selected smile
@@ -91,8 +100,9 @@ public:
   QPushButton* BitBtn14 = nullptr;  // move symbol up
   QPushButton* BitBtn15 = nullptr;  // move symbol down
   QGroupBox* GroupBox2 = nullptr;
-  TPaintBox* PaintBox1 = nullptr;   // frame stretched over the box
-  TPaintBox* PaintBox2 = nullptr;   // frame at natural size, centred
+  TPaintBox* PaintBox1 = nullptr;   // the frame as large as fits, in its proportions
+  QScrollArea* PreviewScroll = nullptr;  // holds PaintBox2 whole, scrolling past the window
+  TPaintBox* PaintBox2 = nullptr;   // the frame at its own size
   QPushButton* BitBtn1 = nullptr;   // Start/Pause
   QPushButton* BitBtn2 = nullptr;   // Previous
   QPushButton* BitBtn3 = nullptr;   // Next
@@ -100,6 +110,24 @@ public:
   QLabel* StaticText2 = nullptr;    // frame counter
   QPushButton* BitBtn9 = nullptr;   // exit
   QTimer* Timer1 = nullptr;         // preview animation
+  QLabel* StatusFolder = nullptr;   // in the status bar: the folder the pack saves to
+  QLabel* EmptyListHint = nullptr;  // over the smile list while no pack is open
+
+  // ---- The menu bar (ManagerMenus.cpp) ----
+  QMenu* FileMenu = nullptr;
+  QMenu* EditMenu = nullptr;
+  QMenu* ViewMenu = nullptr;
+  QMenu* HelpMenu = nullptr;
+  QMenu* BackgroundMenu = nullptr;
+  // A menu entry for each command, by the button it presses; entries of their own below.
+  std::vector<std::pair<QAction*, QAbstractButton*>> MenuCommands;
+  QAction* InsertSmileAction = nullptr;
+  QAction* OptionsAction = nullptr;
+  QAction* ShortcutsAction = nullptr;
+  QActionGroup* Backgrounds = nullptr;  // white, dark, checkerboard
+  // The preview's background.
+  enum TBackground { bgWhite = 0, bgDark = 1, bgChecker = 2 };
+  TBackground PreviewBackground = bgWhite;
 
   // ---- Start-up state ----
   bool StartupFailed = false;
@@ -186,6 +214,37 @@ public:
   void ApplyHistoryLanguage(TLang& language);
   void ApplyThemeLanguage(TLang& language);
 
+  // ---- Menu bar, title, status bar, window size (ManagerMenus.cpp) ----
+  void CreateMenus();
+  void ApplyMenuLanguage(TLang& language);
+  // Each menu entry as its button is: enabled, checked; runs before a menu opens.
+  void UpdateMenus();
+  // The title names the active pack (its folder's name, or "New pack") and marks it while it
+  // differs from its folder; the status bar names the folder it saves to.
+  void UpdateTitle();
+  // The result of the last save, open or import, in the status bar: Text with "%1" the number
+  // of smiles of the packs the command worked on and "%2" the folder or file.
+  void ShowStatus(const std::string& text, const std::string& path);
+  // The smiles of the packs a pack command works on: the active pack's, or both packs' in
+  // both-packs mode.
+  int CommandSmileCount() const;
+  // The demo pack installed with the program ("" when there is none), and its opening.
+  static std::string DemoPackFolder();
+  void OpenDemoPack();
+  void SetPreviewBackground(TBackground background);
+  // The keyboard shortcuts of the window, listed.
+  void ShowShortcuts();
+  // The window's size and place, and the splitter's, as the global configuration remembers
+  // them; always inside the screen's available area.
+  void RestoreWindowState();
+  void SaveWindowState();
+  // Texts of the menus, the title and the status bar (UTF-8).
+  std::string ProgramName;
+  std::string NewPackName;
+  std::string SavedText, OpenedText, ThemeOpenedText;
+  std::string FolderText, NoFolderText;
+  std::string EmptyListText, DemoPackText;
+
   // ---- Model events ----
   void ShowProgress(TDefineDecoder* sender);
   void HideProgress(TDefineDecoder* sender);
@@ -227,7 +286,12 @@ public:
   void BitBtn18Click();     // find symbol
   void BitBtn14Click();     // move symbol up
   void BitBtn15Click();     // move symbol down
+  // Adds picture files as smiles before the selected one (the menu's insert).
+  void InsertSmileBefore();
   std::string InitialPackPath() const;
+  // After a save: its result in the status bar, or a message when it failed (not when the user
+  // cancelled it).
+  void TellSaved(bool saved);
   bool ChooseOpenSource(bool both, std::string& path);
   bool ChooseSaveTarget(bool both, std::string& path);
   bool ConfirmDeletion();
@@ -349,9 +413,16 @@ private:
   // Starts the drag of smile Row (the smile list starts it once the mouse has moved far
   // enough); returns when it has been dropped or given up.
   void StartSmileDrag(int row);
-  void LayoutControls();
+  // The tool bar's page-scroll arrows, shown while the bar is wider than the window.
+  void LayoutToolBar();
   void PaintBox1Paint(QPainter& painter);
   void PaintBox2Paint(QPainter& painter);
+  void PaintBackground(QPainter& painter, const QRect& rect) const;
+  // The frames of the selected smile's picture as the preview draws them, transparent where
+  // the picture does not cover its screen; none without a selected picture.
+  void LoadPreviewFrames(int smile);
+  const QImage* PreviewFrame() const;
+  std::vector<QImage> PreviewFrames;
   // Lets the toolkit handle pending messages (not user input) while a long operation runs.
   void ProcessPendingMessages();
 

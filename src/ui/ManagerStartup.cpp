@@ -28,10 +28,12 @@
 // ---------------------------------------------------------------------------------------------
 // Creation and destruction
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   CreateControls();
   CreateCommands();
+  CreateMenus();
   FormCreate();
+  RestoreWindowState();
 }
 
 void TForm1::FormCreate() {
@@ -261,6 +263,7 @@ bool TForm1::ShutdownWorkspace() {
   CurrentPicture = nullptr;
   Pack.reset();
   UpdateHistoryButtons();
+  UpdateTitle();
   WorkspaceMutex.reset();
   Initialized = false;
   return true;
@@ -279,7 +282,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
   closing_ = true;
   bool closed = ShutdownWorkspace();
   closing_ = false;
-  if (closed) event->accept();
+  if (!closed) return;
+  SaveWindowState();
+  event->accept();
 }
 
 void TForm1::LeaveBusy() {
@@ -307,8 +312,10 @@ void TForm1::RunCommand(const std::function<void()>& command) {
     RebuildFromModel();
     ShowError(std::current_exception());
   }
-  // Whatever the command did, undo and redo name the steps the model now holds.
+  // Whatever the command did, undo and redo name the steps the model now holds, and the title
+  // whether the pack differs from its folder.
   UpdateHistoryButtons();
+  UpdateTitle();
 }
 
 void TForm1::RebuildFromModel() {

@@ -82,7 +82,9 @@ void TForm1::OpenTheme(const std::string& path) {
   RefillSmiles(true);
   ListBox1Click();
   UpdatePackButtons();
-  if (!opened || made.leftOut.empty()) return;
+  if (!opened) return;
+  ShowStatus(ThemeOpenedText, path);
+  if (made.leftOut.empty()) return;
 
   std::string shown, all;
   for (std::size_t i = 0; i < made.leftOut.size(); ++i) {

@@ -1249,8 +1249,8 @@ TEST_F(Keyboard, HintsNameTheShortcutsInEveryLanguage) {
   EXPECT_EQ(form->ToolButton4->toolTip(), "Сохранить смайлпак как... (Ctrl+Shift+S)");
   EXPECT_EQ(form->BitBtn7->toolTip(), "Удалить смайл (Del)");
   EXPECT_EQ(form->BitBtn15->toolTip(), "Опустить символ вниз (Alt+Вниз)");  // Qt's key names
-  EXPECT_EQ(form->BitBtn17->toolTip(), "Редактировать символ (Enter)");
-  EXPECT_EQ(form->BitBtn4->toolTip(), "Добавить смайл");
+  EXPECT_EQ(form->BitBtn17->toolTip(), "Редактировать символ (F2)");
+  EXPECT_EQ(form->BitBtn4->toolTip(), "Добавить смайл (Ins)");
   EXPECT_EQ(form->BitBtn12->toolTip(), "Поднять смайл вверх (Alt+Вверх; в начало: Alt+Home)");
   EXPECT_EQ(form->ToolButton15->toolTip(), "Отменить (Ctrl+Z)");
 
