@@ -45,7 +45,7 @@ TEST(LangCommand, ListsFindingsSectionBySectionWithRunsOfKeysAndExitsWithOne) {
   text.erase(text.find("LangUrl=u\n"), 10);
   std::size_t main = text.find("[MainForm]");
   std::size_t general = text.find("[General]");
-  text.replace(main, general - main, "[MainForm]\n4=t\n8=t\n31=t\n32=t\nTitle=t\n4=t\n");
+  text.replace(main, general - main, "[MainForm]\n4=t\n8=t\n90=t\n91=t\nTitle=t\n4=t\n");
   std::size_t query = text.find("[QueryForm]");
   text.erase(query, text.find("[EmptyForm]") - query);
   text += "[Help]\n0=t\n";
@@ -57,14 +57,14 @@ TEST(LangCommand, ListsFindingsSectionBySectionWithRunsOfKeysAndExitsWithOne) {
                           "[Description]\n"
                           "  missing: LangUrl\n"
                           "[MainForm]\n"
-                          "  missing: 0-3, 5-7, 9-30\n"
-                          "  unknown: 31-32, Title\n"
+                          "  missing: 0-3, 5-7, 9-49\n"
+                          "  unknown: 90-91, Title\n"
                           "  repeated: 4\n"
                           "[QueryForm]\n"
                           "  missing section: 0\n"
                           "[Help]\n"
                           "  unknown section\n"
-                          "Incomplete: 31 keys missing, 3 unknown keys, 1 unknown section, "
+                          "Incomplete: 50 keys missing, 3 unknown keys, 1 unknown section, "
                           "1 repeated key.\n");
 }
 

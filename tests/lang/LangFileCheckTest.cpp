@@ -68,12 +68,12 @@ TEST(LangFileCheck, ListsMissingKeysAndSectionsInTheProgramsOrder) {
 TEST(LangFileCheck, ListsUnknownKeysAndSectionsAndRepeatedKeys) {
   LangFolder dir;
   std::string text = CompleteLangFile();
-  text.insert(text.find("[General]"), "31=extra\n00=padded\nЗаголовок=x\n0=again\n");
+  text.insert(text.find("[General]"), "90=extra\n00=padded\nЗаголовок=x\n0=again\n");
   text += "[Справка]\n0=x\n[Extra]\n";
   TLangFileCheck check = CheckLangFile(dir.Write("t.lng", text));
   const TLangSectionCheck* main = Find(check, "MainForm");
   ASSERT_NE(main, nullptr);
-  EXPECT_EQ(main->UnknownKeys, (Keys{"31", "00", "Заголовок"}));
+  EXPECT_EQ(main->UnknownKeys, (Keys{"90", "00", "Заголовок"}));
   EXPECT_EQ(main->RepeatedKeys, Keys{"0"});
   EXPECT_TRUE(main->MissingKeys.empty());
   ASSERT_NE(Find(check, "Справка"), nullptr);

@@ -171,7 +171,7 @@ TEST_F(DialogsTest, TheEnglishFileGivesEnglishTexts) {
   EXPECT_EQ(dialogs.SaveErrorsForm->Label9->text(), "Smiles without symbols:");
   EXPECT_EQ(dialogs.NewSymbolForm->Label1->text(), "Symbol:");
   EXPECT_EQ(dialogs.AboutForm->StaticText3->text(), "Author:    The Fennimo developers");
-  EXPECT_EQ(dialogs.WarningForm->CheckBox1->text(), "Don't show warnings again");
+  EXPECT_EQ(dialogs.WarningForm->CheckBox1->text(), "Don't ask again");
   EXPECT_EQ(dialogs.ErrorForm->BitBtn2->text(), "OK");
   EXPECT_EQ(dialogs.CheckForm->BitBtn3->text(), "Replace all");
   EXPECT_EQ(dialogs.QueryForm->BitBtn1->text(), "Yes");

@@ -76,7 +76,7 @@ TEST_F(OptionsFormTest, ChoosingALanguageRelabelsEveryDialogWhileOpen) {
   script.Answer([this](QDialog& dialog) {
     form.ComboBox1->setCurrentIndex(1);
     EXPECT_EQ(form.windowTitle(), "Options");
-    EXPECT_EQ(form.CheckBox2->text(), "Show warnings");
+    EXPECT_EQ(form.CheckBox2->text(), "Ask before deleting");
     EXPECT_EQ(form.BitBtn2->text(), "Cancel");
     EXPECT_EQ(dialogs.QueryForm->BitBtn1->text(), "Yes");
     form.ComboBox1->setCurrentIndex(2);
