@@ -108,8 +108,22 @@ constexpr std::string_view kMainForm[] = {
     "Откройте смайлпак (Ctrl+O), начните новый (Ctrl+N) или откройте тему смайлов другого мессенджера (Ctrl+O).",
     // 49: the empty smile list: a link that opens the demo pack
     "Открыть демонстрационный смайлпак",
+    // 50: a find that found nothing: %1 the symbol
+    "Ни у одного смайла нет символа «%1».",
+    // 51: the warning before a smile is deleted: %1 its number, %2 its leading symbol, %3 its picture
+    "Удалить смайл %1 (%2, рисунок %3)? Его можно вернуть командой «Отменить» (Ctrl+Z).",
+    // 52: the warning before a picture is deleted: %1 the smile's number, %2 its leading symbol, %3 the picture
+    "Удалить рисунок %3 смайла %1 (%2)? Его можно вернуть командой «Отменить» (Ctrl+Z).",
+    // 53: the warning before a symbol is deleted: %1 the smile's number, %2 its leading symbol, %4 the symbol
+    "Удалить символ %4 смайла %1 (%2)? Его можно вернуть командой «Отменить» (Ctrl+Z).",
+    // 54: a smile that needs attention: no picture
+    "Нет рисунка",
+    // 55: a smile that needs attention: a picture that can't be read
+    "Рисунок не удаётся прочитать",
+    // 56: a smile that needs attention: no symbols
+    "Нет символов",
 };
-static_assert(std::size(kMainForm) == 50);
+static_assert(std::size(kMainForm) == 57);
 
 constexpr std::string_view kLoadForm[] = {
     // 0: window caption
@@ -140,8 +154,10 @@ constexpr std::string_view kSaveErrorsForm[] = {
     "Данные ошибки могут привести к неверному отображению смайлпака в Parlino'е.",
     // 7: Label6
     "Вы действительно хотите сохранить смайлпак?",
+    // 8: Label11, above the list of the smiles in question
+    "Смайлы с ошибками (выберите смайл, чтобы перейти к нему):",
 };
-static_assert(std::size(kSaveErrorsForm) == 8);
+static_assert(std::size(kSaveErrorsForm) == 9);
 
 constexpr std::string_view kNewSymbolForm[] = {
     // 0: Label1, left of the edit field

@@ -128,15 +128,40 @@ void ShowExistingSymbol(TForm1& window, int smile, int symbol) {
   window.SelectSymbol(symbol);
 }
 
-// The error summary before a save; true when there are no errors or the user saves anyway.
+// The error summary before a save, with the smiles in question; true when there are no errors
+// or the user saves anyway. A smile chosen from the list is selected, and nothing is saved.
 bool ConfirmSaveWithErrors(TForm1& window) {
-  const TDefineDecoder& pack = *window.Pack;
+  TDefineDecoder& pack = *window.Pack;
   if (!pack.HasErrors()) return true;
   TForm3& form = *window.Dialogs->SaveErrorsForm;
   form.Label7->setText(QString::number(pack.ErrorCount(ekLoadError)));
   form.Label8->setText(QString::number(pack.ErrorCount(ekMissingPicture)));
   form.Label10->setText(QString::number(pack.ErrorCount(ekNoSymbols)));
-  return form.ShowModal() == mrOk;
+  form.ListBox1->clear();
+  std::vector<std::pair<TSmilePack, int>> rows;
+  const TSmilePack active = pack.ActivePack;
+  for (TSmilePack kind : {spStatic, spAnimated}) {
+    if (pack.BothPacks ? !pack.LoadedPacks.Contains(kind) : kind != active) continue;
+    pack.ActivePack = kind;  // to read its smiles; the view does not change
+    for (int i = 0; i < pack.SmileCount(); ++i) {
+      QString reasons = window.AttentionOf(i);
+      if (reasons.isEmpty()) continue;
+      QString caption = Q(pack.Smiles[kind][static_cast<std::size_t>(i)].Caption);
+      form.ListBox1->addItem((pack.BothPacks ? QString(PackFolderName(kind)) + ": " : QString()) +
+                             QString::number(i + 1) + ". " + caption + " \u2014 " +
+                             reasons.replace('\n', "; "));
+      rows.emplace_back(kind, i);
+    }
+  }
+  pack.ActivePack = active;
+  if (form.ShowModal() == mrOk) return true;
+  if (form.ChosenRow >= 0 && form.ChosenRow < static_cast<int>(rows.size())) {
+    auto [kind, smile] = rows[static_cast<std::size_t>(form.ChosenRow)];
+    window.SwitchToPack(kind);
+    window.SelectSmile(smile);
+    window.ListBox1->scrollToItem(window.ListBox1->item(smile));
+  }
+  return false;
 }
 
 // The picture file dialog for the active pack; several files may be chosen. Every picture kind
@@ -386,10 +411,18 @@ bool TForm1::ChooseSaveTarget(bool both, std::string& path) {
   return true;
 }
 
-bool TForm1::ConfirmDeletion() {
+bool TForm1::ConfirmDeletion(int kind, int smile, int symbol) {
   TConfigManager& config = *Pack->Config;
   if (!config.GetFlag(TConfigManager::cfShowWarnings)) return true;
   TForm7& form = *Dialogs->WarningForm;
+  // What goes: the smile's number (from 1), its leading symbol, its picture, the symbol.
+  const TSmile* s = Pack->GetSmile(smile);
+  QString leading = s && !s->Symbols.Empty() ? SymbolText(s->Symbols[0]) : Q(NoneText);
+  QString picture = s && (s->Picture || s->LoadError) ? Q(Pack->PictureFileName(smile)) : Q(NoneText);
+  QString deleted = s && symbol >= 0 && symbol < s->Symbols.Count() ? SymbolText(s->Symbols[symbol])
+                                                                     : QString();
+  form.SetMessage(Q(DeleteWarningTexts[static_cast<std::size_t>(kind)])
+                      .arg(QString::number(smile + 1), leading, picture, deleted));
   form.CheckBox1->setChecked(false);
   int result = form.ShowModal();
   config.SetFlag(TConfigManager::cfShowWarnings, !form.CheckBox1->isChecked());
@@ -533,7 +566,7 @@ void TForm1::AddSmileFiles(const std::vector<std::string>& files, int pos) {
 
 void TForm1::BitBtn7Click() {
   int i = SelectedSmile();
-  if (!Pack || i < 0 || !ConfirmDeletion()) return;
+  if (!Pack || i < 0 || !ConfirmDeletion(0, i)) return;
   // Clearing the selection stops the animation and lets go of the picture the model frees.
   SelectSmile(-1);
   Pack->DeleteSmile(i);
@@ -559,7 +592,7 @@ void TForm1::BitBtn11Click() {
 
 void TForm1::BitBtn16Click() {
   int i = SelectedSmile();
-  if (!Pack || i < 0 || !ConfirmDeletion()) return;
+  if (!Pack || i < 0 || !ConfirmDeletion(1, i)) return;
   ReleasePreview(Pack.get());
   Pack->DeletePicture(i);
   RefillSmiles(false);
@@ -593,6 +626,7 @@ void TForm1::BitBtn5Click() {
   if (!smile) return;
   TForm4& form = *Dialogs->NewSymbolForm;
   form.setWindowTitle(Q(SymbolDialogCaptions[SymbolAdd]));
+  form.Edit1->clear();  // a new symbol starts from nothing
   if (form.ShowModal() != mrOk) return;
   std::string symbol;
   if (!TypedSymbol(*this, symbol)) return;
@@ -615,7 +649,7 @@ void TForm1::BitBtn5Click() {
 void TForm1::BitBtn6Click() {
   int s = SelectedSmile(), j = SelectedSymbol();
   TSmile* smile = Pack ? Pack->GetSmile(s) : nullptr;
-  if (!smile || j < 0 || j >= smile->Symbols.Count() || !ConfirmDeletion()) return;
+  if (!smile || j < 0 || j >= smile->Symbols.Count() || !ConfirmDeletion(2, s, j)) return;
   smile->Symbols.Delete(j);
   RefillSymbols(s);
   SelectSymbol(j >= 1 ? j - 1 : (smile->Symbols.Empty() ? -1 : 0));
@@ -655,13 +689,18 @@ void TForm1::BitBtn18Click() {
   TForm4& form = *Dialogs->NewSymbolForm;
   form.setWindowTitle(Q(SymbolDialogCaptions[SymbolFind]));
   if (form.ShowModal() != mrOk) return;
-  // A text that no pack can hold is found nowhere; nothing found clears the selection.
+  // A text that no pack can hold is found nowhere. Nothing found is told, and the selection
+  // stays.
   int foundSmile = -1, foundSymbol = -1;
   std::string symbol;
-  if (platform::Utf8ToCp1251(form.Edit1->text().toStdString(), symbol))
-    Pack->FindSymbol(symbol, foundSmile, foundSymbol);
+  if (!platform::Utf8ToCp1251(form.Edit1->text().toStdString(), symbol) ||
+      !Pack->FindSymbol(symbol, foundSmile, foundSymbol)) {
+    TellUser(Q(NotFoundText).arg(form.Edit1->text()).toStdString());
+    return;
+  }
   SelectSmile(foundSmile);
   SelectSymbol(foundSymbol);
+  ListBox1->scrollToItem(ListBox1->item(foundSmile));
 }
 
 namespace {

@@ -173,7 +173,6 @@ int TForm1::DraggedSmile(const QMimeData* data) const {
 }
 
 void TForm1::StartSmileDrag(int row) {
-  clearOnRelease_ = false;
   if (!Pack || row < 0 || row >= Pack->SmileCount() || Pack->SmileCount() < 2) return;
   // A close waits until the smile has been dropped (or the drag given up).
   TBusy busy(*this);
@@ -185,19 +184,3 @@ void TForm1::StartSmileDrag(int row) {
   drag->exec(Qt::MoveAction, Qt::MoveAction);
 }
 
-bool TForm1::HandleSmileListMouse(QEvent* event) {
-  auto* mouse = static_cast<QMouseEvent*>(event);
-  if (mouse->button() != Qt::LeftButton) return false;
-  QListWidgetItem* item = ListBox1->itemAt(mouse->position().toPoint());
-  const int row = item ? ListBox1->row(item) : -1;
-  if (event->type() == QEvent::MouseButtonPress) {
-    // The press goes on to the list, which may start a drag of this smile from it.
-    clearOnRelease_ = item && item->isSelected() && row == LastSmileIndex;
-    return false;
-  }
-  if (event->type() != QEvent::MouseButtonRelease || !clearOnRelease_) return false;
-  clearOnRelease_ = false;
-  if (row != LastSmileIndex) return false;
-  ListBox1Click();  // runs for the smile it last handled: clears the selection
-  return true;
-}

@@ -343,32 +343,11 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  // A click on the item that is already selected runs the selection handler once more, which
-  // clears the selection: in the smile list when the button comes up without a drag, in the
-  // symbol list at once.
-  if (watched == ListBox1->viewport()) {
-    switch (event->type()) {
-      case QEvent::DragEnter:
-      case QEvent::DragMove:
-      case QEvent::Drop:
-        if (HandleSmileListDrop(event)) return true;
-        break;
-      case QEvent::MouseButtonPress:
-      case QEvent::MouseButtonRelease:
-        if (HandleSmileListMouse(event)) return true;
-        break;
-      default:
-        break;
-    }
-  } else if (watched == ListBox2->viewport() && event->type() == QEvent::MouseButtonPress) {
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    QListWidgetItem* item = ListBox2->itemAt(mouse->position().toPoint());
-    if (mouse->button() == Qt::LeftButton && item && item->isSelected() &&
-        ListBox2->row(item) == LastSymbolIndex) {
-      ListBox2Click();
-      return true;
-    }
-  }
+  if (watched == ListBox1->viewport() &&
+      (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+       event->type() == QEvent::Drop) &&
+      HandleSmileListDrop(event))
+    return true;
   if ((watched == ListBox1->viewport() || watched == ListBox2->viewport()) &&
       event->type() == QEvent::Resize)
     LayoutToolBar();
@@ -461,7 +440,15 @@ void TForm1::RefillSmiles(bool showCount) {
   if (!Pack) return;
   TSmileListView list;
   Pack->FillList(list);
-  for (const auto& item : list) ListBox1->addItem(Q(item.Caption));
+  // A smile that needs attention bears a mark, and its tooltip says why.
+  const QIcon mark = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+  for (const auto& item : list) {
+    auto* row = new QListWidgetItem(Q(item.Caption), ListBox1);
+    QString reasons = AttentionOf(ListBox1->count() - 1);
+    if (reasons.isEmpty()) continue;
+    row->setIcon(mark);
+    row->setToolTip(reasons);
+  }
   if (showCount) StaticText1->setText(QString::number(Pack->SmileCount()));
 }
 

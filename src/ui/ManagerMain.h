@@ -244,6 +244,15 @@ public:
   std::string SavedText, OpenedText, ThemeOpenedText;
   std::string FolderText, NoFolderText;
   std::string EmptyListText, DemoPackText;
+  // A find that found nothing ("%1" the symbol); the warnings before a smile, a picture or a
+  // symbol is deleted ("%1" the smile's number, "%2" its leading symbol, "%3" its picture, "%4"
+  // the symbol); what a smile that needs attention lacks (no picture, a picture that can't be
+  // read, no symbols).
+  std::string NotFoundText;
+  std::array<std::string, 3> DeleteWarningTexts;  // smile, picture, symbol
+  std::array<std::string, 3> AttentionTexts;
+  // What smile Index of the active pack needs, one reason a line; empty when it is whole.
+  QString AttentionOf(int index) const;
 
   // ---- Model events ----
   void ShowProgress(TDefineDecoder* sender);
@@ -294,7 +303,9 @@ public:
   void TellSaved(bool saved);
   bool ChooseOpenSource(bool both, std::string& path);
   bool ChooseSaveTarget(bool both, std::string& path);
-  bool ConfirmDeletion();
+  // The warning before a deletion, unless the user turned it off: what Kind (0 smile, 1 picture,
+  // 2 symbol) deletes of smile Smile (and its symbol Symbol), and that undo brings it back.
+  bool ConfirmDeletion(int kind, int smile, int symbol = -1);
   // A message of the commands (UTF-8, plain text), through the modal seam like every dialog;
   // Details, when given, behind the box's button that shows them.
   void TellUser(const std::string& text, const std::string& details = {});
@@ -346,9 +357,7 @@ public:
   // The smile a drag carries when SmileDragData made it for the active pack and it names a
   // smile; else -1.
   int DraggedSmile(const QMimeData* data) const;
-  // The smile list's mouse: a drag of a smile, and a click on the selected smile, which clears
-  // the selection when the button comes up without a drag. True when the event was taken.
-  bool HandleSmileListMouse(QEvent* event);
+
   // The history texts of section "General" (UTF-8): the undo and redo hints, the steps they
   // name by TStepKind (adding several smiles apart), a step that can't be read, and the words
   // before Alt+Home and Alt+End in the move-smile hints.
@@ -452,9 +461,6 @@ private:
   std::unique_ptr<QTranslator> toolkitTranslator_;
   QToolButton* scrollLeft_ = nullptr;   // the tool bar's page-scroll arrows
   QToolButton* scrollRight_ = nullptr;
-  // A press on the smile that is selected already: the button coming up on it without a drag
-  // clears the selection.
-  bool clearOnRelease_ = false;
 };
 
 // Symbols are bytes in Windows-1251; the lists show them as text.

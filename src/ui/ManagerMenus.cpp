@@ -55,6 +55,9 @@ enum {
   NoFolderKey = 46,
   EmptyListKey = 47,
   DemoPackKey = 49,
+  NotFoundKey = 50,
+  DeleteSmileWarningKey = 51,  // then the picture's and the symbol's
+  NoPictureKey = 54,           // then a picture that can't be read, no symbols
 };
 
 // The key of a command that has one, for the menus and the list of keys.
@@ -172,6 +175,11 @@ void TForm1::ApplyMenuLanguage(TLang& language) {
   EmptyListText = language.Text(MainFormLang, EmptyListKey) + "\n\n" +
                   language.Text(MainFormLang, EmptyListKey + 1);
   DemoPackText = language.Text(MainFormLang, DemoPackKey);
+  NotFoundText = language.Text(MainFormLang, NotFoundKey);
+  for (std::size_t i = 0; i < 3; ++i) {
+    DeleteWarningTexts[i] = language.Text(MainFormLang, DeleteSmileWarningKey + static_cast<int>(i));
+    AttentionTexts[i] = language.Text(MainFormLang, NoPictureKey + static_cast<int>(i));
+  }
   UpdateTitle();
 }
 
@@ -234,6 +242,18 @@ void TForm1::UpdateTitle() {
 
 void TForm1::ShowStatus(const std::string& text, const std::string& path) {
   statusBar()->showMessage(Q(text).arg(CommandSmileCount()).arg(Q(path)));
+}
+
+QString TForm1::AttentionOf(int index) const {
+  const TSmile* smile = Pack ? Pack->GetSmile(index) : nullptr;
+  if (!smile) return {};
+  QStringList reasons;
+  if (smile->LoadError)
+    reasons << Q(AttentionTexts[1]);
+  else if (!smile->Picture)
+    reasons << Q(AttentionTexts[0]);
+  if (smile->Symbols.Empty()) reasons << Q(AttentionTexts[2]);
+  return reasons.join('\n');
 }
 
 int TForm1::CommandSmileCount() const {

@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -19,6 +20,14 @@ TForm3::TForm3(QWidget* parent) : TModalForm(parent, 343, 328) {
   Label8 = NewLabel("Label8");
   Label9 = NewLabel("Label9");
   Label10 = NewLabel("Label10");
+  Label11 = NewWrappedLabel("Label11");
+  ListBox1 = new QListWidget(this);
+  ListBox1->setObjectName(QStringLiteral("ListBox1"));
+  ListBox1->setMinimumHeight(90);
+  connect(ListBox1, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+    ChosenRow = ListBox1->row(item);
+    done(mrCancel);
+  });
   Label5 = NewWrappedLabel("Label5");
   Label6 = NewWrappedLabel("Label6");
   BitBtn1 = NewButton("BitBtn1", mrOk);
@@ -42,9 +51,10 @@ TForm3::TForm3(QWidget* parent) : TModalForm(parent, 343, 328) {
   box->addWidget(Label2);
   box->addLayout(counts);
   box->addSpacing(Margin);
+  box->addWidget(Label11);
+  box->addWidget(ListBox1, 1);
   box->addWidget(Label5);
   box->addWidget(Label6);
-  box->addStretch(1);
   box->addLayout(ButtonRow({BitBtn1, BitBtn2}));
 
   InitialFocus = BitBtn1;
@@ -65,5 +75,11 @@ void TForm3::ApplyLanguage(TLang& lang) {
   Label9->setText(text(5));
   Label5->setText(text(6));
   Label6->setText(text(7));
+  Label11->setText(text(8));
   FitToTexts();
+}
+
+int TForm3::ShowModal() {
+  ChosenRow = -1;
+  return TModalForm::ShowModal();
 }

@@ -30,6 +30,11 @@ TForm7::TForm7(QWidget* parent) : TModalForm(parent, 362, 195) {
   FitToTexts();
 }
 
+void TForm7::SetMessage(const QString& text) {
+  Label2->setText(text);
+  FitToTexts();
+}
+
 void TForm7::ApplyLanguage(TLang& lang) {
   const TSectionTexts common(lang, CommonLang);
   BitBtn1->setText(common(2));

@@ -14,6 +14,9 @@ public:
   explicit TForm7(QWidget* parent = nullptr);
 
   void ApplyLanguage(TLang& lang) override;
+  // What the warning is about, in place of the language's general text; the window grows to
+  // show it whole.
+  void SetMessage(const QString& text);
 
   QLabel* Label1;        // "Warning!"
   QLabel* Label2;        // the question

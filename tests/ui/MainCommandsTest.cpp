@@ -1136,20 +1136,24 @@ TEST_F(SymbolCommands, FindSelectsTheFirstSmileHoldingTheTextInAnyLetterCase) {
   EXPECT_TRUE(form->BitBtn17->isEnabled());
 }
 
-TEST_F(SymbolCommands, FindingNothingClearsTheSelectionSilently) {
+TEST_F(SymbolCommands, FindingNothingSaysSoAndKeepsTheSelection) {
   OpenPackOf(2);
   ClickSmile(1);
   ClickSymbol(0);
+  std::string message;
   Then(TypeSymbol(":none"));
+  Then(Message(&message));
   Press(form->BitBtn18);
-  EXPECT_EQ(SelectedSmile(), -1);
-  EXPECT_EQ(Symbols(), Strings{});
-  EXPECT_EQ(form->CurrentPicture, nullptr);
+  EXPECT_EQ(message, "Ни у одного смайла нет символа «:none».");
+  EXPECT_EQ(SelectedSmile(), 1);
+  EXPECT_EQ(SelectedSymbol(), 0);
+  EXPECT_NE(form->CurrentPicture, nullptr);
 
-  ClickSmile(0);
   Then(TypeSymbol("☺"));  // no pack can hold it, so no smile does
+  Then(Message(&message));
   Press(form->BitBtn18);
-  EXPECT_EQ(SelectedSmile(), -1);
+  EXPECT_EQ(message, "Ни у одного смайла нет символа «☺».");
+  EXPECT_EQ(SelectedSmile(), 1);
 }
 
 TEST_F(SymbolCommands, MovingASymbolIntoFirstPlaceChangesTheCaption) {

@@ -300,7 +300,7 @@ TEST_F(History, AltHomeAndAltEndSendTheSelectedSmileToEitherEnd) {
   form->hide();
 }
 
-TEST_F(History, AClickOnTheSelectedSmileClearsItUnlessTheSmileIsDragged) {
+TEST_F(History, AClickOnTheSelectedSmileKeepsItAndADragGivenUpMovesNothing) {
   ui_testing::ShowActive(*form);
   QWidget* viewport = form->ListBox1->viewport();
   const QPoint second = ItemRect(1).center();
@@ -315,7 +315,7 @@ TEST_F(History, AClickOnTheSelectedSmileClearsItUnlessTheSmileIsDragged) {
   EXPECT_EQ(SelectedSmile(), 1);
   EXPECT_EQ(StorageTags(), (Strings{"p0", "p1", "p2", "p3"}));
   QTest::mouseClick(viewport, Qt::LeftButton, {}, second);
-  EXPECT_EQ(SelectedSmile(), -1);
-  EXPECT_TRUE(Symbols().empty());
+  EXPECT_EQ(SelectedSmile(), 1);
+  EXPECT_FALSE(Symbols().empty());
   form->hide();
 }

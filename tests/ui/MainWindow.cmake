@@ -25,7 +25,7 @@ target_compile_definitions(startup_tests PRIVATE
 fennimo_add_test(main_window_tests
   QT
   SOURCES UiTestMain.cpp MainWindowTest.cpp
-  LIBS fennimo_main
+  LIBS fennimo_main fennimo_ui_testing
   LABELS ui)
 target_include_directories(main_window_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/picture)
 

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
@@ -23,6 +24,7 @@
 #include "LoadForm.h"
 #include "QueryForm.h"
 #include "ManagerMain.h"
+#include "UiTestSupport.h"
 #include "ModalResult.h"
 #include "TestSupport.h"
 #include "WorkspaceLock.h"
@@ -167,19 +169,21 @@ TEST_F(MainWindowTest, SelectingASmileShowsItsSymbolsAndEnablesItsButtons) {
   EXPECT_FALSE(form->BitBtn6->isEnabled());  // the new symbol list has no selection
 }
 
-TEST_F(MainWindowTest, ClickingTheSelectedSmileAgainClearsTheSelection) {
+TEST_F(MainWindowTest, ClickingTheSelectedSmileOrSymbolAgainKeepsIt) {
   OpenAnimatedPack();
+  ui_testing::ShowActive(*form);
   ClickSmile(1);
   ClickSymbol(0);
-  form->ListBox1Click();  // what a second click on the same item does
-  EXPECT_EQ(form->ListBox1->selectedItems().size(), 0);
-  EXPECT_EQ(form->ListBox2->count(), 0);
-  EXPECT_EQ(form->CurrentPicture, nullptr);
-  EXPECT_EQ(Counter(), "");
-  EXPECT_FALSE(form->BitBtn7->isEnabled());
-  EXPECT_FALSE(form->BitBtn6->isEnabled());
-  EXPECT_TRUE(form->BitBtn4->isEnabled());
-  EXPECT_EQ(form->LastSmileIndex, -1);
+  for (QListWidget* list : {form->ListBox1, form->ListBox2}) {
+    QRect item = list->visualItemRect(list->selectedItems().front());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+  }
+  EXPECT_EQ(form->ListBox1->currentRow(), 1);
+  EXPECT_EQ(form->ListBox2->currentRow(), 0);
+  EXPECT_NE(form->CurrentPicture, nullptr);
+  EXPECT_TRUE(form->BitBtn7->isEnabled());
+  EXPECT_TRUE(form->BitBtn6->isEnabled());
+  form->hide();
 }
 
 TEST_F(MainWindowTest, TheAnimationStepsThroughFramesWithTheirOwnDelays) {
