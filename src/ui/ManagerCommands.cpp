@@ -52,6 +52,22 @@ QString Q(const std::string& utf8) {
 
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
+// Text with "%1" to "%9" replaced by the values, in one pass: a translation may leave some out,
+// and a value is never read as a placeholder itself.
+QString Placed(const QString& text, const std::vector<QString>& values) {
+  QString result;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const int n = i + 1 < text.size() ? text[i + 1].digitValue() : -1;
+    if (text[i] == '%' && n >= 1 && n <= static_cast<int>(values.size())) {
+      result += values[static_cast<std::size_t>(n - 1)];
+      ++i;
+    } else {
+      result += text[i];
+    }
+  }
+  return result;
+}
+
 const char* PictureExtension(TSmilePack pack) { return pack == spStatic ? "bmp" : "gif"; }
 
 // Symbol dialog captions by use.
@@ -421,8 +437,8 @@ bool TForm1::ConfirmDeletion(int kind, int smile, int symbol) {
   QString picture = s && (s->Picture || s->LoadError) ? Q(Pack->PictureFileName(smile)) : Q(NoneText);
   QString deleted = s && symbol >= 0 && symbol < s->Symbols.Count() ? SymbolText(s->Symbols[symbol])
                                                                      : QString();
-  form.SetMessage(Q(DeleteWarningTexts[static_cast<std::size_t>(kind)])
-                      .arg(QString::number(smile + 1), leading, picture, deleted));
+  form.SetMessage(Placed(Q(DeleteWarningTexts[static_cast<std::size_t>(kind)]),
+                         {QString::number(smile + 1), leading, picture, deleted}));
   form.CheckBox1->setChecked(false);
   int result = form.ShowModal();
   config.SetFlag(TConfigManager::cfShowWarnings, !form.CheckBox1->isChecked());

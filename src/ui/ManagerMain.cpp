@@ -189,6 +189,7 @@ void TForm1::CreateControls() {
   auto* smiles = new TSmileListBox(GroupBox1);
   smiles->OnStartDrag = [this](int row) { StartSmileDrag(row); };
   ListBox1 = makeList(smiles);
+  ListBox1->setIconSize(QSize(11, 11));
   EmptyListHint = new QLabel(ListBox1->viewport());
   EmptyListHint->setWordWrap(true);
   EmptyListHint->setTextFormat(Qt::RichText);
@@ -330,6 +331,7 @@ void TForm1::LayoutToolBar() {
 void TForm1::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   LayoutToolBar();
+  ElideStatusFolder();
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -440,13 +442,15 @@ void TForm1::RefillSmiles(bool showCount) {
   if (!Pack) return;
   TSmileListView list;
   Pack->FillList(list);
-  // A smile that needs attention bears a mark, and its tooltip says why.
+  // A smile that needs attention bears a mark, and its tooltip says why; the others keep the
+  // mark's room free, so that every caption starts in one column.
   const QIcon mark = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+  QPixmap blank(ListBox1->iconSize());
+  blank.fill(Qt::transparent);
   for (const auto& item : list) {
     auto* row = new QListWidgetItem(Q(item.Caption), ListBox1);
     QString reasons = AttentionOf(ListBox1->count() - 1);
-    if (reasons.isEmpty()) continue;
-    row->setIcon(mark);
+    row->setIcon(reasons.isEmpty() ? QIcon(blank) : mark);
     row->setToolTip(reasons);
   }
   if (showCount) StaticText1->setText(QString::number(Pack->SmileCount()));

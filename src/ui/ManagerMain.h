@@ -225,6 +225,8 @@ public:
   // The result of the last save, open or import, in the status bar: Text with "%1" the number
   // of smiles of the packs the command worked on and "%2" the folder or file.
   void ShowStatus(const std::string& text, const std::string& path);
+  // The status bar's folder (its tooltip's text) shortened to fit.
+  void ElideStatusFolder();
   // The smiles of the packs a pack command works on: the active pack's, or both packs' in
   // both-packs mode.
   int CommandSmileCount() const;

@@ -229,6 +229,7 @@ void TForm1::UpdateTitle() {
   if (!open) {
     setWindowTitle(program);
     StatusFolder->clear();
+    StatusFolder->setToolTip({});
     return;
   }
   bool assigned = Pack->SourceAssigned.Contains(a);
@@ -237,7 +238,15 @@ void TForm1::UpdateTitle() {
                                 folder.substr(0, folder.empty() ? 0 : folder.size() - 1)))
                           : Q(NewPackName);
   setWindowTitle(name + (Pack->IsChanged(a) ? "*" : "") + QStringLiteral(" \u2014 ") + program);
-  StatusFolder->setText(assigned ? Q(FolderText).arg(Q(folder)) : Q(NoFolderText));
+  StatusFolder->setToolTip(assigned ? Q(FolderText).arg(Q(folder)) : Q(NoFolderText));
+  ElideStatusFolder();
+}
+
+void TForm1::ElideStatusFolder() {
+  // The folder in at most half the bar, its middle left out where it is longer; the tooltip
+  // holds it whole.
+  StatusFolder->setText(StatusFolder->fontMetrics().elidedText(
+      StatusFolder->toolTip(), Qt::ElideMiddle, std::max(120, width() / 2)));
 }
 
 void TForm1::ShowStatus(const std::string& text, const std::string& path) {
@@ -312,17 +321,16 @@ void TForm1::RestoreWindowState() {
     restored = restoreGeometry(bytes(TGlobalConfigManager::gsWindowGeometry));
     Splitter1->restoreState(bytes(TGlobalConfigManager::gsSplitter));
   }
-  // Never larger than the screen's free area, whatever the scale; never outside it.
-  QSize size = restored ? this->size() : QSize(632, 540);
-  size = size.boundedTo(room.size() * 9 / 10).expandedTo(minimumSizeHint());
-  resize(size);
-  QRect frame = frameGeometry();
-  if (!restored || !room.contains(frame)) {
-    QPoint place = restored ? frame.topLeft() : room.center() - frame.center() + frame.topLeft();
-    place.setX(std::clamp(place.x(), room.left(), std::max(room.left(), room.right() - frame.width())));
-    place.setY(std::clamp(place.y(), room.top(), std::max(room.top(), room.bottom() - frame.height())));
-    move(place);
-  }
+  // Never larger than the screen's free area, whatever the scale, with room for the frame the
+  // desktop draws around it; never outside that area.
+  const QRect saved = geometry();
+  QSize size = restored ? saved.size() : QSize(632, 540);
+  size = size.boundedTo(room.size() * 9 / 10).expandedTo(minimumSizeHint()).boundedTo(room.size());
+  QPoint place = restored ? saved.topLeft()
+                          : room.center() - QPoint(size.width() / 2, size.height() / 2);
+  place.setX(std::clamp(place.x(), room.left(), std::max(room.left(), room.right() + 1 - size.width())));
+  place.setY(std::clamp(place.y(), room.top(), std::max(room.top(), room.bottom() + 1 - size.height())));
+  setGeometry(QRect(place, size));
 }
 
 void TForm1::SaveWindowState() {

@@ -180,6 +180,7 @@ void TForm1::InitializeWorkspace() {
     BitBtn18->setEnabled(true);
   }
   Initialized = true;
+  UpdateTitle();
 }
 
 void TForm1::InstallModelEvents() {

@@ -36,8 +36,8 @@ TAnswer TypeSymbol(const std::string& text, int result) {
   };
 }
 
-TAnswer Warning(bool tick, int result) {
-  return [tick, result](QDialog& dialog) {
+TAnswer Warning(bool tick, int result, std::string* text) {
+  return [tick, result, text](QDialog& dialog) {
     auto* form = qobject_cast<TForm7*>(&dialog);
     if (!form) {
       ADD_FAILURE() << "expected the warning, got " << dialog.metaObject()->className();
@@ -45,6 +45,7 @@ TAnswer Warning(bool tick, int result) {
     }
     EXPECT_FALSE(form->CheckBox1->isChecked()) << "the check box is cleared before each showing";
     if (tick) form->CheckBox1->setChecked(true);
+    if (text) *text = form->Label2->text().toStdString();
     return result;
   };
 }

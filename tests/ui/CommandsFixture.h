@@ -32,7 +32,8 @@ std::string Cp1251(const std::string& utf8);
 // The symbol dialog: types Text and presses OK (or Cancel with result mrCancel).
 TAnswer TypeSymbol(const std::string& text, int result = mrOk);
 // The warning: ticks "don't show again" when asked, then ends with Result.
-TAnswer Warning(bool tick, int result);
+// The delete warning: ticks its check box or not, ends with Result, and keeps its text.
+TAnswer Warning(bool tick, int result, std::string* text = nullptr);
 // A message box of the window: its text goes to *Text, then OK.
 TAnswer Message(std::string* text);
 // Checks the class of the dialog (e.g. "TForm6") before Answer runs.

@@ -865,13 +865,23 @@ TEST_F(SmileCommands, DeletingALaterSmileSelectsTheOneBeforeIt) {
   EXPECT_EQ(StorageDefine(), ":0\r\n:1");
 }
 
-TEST_F(SmileCommands, ACancelledWarningDeletesNothing) {
+TEST_F(SmileCommands, AWarningNamesWhatGoesAndACancelledOneDeletesNothing) {
   OpenPackOf(2);
-  ClickSmile(0);
-  Then(Warning(false, mrCancel));
-  Press(form->BitBtn7);
+  ClickSmile(1);
+  ClickSymbol(0);
+  std::string text;
+  const std::tuple<QPushButton*, std::string> deletions[] = {
+      {form->BitBtn7, "Удалить смайл 2 (:1, рисунок ab.gif)?"},
+      {form->BitBtn16, "Удалить рисунок ab.gif смайла 2 (:1)?"},
+      {form->BitBtn6, "Удалить символ :1 смайла 2 (:1)?"}};
+  for (const auto& [button, start] : deletions) {
+    Then(Warning(false, mrCancel, &text));
+    Press(button);
+    EXPECT_EQ(text, start + " Его можно вернуть командой «Отменить» (Ctrl+Z).");
+  }
   EXPECT_EQ(Model().SmileCount(), 2);
-  EXPECT_EQ(SelectedSmile(), 0);
+  EXPECT_EQ(SelectedSmile(), 1);
+  EXPECT_EQ(Symbols(), Strings{":1"});
   EXPECT_TRUE(ShowWarnings(*form));
 }
 

@@ -35,6 +35,7 @@ fennimo_add_test(main_window_screenshots
   SOURCES UiTestMain.cpp MainWindowScreenshots.cpp
   LIBS fennimo_main
   LABELS screenshots)
+target_include_directories(main_window_screenshots PRIVATE ${PROJECT_SOURCE_DIR}/tests/picture)
 gtest_discover_tests(main_window_screenshots DISCOVERY_MODE PRE_TEST TEST_SUFFIX ".at200percent"
   PROPERTIES ENVIRONMENT "QT_SCALE_FACTOR=2"
              ENVIRONMENT_MODIFICATION "QT_QPA_PLATFORM=set:offscreen"

@@ -1,13 +1,17 @@
 // Saves the main window with the demo pack loaded and an animated smile selected, in Russian and
 // in English, as <build>/screenshots/<scale>/ru-MainForm.png and en-MainForm.png, for a person
-// to look at; ru-MainForm-history.png and en-MainForm-history.png show the hints of undo and
-// redo over it. Registered at 100% and, with QT_SCALE_FACTOR=2, at 200%.
+// to look at, with its title drawn above it as a desktop would; ru-MainForm-history.png and
+// en-MainForm-history.png show the hints of undo and redo over it, *-MainForm-wide.png a picture
+// that is not square and a smile without symbols marked, *-MainForm-menu.png the Edit menu.
+// Registered at 100% and, with QT_SCALE_FACTOR=2, at 200%.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QGuiApplication>
 #include <QApplication>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
 #include <QToolButton>
@@ -17,12 +21,31 @@
 #include <vector>
 
 #include "DialogSeam.h"
+#include "GifBuilder.h"
 #include "Dialogs.h"
 #include "Lang.h"
 #include "ManagerMain.h"
 #include "TestSupport.h"
 
 namespace {
+
+// The window under a title bar of its title, as the desktop shows it (the virtual display has
+// no window manager to draw one), and with any open menu in its place.
+QPixmap WithTitle(QWidget& form, QMenu* menu = nullptr) {
+  const qreal ratio = form.devicePixelRatioF();
+  const int bar = 24;
+  QPixmap window = form.grab();
+  QPixmap shot(QSize(form.width(), form.height() + bar) * ratio);
+  shot.setDevicePixelRatio(ratio);
+  shot.fill(QColor(60, 60, 70));
+  QPainter painter(&shot);
+  painter.setPen(Qt::white);
+  painter.drawText(QRect(0, 0, form.width(), bar), Qt::AlignCenter, form.windowTitle());
+  painter.drawPixmap(0, bar, window);
+  if (menu && menu->isVisible())
+    painter.drawPixmap(form.mapFromGlobal(menu->pos()) + QPoint(0, bar), menu->grab());
+  return shot;
+}
 
 QString ScreenshotFolder() {
   const int scale = static_cast<int>(qApp->devicePixelRatio() * 100 + 0.5);
@@ -85,15 +108,18 @@ TEST(MainWindowScreenshots, DemoPackInBothLanguages) {
   form.Timer1Timer();
   form.Timer1Timer();
   form.show();
+  form.UpdateTitle();
+  form.ShowStatus(form.OpenedText, FENNIMO_SOURCE_DIR "/examples/demo/");
   QCoreApplication::processEvents();
   const QString folder = ScreenshotFolder();
-  ASSERT_TRUE(form.grab().save(folder + "ru-MainForm.png"));
+  ASSERT_TRUE(WithTitle(form).save(folder + "ru-MainForm.png"));
   ASSERT_TRUE(WithHistoryHints(form).save(folder + "ru-MainForm-history.png"));
 
   TLang english(FENNIMO_SOURCE_DIR "/Languages/English.lng", false);
   form.LanguageChanged(nullptr, &english);
+  form.ShowStatus(form.OpenedText, FENNIMO_SOURCE_DIR "/examples/demo/");
   QCoreApplication::processEvents();
-  ASSERT_TRUE(form.grab().save(folder + "en-MainForm.png"));
+  ASSERT_TRUE(WithTitle(form).save(folder + "en-MainForm.png"));
   ASSERT_TRUE(WithHistoryHints(form).save(folder + "en-MainForm-history.png"));
   form.resize(900, 640);
   QCoreApplication::processEvents();
@@ -101,5 +127,63 @@ TEST(MainWindowScreenshots, DemoPackInBothLanguages) {
   form.resize(319, 232);
   QCoreApplication::processEvents();
   ASSERT_TRUE(form.grab().save(folder + "en-MainForm-small.png"));
+  EXPECT_TRUE(form.ShutdownWorkspace());
+}
+
+// A pack of its own: a wide picture selected, a smile without symbols marked, changed since it
+// was opened; then the Edit menu; in both languages.
+TEST(MainWindowScreenshots, AWidePictureAndAMarkedSmile) {
+  testing_support::ScopedAppData appData;
+  testing_support::TempDir disk;
+  dialog_seam::TScriptedDialogs seam([](const std::string& e) { ADD_FAILURE() << e; });
+  gif_builder::GifBuilder wide;
+  wide.Screen(36, 12, {{240, 190, 20}, {90, 50, 10}, {255, 255, 255}});
+  std::vector<std::uint8_t> pixels(36 * 12, 0);
+  for (int x = 0; x < 36; ++x) pixels[static_cast<std::size_t>(x)] = pixels[static_cast<std::size_t>(11 * 36 + x)] = 1;
+  for (int y = 3; y < 9; ++y) pixels[static_cast<std::size_t>(y * 36 + 8)] = pixels[static_cast<std::size_t>(y * 36 + 27)] = 1;
+  wide.Control(0, 2, 0);
+  wide.Image(36, 12, pixels);
+  wide.Trailer();
+  std::string pack = disk.Make("Wide/");
+  testing_support::WriteBytes(pack + "_define.ini", ":-)\r\n:wide:,:long:\r\n\r\n:end:");
+  testing_support::WriteBytes(pack + "aa.gif", testing_support::ReadBytes(
+      FENNIMO_SOURCE_DIR "/examples/demo/Animated/aa.gif"));
+  testing_support::WriteBytes(pack + "ab.gif", wide.Bytes());
+  testing_support::WriteBytes(pack + "ac.gif", testing_support::ReadBytes(
+      FENNIMO_SOURCE_DIR "/examples/demo/Animated/ab.gif"));
+  TForm1 form;
+  TDialogs dialogs(&form);
+  form.SetDialogs(&dialogs);
+  form.ApplicationEvents1Idle();
+  ASSERT_TRUE(form.Initialized);
+  form.Pack->OnEmptyLine = [](TDefineDecoder*, bool& keep, bool&, const std::string&, TSmile*) {
+    keep = true;
+  };
+  ASSERT_TRUE(form.Pack->OpenPack(pack + "_define.ini"));
+  form.Pack->GetSmile(0)->Symbols.Add(":smile:");
+  ASSERT_EQ(form.Pack->SmileCount(), 4);
+  form.RefillSmiles(true);
+  form.UpdatePackButtons();
+  form.ListBox1Click();
+  form.ListBox1->setCurrentRow(1);
+  form.SetPreviewBackground(TForm1::bgChecker);
+  form.show();
+  const QString folder = ScreenshotFolder();
+  TLang english(FENNIMO_SOURCE_DIR "/Languages/English.lng", false);
+  TLang russian("", true);
+  for (auto [language, name] : {std::pair{&russian, "ru"}, std::pair{&english, "en"}}) {
+    form.LanguageChanged(nullptr, language);
+    form.UpdateTitle();
+    form.ShowStatus(form.OpenedText, pack);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(WithTitle(form).save(folder + name + "-MainForm-wide.png"));
+    form.UpdateMenus();
+    form.EditMenu->popup(form.mapToGlobal(form.menuBar()->actionGeometry(
+                             form.EditMenu->menuAction()).bottomLeft()));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(WithTitle(form, form.EditMenu).save(folder + name + "-MainForm-menu.png"));
+    form.EditMenu->hide();
+  }
+  form.SetPreviewBackground(TForm1::bgWhite);
   EXPECT_TRUE(form.ShutdownWorkspace());
 }

@@ -3,7 +3,10 @@
 // start-up and shutdown leave in the workspace. Every dialog is answered through the seam.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QScreen>
+#include <QStatusBar>
 #include <QLabel>
 #include <QMessageBox>
 #include <QListWidget>
@@ -23,6 +26,7 @@
 #include "LangTables.h"
 #include "LoadForm.h"
 #include "QueryForm.h"
+#include "SaveErrorsForm.h"
 #include "ManagerMain.h"
 #include "UiTestSupport.h"
 #include "ModalResult.h"
@@ -429,4 +433,118 @@ TEST_F(MainWindowTest, ACloseDuringAnOperationWaitsUntilItHasReturned) {
   EXPECT_NE(form->Pack, nullptr);
   QCoreApplication::processEvents();
   EXPECT_FALSE(form->Initialized);
+}
+
+// The title names the pack and marks it while it differs from its folder; the status bar names
+// that folder and tells the last save; the empty list says how to get a pack.
+TEST_F(MainWindowTest, TheTitleAndTheStatusBarTellWhichPackAndWhetherItIsSaved) {
+  EXPECT_EQ(form->windowTitle(), "Fennimo");
+  EXPECT_FALSE(form->EmptyListHint->isHidden());
+  OpenAnimatedPack();
+  form->UpdateTitle();
+  EXPECT_EQ(form->windowTitle(), "pack \u2014 Fennimo");
+  EXPECT_EQ(form->StatusFolder->toolTip().toStdString(),
+            "Папка смайлпака: " + disk.Path() + "pack/");
+  EXPECT_TRUE(form->EmptyListHint->isHidden());
+  form->RunCommand([this] { form->Pack->GetSmile(1)->Symbols.Add(":x"); });
+  EXPECT_EQ(form->windowTitle(), "pack* \u2014 Fennimo");
+  seam->Answer([](QDialog&) { return int{mrOk}; });  // the pack has a smile without a picture
+  form->ToolButton3->click();
+  EXPECT_EQ(form->windowTitle(), "pack \u2014 Fennimo");
+  EXPECT_EQ(form->statusBar()->currentMessage().toStdString(),
+            "Сохранено смайлов: 4, в папку " + disk.Path() + "pack/");
+}
+
+// A smile without a picture bears a mark that says so, and the report before a save lists it;
+// choosing it there selects it and saves nothing.
+TEST_F(MainWindowTest, SmilesThatNeedAttentionAreMarkedAndListedBeforeASave) {
+  OpenAnimatedPack();
+  form->RefillSmiles(true);
+  EXPECT_EQ(form->ListBox1->item(2)->toolTip(), "Нет рисунка");
+  EXPECT_FALSE(form->ListBox1->item(2)->icon().isNull());
+  EXPECT_EQ(form->ListBox1->item(0)->toolTip(), "");
+  Strings listed;
+  seam->Answer([&](QDialog& dialog) {
+    auto* report = qobject_cast<TForm3*>(&dialog);
+    if (!report) return int{mrCancel};
+    for (int i = 0; i < report->ListBox1->count(); ++i)
+      listed.push_back(report->ListBox1->item(i)->text().toStdString());
+    emit report->ListBox1->itemActivated(report->ListBox1->item(0));
+    return int{mrCancel};
+  });
+  const std::string define = ReadBytes(disk.Path() + "pack/_define.ini");
+  form->ToolButton3->click();
+  EXPECT_EQ(listed, Strings{"3. Нет (:c) \u2014 Нет рисунка"});
+  EXPECT_EQ(form->ListBox1->currentRow(), 2);
+  EXPECT_EQ(ReadBytes(disk.Path() + "pack/_define.ini"), define);
+}
+
+// A picture that is not square stays so: enlarged by a whole factor in the preview, at its own
+// size beside it.
+TEST_F(MainWindowTest, ThePreviewKeepsThePicturesProportions) {
+  GifBuilder gif;
+  gif.Screen(30, 10, {{255, 0, 0}, {0, 0, 255}});
+  gif.Image(30, 10, std::vector<std::uint8_t>(300, 0));
+  gif.Trailer();
+  std::string folder = disk.Make("wide/");
+  WriteBytes(folder + "_define.ini", ":w");
+  WriteBytes(folder + "aa.gif", gif.Bytes());
+  ASSERT_TRUE(form->Pack->OpenPack(folder + "_define.ini"));
+  form->RefillSmiles(true);
+  form->resize(700, 560);
+  form->show();
+  ClickSmile(0);
+  QCoreApplication::processEvents();
+  auto redBox = [](QWidget* box) {
+    QImage shot = box->grab().toImage();
+    QRect red;
+    for (int y = 0; y < shot.height(); ++y)
+      for (int x = 0; x < shot.width(); ++x)
+        if (shot.pixel(x, y) == qRgb(255, 0, 0)) red |= QRect(x, y, 1, 1);
+    return red;
+  };
+  QRect large = redBox(form->PaintBox1), actual = redBox(form->PaintBox2);
+  EXPECT_EQ(actual.size(), QSize(30, 10));
+  ASSERT_GT(large.width(), 30);
+  EXPECT_EQ(large.width() % 30, 0);
+  EXPECT_EQ(large.width(), 3 * large.height());
+  form->hide();
+}
+
+// The menus hold the commands with their keys, enabled as their buttons are.
+TEST_F(MainWindowTest, TheMenusHoldTheCommandsWithTheirKeys) {
+  OpenAnimatedPack();
+  form->UpdatePackButtons();
+  form->RefillSmiles(true);
+  auto entry = [this](QAbstractButton* button) {
+    for (auto [action, b] : form->MenuCommands)
+      if (b == button) return action;
+    return static_cast<QAction*>(nullptr);
+  };
+  ASSERT_NE(entry(form->ToolButton3), nullptr);
+  EXPECT_TRUE(entry(form->ToolButton3)->text().endsWith("\tCtrl+S"));
+  EXPECT_TRUE(entry(form->BitBtn17)->text().endsWith("\tF2"));
+  form->UpdateMenus();
+  EXPECT_TRUE(entry(form->ToolButton3)->isEnabled());
+  EXPECT_FALSE(entry(form->BitBtn7)->isEnabled());
+  ClickSmile(1);
+  form->UpdateMenus();
+  EXPECT_TRUE(entry(form->BitBtn7)->isEnabled());
+  seam->Answer([](QDialog&) { return int{mrCancel}; });  // the warning
+  entry(form->BitBtn7)->trigger();
+  EXPECT_EQ(form->Pack->SmileCount(), 4);
+}
+
+// The window opens inside the screen's free area, and at the size and place it had.
+TEST_F(MainWindowTest, TheWindowOpensInsideTheScreenAndRemembersItsSize) {
+  const QRect room = form->screen()->availableGeometry();
+  EXPECT_TRUE(room.contains(form->geometry()));
+  form->setGeometry(room.x() + 100, room.y() + 100, room.width() * 2, room.height() * 2);
+  form->SaveWindowState();
+  Start();
+  EXPECT_TRUE(room.contains(form->geometry()));
+  form->setGeometry(room.x() + 20, room.y() + 30, 700, 500);
+  form->SaveWindowState();
+  Start();
+  EXPECT_EQ(form->geometry(), QRect(room.x() + 20, room.y() + 30, 700, 500));
 }
