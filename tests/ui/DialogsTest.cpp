@@ -76,7 +76,7 @@ const std::vector<Wiring>& AllWiring() {
       {"SaveErrorsForm",
        {{"BitBtn1", "Common.2"}, {"BitBtn2", "Common.1"}, {"", "0"}, {"Label1", "1"},
         {"Label2", "2"}, {"Label3", "3"}, {"Label4", "4"}, {"Label9", "5"}, {"Label5", "6"},
-        {"Label6", "7"}}},
+        {"Label6", "7"}, {"Label11", "8"}}},
       {"NewSymbolForm",
        {{"BitBtn1", "Common.0"}, {"BitBtn2", "Common.1"}, {"Label1", "0"}}},
       {"AboutForm",

@@ -91,7 +91,7 @@ type_into() {  # type_into TITLE TEXT: types a path into a dialog and confirms i
 start_program() {
   "$program" &
   pid=$!
-  wait_for 60 has_window Fennimo
+  wait_for 60 has_window ".*Fennimo"
   sleep 1
 }
 ended_in_order() {  # waits for the program to end after a termination request
@@ -108,16 +108,16 @@ cd "$source_dir"
 start_program
 
 # Open the demo pack's animated half.
-focus Fennimo
+focus ".*Fennimo"
 xdotool key ctrl+o
 wait_for 30 has_window "Загрузка смайлпака"
 type_into "Загрузка смайлпака" "$source_dir/examples/demo/Animated/_define.ini"
 wait_for 60 test -f "$storage/ae.gif"
 wait_for 60 bash -c "! xdotool search --onlyvisible --name '^Загрузка\$' >/dev/null 2>&1"
-wait_for 30 has_window Fennimo
+wait_for 30 has_window ".*Fennimo"
 
 # Save it as a new folder.
-focus Fennimo
+focus ".*Fennimo"
 xdotool key ctrl+shift+s
 wait_for 30 has_window "Сохранение смайлпака"
 type_into "Сохранение смайлпака" "$work/saved"
@@ -132,7 +132,7 @@ cp -r "$work/saved" "$work/damaged"
 export XDG_DATA_HOME="$work/data2"
 storage="$XDG_DATA_HOME/Fennimo for Parlino 2005/2.0/Storage/Animated"
 start_program
-focus Fennimo
+focus ".*Fennimo"
 xdotool key ctrl+o
 wait_for 30 has_window "Загрузка смайлпака"
 type_into "Загрузка смайлпака" "$work/damaged/_define.ini"
