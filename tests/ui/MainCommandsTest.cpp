@@ -958,7 +958,12 @@ TEST_F(SymbolCommands, ANewSymbolFollowsTheSelectedOneOrGoesFirst) {
   EXPECT_EQ(StorageDefine(), ":0\r\n:first,:1");
 
   ClickSymbol(1);
-  Then(TypeSymbol(":last"));
+  Then([](QDialog& dialog) {
+    // A new symbol starts from nothing, not from the last text typed.
+    auto* entry = qobject_cast<TForm4*>(&dialog);
+    EXPECT_TRUE(entry && entry->Edit1->text().isEmpty());
+    return TypeSymbol(":last")(dialog);
+  });
   Press(form->BitBtn5);
   EXPECT_EQ(Symbols(), (Strings{":first", ":1", ":last"}));
   EXPECT_EQ(SelectedSymbol(), 2);

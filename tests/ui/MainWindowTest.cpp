@@ -548,3 +548,15 @@ TEST_F(MainWindowTest, TheWindowOpensInsideTheScreenAndRemembersItsSize) {
   Start();
   EXPECT_EQ(form->geometry(), QRect(room.x() + 20, room.y() + 30, 700, 500));
 }
+
+// The keyboard goes through the lists, then the smile buttons, then the symbol buttons.
+TEST_F(MainWindowTest, TabGoesFromTheListsToTheSmileButtonsToTheSymbolButtons) {
+  std::vector<QWidget*> chain;
+  for (QWidget* w = form->ListBox1; chain.size() < 15; w = w->nextInFocusChain())
+    if (w->focusPolicy() & Qt::TabFocus) chain.push_back(w);
+  const std::vector<QWidget*> expected = {
+      form->ListBox1, form->ListBox2, form->BitBtn4,  form->BitBtn11, form->BitBtn12,
+      form->BitBtn7,  form->BitBtn16, form->BitBtn13, form->BitBtn5,  form->BitBtn17,
+      form->BitBtn14, form->BitBtn6,  form->BitBtn18, form->BitBtn15};
+  EXPECT_EQ(std::vector<QWidget*>(chain.begin(), chain.begin() + 14), expected);
+}
