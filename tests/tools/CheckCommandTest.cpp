@@ -189,6 +189,23 @@ TEST_F(CheckCommandTest, SymbolsHeldTwiceAreFoundWithCyrillicCaseFoldedAndShownA
   EXPECT_TRUE(r.Has(dir + ": 2 problems (2 duplicate symbols)")) << r.out;
 }
 
+TEST_F(CheckCommandTest, CodeConflictsAreASectionOfTheirOwnAndCountOnlyWhenStrict) {
+  // Windows-1251: ":Ой" on line 3 inside ":ОЙОЙ" on line 4, letter case folded.
+  std::string dir = Pack("p", ":)\r\n:)),>:(\r\n:\xCE\xE9\r\n:\xCE\xC9\xCE\xC9",
+                         {"aa", "ab", "ac", "ad"});
+  Outcome r = Check({dir});
+  EXPECT_EQ(r.code, 0);
+  const std::string section = "  code conflicts:\n"
+      "    \":)\" (line 1) inside \":))\" (line 2): where codes are replaced in pack order, the "
+      "shorter one wins\n"
+      "    \":Ой\" (line 3) inside \":ОЙОЙ\" (line 4): where codes are replaced in pack order, "
+      "the shorter one wins\n";
+  EXPECT_NE(r.out.find(section), std::string::npos) << r.out;
+  EXPECT_TRUE(r.Has(dir + ": no problems; 2 code conflicts")) << r.out;
+  EXPECT_EQ(Check({"--strict", dir}).code, 1);
+  EXPECT_EQ(Check({"--strict", Pack("q", ":a\r\n:b", {"aa", "ab"})}).code, 0);
+}
+
 TEST_F(CheckCommandTest, ControlCharactersInSymbolsAreEscaped) {
   std::string dir = Pack("p", ":a\x1B[31m\r\n:a\x1B[31m", {"aa", "ab"});
   Outcome r = Check({dir});
@@ -226,7 +243,8 @@ TEST_F(CheckCommandTest, AFolderWithoutDefinitionFileOpensEmpty) {
 TEST_F(CheckCommandTest, LinesPastTheLastPositionAreReportedAsLeftOut) {
   std::string define;
   Strings pictures;
-  for (int i = 0; i < MaxSmiles + 2; ++i) define += ":" + std::to_string(i) + "\r\n";
+  // "<1>" is no part of "<10>": no code conflicts.
+  for (int i = 0; i < MaxSmiles + 2; ++i) define += "<" + std::to_string(i) + ">\r\n";
   for (int i = 0; i < MaxSmiles; ++i) pictures.push_back(PictureFileName(i, spAnimated).substr(0, 2));
   std::string dir = Pack("p", define.c_str(), pictures);
   Outcome r = Check({dir});
@@ -313,7 +331,8 @@ TEST_F(CheckCommandTest, AMissingFolderOrAFileExitsWithTwo) {
 TEST_F(CheckCommandTest, HelpPrintsTheUsage) {
   Outcome r = Check({"--help"});
   EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.out.rfind("fennimo-pack check [--static | --animated] PACKDIR\n", 0), 0u) << r.out;
+  EXPECT_EQ(r.out.rfind("fennimo-pack check [--strict] [--static | --animated] PACKDIR\n", 0), 0u)
+      << r.out;
 }
 
 // ---- Read-only ----

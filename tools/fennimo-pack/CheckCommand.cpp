@@ -20,12 +20,13 @@
 #include "DefineFile.h"
 #include "Files.h"
 #include "GifDecoder.h"
+#include "CodeMatch.h"
 #include "CommandSupport.h"
 #include "Printable.h"
 
 const char* const CheckUsage =
-    "fennimo-pack check [--static | --animated] PACKDIR\n"
-    "fennimo-pack check --both ROOT\n"
+    "fennimo-pack check [--strict] [--static | --animated] PACKDIR\n"
+    "fennimo-pack check [--strict] --both ROOT\n"
     "  Reports what opening the pack in PACKDIR would find, and changes nothing: empty\n"
     "  definition lines, missing pictures with the picture that \"replace\" would move into the\n"
     "  gap, pictures that fail to decode, smiles without symbols, symbols held by more than one\n"
@@ -37,6 +38,9 @@ const char* const CheckUsage =
     "  --animated set the kind. --both checks the folders Static and Animated of ROOT.\n"
     "  Output: \"pack DIR: KIND, N smiles\", one indented line per finding, then\n"
     "  \"DIR: no problems\" or \"DIR: N problems (...)\". Symbols are shown as UTF-8.\n"
+    "  Code conflicts follow in a section of their own: a symbol of one smile inside a longer\n"
+    "  symbol of another, where a messenger that replaces codes in pack order may show the\n"
+    "  wrong smile. They are no problem unless --strict counts them as problems.\n"
     "  Exit code 0 when clean, 1 when problems were found, 2 on bad usage or when a folder\n"
     "  can't be read.";
 
@@ -91,6 +95,7 @@ struct TFindings {
     fInfo
   };
   std::size_t counts[9] = {};
+  std::vector<std::string> conflicts;  // a section of their own, not problems by themselves
   void Add(int category, std::string text, std::size_t count = 1) {
     lines[category].push_back(std::move(text));
     if (category != fInfo) counts[category] += count;
@@ -120,6 +125,7 @@ private:
   void ReplaceGaps();
   void DecodePictures();
   void CheckSymbols();
+  void CheckConflicts();
   void ListIgnoredFiles();
 
   std::string folder_;
@@ -139,6 +145,7 @@ bool TPackCheck::Run() {
   ReplaceGaps();
   DecodePictures();
   CheckSymbols();
+  CheckConflicts();
   ListIgnoredFiles();
   return true;
 }
@@ -267,6 +274,24 @@ void TPackCheck::CheckSymbols() {
   }
 }
 
+void TPackCheck::CheckConflicts() {
+  TPackCodes codes;
+  for (const auto& line : lines_) {
+    codes.emplace_back();
+    ParseSymbols(line, codes.back());
+  }
+  for (const TCodeConflict& c : FindConflicts(codes)) {
+    auto symbol = [&](int smile, int index) {
+      return Quoted1251(codes[static_cast<std::size_t>(smile)][static_cast<std::size_t>(index)]) +
+             " (line " + std::to_string(smile + 1) + ")";
+    };
+    findings_.conflicts.push_back(
+        symbol(c.ShortSmile, c.ShortSymbol) + " inside " + symbol(c.LongSmile, c.LongSymbol) +
+        (c.HidesLonger() ? ": where codes are replaced in pack order, the shorter one wins"
+                         : ": the longer one comes first in pack order"));
+  }
+}
+
 void TPackCheck::ListIgnoredFiles() {
   const TSmilePack other = kind_ == spStatic ? spAnimated : spStatic;
   for (const auto& name : files_.names) {
@@ -323,7 +348,8 @@ std::string Summary(const TFindings& f) {
 }
 
 // Checks one pack folder (ending in "/") and prints its report; the exit code of that pack.
-int CheckFolder(const std::string& folder, std::optional<TSmilePack> forced) {
+// With Strict, code conflicts count as problems.
+int CheckFolder(const std::string& folder, std::optional<TSmilePack> forced, bool strict) {
   std::error_code error;
   std::filesystem::directory_iterator probe(folder, error);
   if (error) {
@@ -345,8 +371,14 @@ int CheckFolder(const std::string& folder, std::optional<TSmilePack> forced) {
   if (!note.empty()) std::printf("  note: %s\n", note.c_str());
   for (const auto& lines : f.lines)
     for (const auto& line : lines) std::printf("  %s\n", line.c_str());
-  std::printf("%s: %s\n", Printable(folder).c_str(), Summary(f).c_str());
-  return f.Problems() ? 1 : 0;
+  if (!f.conflicts.empty()) {
+    std::printf("  code conflicts:\n");
+    for (const auto& line : f.conflicts) std::printf("    %s\n", line.c_str());
+  }
+  std::string conflicts =
+      f.conflicts.empty() ? std::string() : "; " + Counted(f.conflicts.size(), "code conflict", "code conflicts");
+  std::printf("%s: %s%s\n", Printable(folder).c_str(), Summary(f).c_str(), conflicts.c_str());
+  return f.Problems() || (strict && !f.conflicts.empty()) ? 1 : 0;
 }
 
 // The subfolder of Root named Name without regard to letter case (the exact spelling first),
@@ -372,7 +404,7 @@ int Usage() {
 }  // namespace
 
 int RunCheckCommand(const CommandArgs& args) {
-  bool both = false;
+  bool both = false, strict = false;
   std::optional<TSmilePack> forced;
   std::vector<std::string> paths;
   bool options = true;
@@ -381,6 +413,8 @@ int RunCheckCommand(const CommandArgs& args) {
       options = false;
     } else if (options && arg == "--both") {
       both = true;
+    } else if (options && arg == "--strict") {
+      strict = true;
     } else if (options && (arg == "--static" || arg == "--animated")) {
       TSmilePack kind = arg == "--static" ? spStatic : spAnimated;
       if (forced && *forced != kind) return Usage();
@@ -399,7 +433,7 @@ int RunCheckCommand(const CommandArgs& args) {
     std::fprintf(stderr, "fennimo-pack check: no folder %s\n", Printable(paths[0]).c_str());
     return 2;
   }
-  if (!both) return CheckFolder(folder, forced);
+  if (!both) return CheckFolder(folder, forced, strict);
 
   int result = 0;
   for (TSmilePack kind : AllPacks) {
@@ -409,7 +443,7 @@ int RunCheckCommand(const CommandArgs& args) {
       std::fprintf(stderr, "fennimo-pack check: no folder %s in %s\n", PackFolderName(kind),
                    Printable(folder).c_str());
     else
-      code = CheckFolder(pack, kind);
+      code = CheckFolder(pack, kind, strict);
     result = std::max(result, code);
   }
   return result;
