@@ -137,6 +137,7 @@ bool ParseTheme(TThemeFormat format, std::string_view bytes, TTheme& theme, std:
     error = "the index file is larger than " + std::to_string(MaxThemeIndexSize >> 20) + " MiB";
     return false;
   }
+  if (format != TThemeFormat::Pidgin && !theme_formats::XmlDepthFits(bytes, error)) return false;
   switch (format) {
     case TThemeFormat::Pidgin: return theme_formats::ParsePidgin(bytes, theme, error);
     case TThemeFormat::Kde: return theme_formats::ParseKde(bytes, theme, error);

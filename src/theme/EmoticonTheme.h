@@ -83,7 +83,8 @@ inline constexpr std::size_t MaxThemeIndexSize = std::size_t{8} << 20;
 // Reads an index file's bytes. A picture named twice is one smile with the codes of both. Of a
 // pidgin theme every group is taken: the first as it is, later ones adding their pictures and
 // codes, except codes another smile already has (letter case ignored), which are left out.
-// False, with an English message in Error, when the bytes are not an index of that format.
+// False, with an English message in Error, when the bytes are not an index of that format, or
+// when the elements of an XML index nest deeper than any set nests them (32 levels).
 bool ParseTheme(TThemeFormat format, std::string_view bytes, TTheme& theme, std::string& error);
 
 // Whether a theme of the format can hold the code; Why says why not.

@@ -11,16 +11,12 @@ namespace {
 
 constexpr const char* RootName = "messaging-emoticon-map";
 
-std::string ReaderError(const QXmlStreamReader& reader) {
-  return "line " + std::to_string(reader.lineNumber()) + ": " + reader.errorString().toStdString();
-}
-
 }  // namespace
 
 bool ParseKde(std::string_view text, TTheme& theme, std::string& error) {
-  QXmlStreamReader reader(QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())));
+  QXmlStreamReader reader(XmlBytes(text));
   if (!reader.readNextStartElement()) {
-    error = reader.hasError() ? ReaderError(reader) : "no XML element";
+    error = reader.hasError() ? XmlError(reader) : "no XML element";
     return false;
   }
   if (reader.name() != QLatin1String(RootName)) {
@@ -44,13 +40,7 @@ bool ParseKde(std::string_view text, TTheme& theme, std::string& error) {
     }
     collector.Add(picture, codes);
   }
-  // Whatever follows the root element must still be well-formed.
-  while (!reader.atEnd() && !reader.hasError()) reader.readNext();
-  if (reader.hasError()) {
-    error = ReaderError(reader);
-    return false;
-  }
-  return true;
+  return XmlEnd(reader, error);
 }
 
 std::string FormatKde(const TTheme& theme) {

@@ -106,10 +106,19 @@ TEST(EmoticonTheme, IndexesOfAnotherKindAreRefused) {
   EXPECT_EQ(Refused(TThemeFormat::Adium, "<plist><dict><key>X</key><dict/></dict></plist>"),
             "no \"Emoticons\" dictionary");
   EXPECT_EQ(Refused(TThemeFormat::Adium, "<plist><dict><string>a</string></dict></plist>"),
-            "line 1: a value without a key");
-  std::string deep = "<plist><dict><key>Emoticons</key>";
-  for (int i = 0; i < 40; ++i) deep += "<array>";
-  EXPECT_EQ(Refused(TThemeFormat::Adium, deep), "the property list nests too deeply");
+            "line 1, column 21: a value without a key");
+  // Elements nested far deeper than any set nests them: in a code, or around the emoticons.
+  auto deep = [](std::string text, int levels) {
+    for (int i = 0; i < levels; ++i) text += "<b>";
+    return text;
+  };
+  EXPECT_EQ(Refused(TThemeFormat::Kde, deep("<messaging-emoticon-map><emoticon><string>", 50000)),
+            "line 1, column 132: elements nest deeper than 32 levels");
+  EXPECT_EQ(Refused(TThemeFormat::Adium, deep("<plist><dict><key>Emoticons</key><dict><key>a</key>"
+                                              "<dict><key>Equivalents</key><array><string>", 50000)),
+            "line 1, column 175: elements nest deeper than 32 levels");
+  EXPECT_EQ(Refused(TThemeFormat::Kde, deep("<messaging-emoticon-map>", 100)),
+            "line 1, column 120: elements nest deeper than 32 levels");
   EXPECT_NE(Refused(TThemeFormat::Adium, std::string(MaxThemeIndexSize + 1, ' ')), "");
 }
 

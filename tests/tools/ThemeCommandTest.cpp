@@ -27,7 +27,7 @@ protected:
   TempDir disk;
   TempDir scratch;
 
-  Outcome Run(const Strings& args) { return RunTool(args, scratch); }
+  Outcome Run(const Strings& args, rlim_t stack = 0) { return RunTool(args, scratch, stack); }
 
   // A theme of Format with a PNG (with transparency) and a GIF the editor reads: two smiles,
   // one of them with an emoji code that a pack can't hold.
@@ -134,9 +134,16 @@ TEST_F(ThemeCommand, BadUsageAndUnreadableSourcesExitWithTwo) {
   WriteBytes(pack + "aa.gif", Gif("aa"));
   const std::string out = disk.Make("out/");
   WriteBytes(out + "Emoticons.XML", "mine");
+  // A code nested in tens of thousands of elements: refused, not a stack overflow on a 1 MiB
+  // stack.
+  const std::string deep = disk.Make("deep/");
+  std::string nested = "<messaging-emoticon-map><emoticon file='a.gif'><string>";
+  for (int i = 0; i < 30000; ++i) nested += "<b>";
+  WriteBytes(deep + "emoticons.xml", nested);
   const struct {
     Strings args;
     std::string err;  // the first line of stderr
+    rlim_t stack = 0;
   } cases[] = {
       {{"import", "kde", theme}, "fennimo-pack import FORMAT SOURCE PACKDIR [--static]"},
       {{"import", "msn", theme, disk.Path() + "x"}, "fennimo-pack import: unknown format msn"},
@@ -144,13 +151,14 @@ TEST_F(ThemeCommand, BadUsageAndUnreadableSourcesExitWithTwo) {
       {{"import", "adium", theme, disk.Path() + "x"}, "fennimo-pack import: no Emoticons.plist in " + theme},
       {{"import", "kde", disk.Path() + "none", disk.Path() + "x"}, "fennimo-pack import: no folder or file " + disk.Path() + "none"},
       {{"import", "kde", theme, pack}, "fennimo-pack import: " + pack + " already holds a pack; import into an empty or new folder"},
+      {{"import", "kde", deep, disk.Path() + "x"}, "fennimo-pack import: " + deep + "emoticons.xml: line 1, column 145: elements nest deeper than 32 levels", 1 << 20},
       {{"export", "kde", theme, disk.Path() + "x"}, "fennimo-pack export: no " + theme + "_define.ini"},
       {{"export", "kde", pack, out}, "fennimo-pack export: " + out + "Emoticons.XML is in the way; export into an empty or new folder"},
       {{"export", "kde", pack, disk.Path() + "x", "--static", "--animated"}, "fennimo-pack export: unexpected option --animated"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args[0] + " " + c.args[2]);
-    const Outcome r = Run(c.args);
+    const Outcome r = Run(c.args, c.stack);
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.err);
     EXPECT_EQ(r.out, "");
