@@ -9,13 +9,32 @@
 
 namespace {
 
+// Whether a picture name climbs out of the folder it is looked up in: an absolute name, or one
+// with a ".." part. Such a name is refused as it stands, before the system resolves any link
+// on its way.
+bool ClimbsOut(const std::string& name) {
+  if (name.front() == '/') return true;
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    const std::size_t end = std::min(name.find('/', start), name.size());
+    if (name.compare(start, end - start, "..") == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
 // The theme's file for a picture name, or "" with the reason there is none. The name is looked
 // up as written, then in any letter case (themes are often made where case doesn't matter),
-// then, for a name without its extension, with any extension.
+// then, for a name without its extension, with any extension. The result is the path the
+// system opens, every link on it followed, and lies inside the theme's folder.
 std::string ResolvePicture(const std::string& folder, const std::string& name,
                            TLeftOutReason& why) {
   why = TLeftOutReason::PictureMissing;
   if (name.empty()) return {};
+  if (ClimbsOut(name)) {
+    why = TLeftOutReason::PictureOutside;
+    return {};
+  }
   std::string path = folder + name;
   const bool wildcards = name.find_first_of("*?") != std::string::npos;
   if (!platform::FileExists(path)) {
@@ -24,6 +43,7 @@ std::string ResolvePicture(const std::string& folder, const std::string& name,
     if (path.empty() && !wildcards) path = theme_files::FindFile(folder + name + ".*");
   }
   if (path.empty()) return {};
+  path = platform::CanonicalPath(path);
   if (!platform::IsPathInside(path, folder)) {
     why = TLeftOutReason::PictureOutside;
     return {};

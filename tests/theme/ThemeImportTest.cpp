@@ -78,9 +78,13 @@ TEST_F(ThemeImport, PicturesAreFoundConvertedOrTheSmileIsLeftOut) {
   png.save(QString::fromStdString(theme + "c.png"));  // named without its extension
   WriteBytes(disk.Path() + "outside.gif", Gif("o"));
   std::filesystem::create_symlink(disk.Path() + "outside.gif", theme + "link.gif");
+  // A link to a folder outside: "l/.." is that folder's parent, not the theme's folder.
+  WriteBytes(disk.Make("private/sub/") + "../outside.gif", Gif("p"));
+  std::filesystem::create_symlink(disk.Path() + "private/sub", theme + "l");
   Picture("text.png", "no picture");
   TTheme source;
-  for (const char* name : {"a.gif", "B.GIF", "c", "missing.png", "../outside.gif", "link.gif", "text.png", ""})
+  for (const char* name : {"a.gif", "B.GIF", "c", "missing.png", "../outside.gif", "link.gif",
+                           "l/../outside.gif", "text.png", ""})
     source.smiles.push_back({name, {name}});
 
   const TThemePack pack = BuildThemePack(source, theme, spAnimated);
@@ -91,10 +95,10 @@ TEST_F(ThemeImport, PicturesAreFoundConvertedOrTheSmileIsLeftOut) {
   EXPECT_EQ(pack.smiles[2].picture.substr(0, 6), "GIF89a");
   EXPECT_EQ(Reasons(pack), (std::vector<TLeftOutReason>{
                                TLeftOutReason::PictureMissing, TLeftOutReason::PictureOutside,
-                               TLeftOutReason::PictureOutside, TLeftOutReason::PictureUnusable,
-                               TLeftOutReason::PictureMissing}));
-  EXPECT_EQ(pack.leftOut[3].picture, "text.png");
-  EXPECT_EQ(pack.leftOut[3].detail.substr(0, 32), "not a picture this program reads");
+                               TLeftOutReason::PictureOutside, TLeftOutReason::PictureOutside,
+                               TLeftOutReason::PictureUnusable, TLeftOutReason::PictureMissing}));
+  EXPECT_EQ(pack.leftOut[4].picture, "text.png");
+  EXPECT_EQ(pack.leftOut[4].detail.substr(0, 32), "not a picture this program reads");
 
   // The static pack gets BMPs: the GIF is converted, a BMP taken as it is.
   Picture("d.bmp", Bmp("d"));
