@@ -351,6 +351,7 @@ TConvertError ReadFrames(const std::string& bytes, bool allFrames, std::vector<Q
   allFrames = allFrames && reader.supportsAnimation();
   std::int64_t total = 0;
   QImage image;
+  if (!PrepareBmpRead(data, size, image)) return TConvertError::Incomplete;
   while (reader.read(&image)) {
     if (image.width() > MaxSide || image.height() > MaxSide) return TConvertError::TooLarge;
     if (static_cast<int>(frames.size()) == MaxFrames) return TConvertError::TooManyFrames;
@@ -442,6 +443,7 @@ const char* ConvertErrorText(TConvertError error) {
     case TConvertError::None: return "converted";
     case TConvertError::CannotOpen: return "the file can't be read";
     case TConvertError::NotAPicture: return "not a picture this program reads";
+    case TConvertError::Incomplete: return "not a complete picture";
     case TConvertError::TooLarge: return "the picture is too large for a smile";
     case TConvertError::TooManyFrames: return "the picture has too many frames for a smile";
     case TConvertError::EncodeFailed: return "the picture could not be encoded";

@@ -19,6 +19,9 @@
 // Pixels whose alpha is below 128 are transparent; other pixels are blended over white, the
 // colour the editor shows behind a smile.
 //
+// A BMP that ends before the pixel data its header announces is refused (Incomplete), as the
+// pack's decoder refuses it: Qt's reader would take it with the missing rows never written.
+//
 // Smile pictures are small, and the bounds below keep hostile files cheap: a file larger than
 // MaxFileSize, a picture wider or taller than MaxSide pixels, more than MaxFrames frames or more
 // than MaxTotalPixels pixels over all frames is refused with a clear result, never a crash.
@@ -37,6 +40,7 @@ enum class TConvertError : unsigned char {
   None,
   CannotOpen,     // missing, not a regular file, unreadable, or larger than MaxFileSize
   NotAPicture,    // no reader here understands it, or it holds no frame
+  Incomplete,     // the file ends before the picture its header announces
   TooLarge,       // a side above MaxSide, or more than MaxTotalPixels over all frames
   TooManyFrames,  // more than MaxFrames frames
   EncodeFailed,   // the encoder failed

@@ -180,6 +180,10 @@ TEST(PictureConverter, RefusesWhatIsNoSmilePicture) {
       {dir.Path() + "missing.png", TConvertError::CannotOpen, false},
       {dir.Make("folder.png/"), TConvertError::CannotOpen, false},
       {write("text.png", "not a picture at all"), TConvertError::NotAPicture, false},
+      // Pillow's BMP cut short: Qt's reader takes it, with the missing rows unwritten.
+      {write("cut.bmp", testing_support::ReadBytes(FENNIMO_SOURCE_DIR "/fuzz/corpus/bmp/pillow-rgb24.bmp")
+                            .substr(0, 700)),
+       TConvertError::Incomplete, false},
       {write("empty.gif", GifBuilder().Screen(1, 1, {{0, 0, 0}}).Trailer().Bytes()),
        TConvertError::NotAPicture, false},
       {Png(wide, dir, "wide.png"), TConvertError::TooLarge, false},
