@@ -26,10 +26,14 @@ namespace {
 // A pixel without alpha: 0x00RRGGBB, or Transparent.
 constexpr std::uint32_t Transparent = 0x01000000u;
 
-// Alpha below 128 is transparent; anything else is blended over white and opaque.
+// Pixels at least this opaque are blended over white; fainter ones are transparent.
+constexpr int MinOpaqueAlpha = 16;
+
+// A pixel of a soft edge or a glow keeps its share of colour over the white that the messenger
+// draws smiles on; only a nearly transparent one becomes transparent.
 std::uint32_t Flatten(QRgb c) {
   const int a = qAlpha(c);
-  if (a < 128) return Transparent;
+  if (a < MinOpaqueAlpha) return Transparent;
   auto over = [a](int v) { return (v * a + 255 * (255 - a) + 127) / 255; };
   return static_cast<std::uint32_t>(qRgb(over(qRed(c)), over(qGreen(c)), over(qBlue(c)))) &
          0xFFFFFFu;

@@ -16,8 +16,9 @@
 //   transparent pixels and the bottom-left pixel get a key colour that no other pixel uses
 //   (magenta when it is free), and no opaque pixel is drawn transparent by mistake. (The
 //   bottom-left pixel itself always shows transparent in a static pack.)
-// Pixels whose alpha is below 128 are transparent; other pixels are blended over white, the
-// colour the editor shows behind a smile.
+// A pack's pictures have no partial transparency: a semi-transparent pixel is blended over
+// white, the colour the messenger draws smiles on, and only a nearly transparent pixel (alpha
+// below 16) becomes transparent, so that soft edges and shadows keep their shape.
 //
 // A BMP that ends before the pixel data its header announces is refused (Incomplete), as the
 // pack's decoder refuses it: Qt's reader would take it with the missing rows never written.
