@@ -10,7 +10,7 @@
 //   <messaging-emoticon-map> holds one <emoticon file="..."> per picture with one <string> per
 //   code; the first string is the default one. The file name may leave out its extension (the
 //   folder is searched for that name with any extension). Unknown elements and attributes are
-//   ignored.
+//   ignored, but an emoticon inside an unknown element is listed as left out.
 // - adium: an ".AdiumEmoticonset" folder with "Emoticons.plist", an XML property list whose top
 //   dictionary holds "AdiumSetVersion" and the dictionary "Emoticons": one key per picture file,
 //   its value a dictionary with the array "Equivalents" (the codes, the first one the default)
@@ -47,11 +47,14 @@ enum class TLeftOutReason : unsigned char {
   CodeHasBlank,      // a code holding a blank, which separates codes in a pidgin theme
   CodeAtLineEdge,    // a code that would lose its leading or trailing blank as the first or the
                      // last symbol of a definition line
-  CodeTakenByOther,  // a code of a later pidgin group that another smile already has
+  CodeTakenByOther,  // a code that another smile has (letter case ignored): the first keeps it
+  CodeRepeated,      // a code that one entry of the index names twice
   NoCodes,           // a smile left without codes: kept, without symbols
   PictureMissing,    // the picture file is not there
   PictureOutside,    // the index names a file outside the theme's folder
   PictureUnusable,   // the picture could not be converted (Detail says why)
+  InUnknownElement,  // an emoticon inside an element the format does not have (Detail names it)
+  PictureWithoutLine, // a pack's picture past the last line of its definition file
   PastLimit,         // past the 676 smiles a pack holds
 };
 
@@ -81,8 +84,10 @@ struct TTheme {
 inline constexpr std::size_t MaxThemeIndexSize = std::size_t{8} << 20;
 
 // Reads an index file's bytes. A picture named twice is one smile with the codes of both. Of a
-// pidgin theme every group is taken: the first as it is, later ones adding their pictures and
-// codes, except codes another smile already has (letter case ignored), which are left out.
+// pidgin theme every group is taken, later ones adding their pictures and codes. A code that
+// another smile already has (letter case ignored) stays with that smile, and one that an entry
+// names twice is taken once; both are listed in leftOut, as are emoticons inside elements the
+// format does not have.
 // False, with an English message in Error, when the bytes are not an index of that format, or
 // when the elements of an XML index nest deeper than any set nests them (32 levels).
 bool ParseTheme(TThemeFormat format, std::string_view bytes, TTheme& theme, std::string& error);

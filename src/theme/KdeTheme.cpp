@@ -11,6 +11,18 @@ namespace {
 
 constexpr const char* RootName = "messaging-emoticon-map";
 
+// Reads the <emoticon> element the reader stands on: its picture and its codes.
+TThemeSmile ReadEmoticon(QXmlStreamReader& reader) {
+  TThemeSmile smile{reader.attributes().value("file").toString().toStdString(), {}};
+  while (reader.readNextStartElement()) {
+    if (reader.name() == QLatin1String("string"))
+      smile.codes.push_back(reader.readElementText(QXmlStreamReader::IncludeChildElements).toStdString());
+    else
+      reader.skipCurrentElement();
+  }
+  return smile;
+}
+
 }  // namespace
 
 bool ParseKde(std::string_view text, TTheme& theme, std::string& error) {
@@ -26,19 +38,13 @@ bool ParseKde(std::string_view text, TTheme& theme, std::string& error) {
   }
   TThemeCollector collector(theme);
   while (reader.readNextStartElement()) {
-    if (reader.name() != QLatin1String("emoticon")) {
-      reader.skipCurrentElement();
-      continue;
+    if (reader.name() == QLatin1String("emoticon")) {
+      const TThemeSmile smile = ReadEmoticon(reader);
+      collector.Add(smile.picture, smile.codes);
+    } else {
+      SkipUnknownElement(reader, "emoticon", theme,
+                         [](QXmlStreamReader& r) { return ReadEmoticon(r).picture; });
     }
-    const std::string picture = reader.attributes().value("file").toString().toStdString();
-    std::vector<std::string> codes;
-    while (reader.readNextStartElement()) {
-      if (reader.name() == QLatin1String("string"))
-        codes.push_back(reader.readElementText(QXmlStreamReader::IncludeChildElements).toStdString());
-      else
-        reader.skipCurrentElement();
-    }
-    collector.Add(picture, codes);
   }
   return XmlEnd(reader, error);
 }

@@ -19,9 +19,10 @@ bool ReadPackAsTheme(const std::string& packDir, TSmilePack kind, TThemeFormat f
     out.leftOut.push_back({TLeftOutReason::PastLimit, "line " + std::to_string(line + 1), {}, {}});
   if (lines.size() > MaxSmiles) lines.resize(MaxSmiles);
 
+  theme_files::TFolderNames files;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string name = PictureFileName(static_cast<int>(i), kind);
-    const std::string path = theme_files::FindFile(folder + name);
+    const std::string path = files.Find(folder, name);
     if (path.empty()) {
       out.leftOut.push_back({TLeftOutReason::PictureMissing, name, {}, {}});
       continue;
@@ -39,6 +40,12 @@ bool ReadPackAsTheme(const std::string& packDir, TSmilePack kind, TThemeFormat f
     }
     out.theme.smiles.push_back(std::move(smile));
     out.pictures.push_back(path);
+  }
+  // Pictures past the last line stay with the pack, but have no codes to go with them.
+  for (int position = static_cast<int>(lines.size()); position < MaxSmiles; ++position) {
+    const std::string name = PictureFileName(position, kind);
+    if (!files.Find(folder, name).empty())
+      out.leftOut.push_back({TLeftOutReason::PictureWithoutLine, name, {}, {}});
   }
   return true;
 }

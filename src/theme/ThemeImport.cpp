@@ -27,21 +27,16 @@ bool ClimbsOut(const std::string& name) {
 // up as written, then in any letter case (themes are often made where case doesn't matter),
 // then, for a name without its extension, with any extension. The result is the path the
 // system opens, every link on it followed, and lies inside the theme's folder.
-std::string ResolvePicture(const std::string& folder, const std::string& name,
-                           TLeftOutReason& why) {
+std::string ResolvePicture(theme_files::TFolderNames& names, const std::string& folder,
+                           const std::string& name, TLeftOutReason& why) {
   why = TLeftOutReason::PictureMissing;
   if (name.empty()) return {};
   if (ClimbsOut(name)) {
     why = TLeftOutReason::PictureOutside;
     return {};
   }
-  std::string path = folder + name;
-  const bool wildcards = name.find_first_of("*?") != std::string::npos;
-  if (!platform::FileExists(path)) {
-    path.clear();
-    if (!wildcards) path = theme_files::FindFile(folder + name);
-    if (path.empty() && !wildcards) path = theme_files::FindFile(folder + name + ".*");
-  }
+  std::string path = names.Find(folder, name);
+  if (path.empty()) path = names.Find(folder, name, true);
   if (path.empty()) return {};
   path = platform::CanonicalPath(path);
   if (!platform::IsPathInside(path, folder)) {
@@ -69,15 +64,15 @@ std::vector<std::string> Symbols(const TThemeSmile& smile, std::vector<TLeftOut>
   }
   // Reading a definition line trims its ends: the first symbol can't start with a blank, nor
   // the last end with one.
-  while (!kept.empty()) {
-    const bool first = kept.front().symbol.front() == ' ';
-    if (!first && kept.back().symbol.back() != ' ') break;
-    const auto edge = first ? kept.begin() : kept.end() - 1;
-    leftOut.push_back({TLeftOutReason::CodeAtLineEdge, smile.picture, edge->code, {}});
-    kept.erase(edge);
+  std::size_t begin = 0, end = kept.size();
+  while (begin < end) {
+    const bool first = kept[begin].symbol.front() == ' ';
+    if (!first && kept[end - 1].symbol.back() != ' ') break;
+    const std::size_t edge = first ? begin++ : --end;
+    leftOut.push_back({TLeftOutReason::CodeAtLineEdge, smile.picture, kept[edge].code, {}});
   }
   std::vector<std::string> symbols;
-  for (auto& k : kept) symbols.push_back(std::move(k.symbol));
+  for (std::size_t i = begin; i < end; ++i) symbols.push_back(std::move(kept[i].symbol));
   if (symbols.empty()) leftOut.push_back({TLeftOutReason::NoCodes, smile.picture, {}, {}});
   return symbols;
 }
@@ -120,13 +115,14 @@ TThemePack BuildThemePack(const TTheme& theme, const std::string& folder, TSmile
   TThemePack pack;
   pack.leftOut = theme.leftOut;
   const TPictureFormat format = kind == spStatic ? TPictureFormat::Bmp : TPictureFormat::Gif;
+  theme_files::TFolderNames names;
   for (const TThemeSmile& smile : theme.smiles) {
     if (pack.smiles.size() == MaxSmiles) {
       pack.leftOut.push_back({TLeftOutReason::PastLimit, smile.picture, {}, {}});
       continue;
     }
     TLeftOutReason why;
-    const std::string path = ResolvePicture(folder, smile.picture, why);
+    const std::string path = ResolvePicture(names, folder, smile.picture, why);
     if (path.empty()) {
       pack.leftOut.push_back({why, smile.picture, {}, {}});
       continue;

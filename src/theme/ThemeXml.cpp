@@ -38,4 +38,19 @@ bool XmlEnd(QXmlStreamReader& reader, std::string& error) {
   return false;
 }
 
+void SkipUnknownElement(QXmlStreamReader& reader, std::string_view entry, TTheme& theme,
+                        const std::function<std::string(QXmlStreamReader&)>& readEntry) {
+  const std::string element = "<" + reader.name().toString().toStdString() + ">";
+  const QLatin1String entryName(entry.data(), static_cast<qsizetype>(entry.size()));
+  for (int depth = 1; depth > 0 && !reader.atEnd();) {
+    const QXmlStreamReader::TokenType token = reader.readNext();
+    if (token == QXmlStreamReader::StartElement && reader.name() == entryName)
+      theme.leftOut.push_back({TLeftOutReason::InUnknownElement, readEntry(reader), {}, element});
+    else if (token == QXmlStreamReader::StartElement)
+      ++depth;
+    else if (token == QXmlStreamReader::EndElement)
+      --depth;
+  }
+}
+
 }  // namespace theme_formats

@@ -36,7 +36,7 @@ TEST(EmoticonTheme, PidginGroupsHiddenSmileysAndComments) {
                              "Author=Someone\n\n[default]\n"
                              "! hidden.png\t\t\tC:-) C:)\n"
                              "sad.png\t\t\t\t:( :-(\r\n"
-                             "happy.png   :) :-)\n"
+                             "happy.png   :) :-) :)\n"
                              "#These show up only in MSN\n"
                              "[MSN]\n"
                              "sad.png :-( :'( \n"
@@ -47,17 +47,19 @@ TEST(EmoticonTheme, PidginGroupsHiddenSmileysAndComments) {
                             {"sad.png", {":(", ":-(", ":'("}},
                             {"happy.png", {":)", ":-)"}},
                             {"msn.gif", {"(H)"}}}));
-  // A later group's code that another smile holds stays with that smile.
-  ASSERT_EQ(theme.leftOut.size(), 2u);
-  EXPECT_EQ(theme.leftOut[0].reason, TLeftOutReason::CodeTakenByOther);
-  EXPECT_EQ(theme.leftOut[0].picture, "msn.gif");
-  EXPECT_EQ(theme.leftOut[0].code, ":(");
-  EXPECT_EQ(theme.leftOut[1].code, ":-)");
-  EXPECT_EQ(DescribeLeftOut(theme.leftOut[1]),
+  // A code written twice on a line is taken once; a later group's code that another smile
+  // holds stays with that smile, and both are listed.
+  ASSERT_EQ(theme.leftOut.size(), 3u);
+  EXPECT_EQ(DescribeLeftOut(theme.leftOut[0]), "left out code \":)\" of happy.png: it stands twice");
+  EXPECT_EQ(theme.leftOut[1].reason, TLeftOutReason::CodeTakenByOther);
+  EXPECT_EQ(theme.leftOut[1].picture, "msn.gif");
+  EXPECT_EQ(theme.leftOut[1].code, ":(");
+  EXPECT_EQ(DescribeLeftOut(theme.leftOut[2]),
             "left out code \":-)\" of msn.gif: another smile has it (it belongs to happy.png)");
 }
 
 TEST(EmoticonTheme, KdeMapWithAndWithoutExtensions) {
+  TTheme theme;
   const Smiles smiles = Read(TThemeFormat::Kde,
                              "<?xml version=\"1.0\"?>\n"
                              "<messaging-emoticon-map version=\"0.1\">\n"
@@ -68,9 +70,18 @@ TEST(EmoticonTheme, KdeMapWithAndWithoutExtensions) {
                              " <emoticon file=\"wink\"><string>;-)</string><note>x</note>"
                              "<string> &lt;3 &amp; </string></emoticon>\n"
                              " <emoticon file=\"smile.png\"><string>:-)</string><string>=)</string></emoticon>\n"
-                             "</messaging-emoticon-map>\n");
+                             " <emoticon file=\"grin.png\"><string>:D</string><string>=)</string></emoticon>\n"
+                             "</messaging-emoticon-map>\n",
+                             &theme);
   EXPECT_EQ(smiles, (Smiles{{"smile.png", {":-)", ":)", ":o)", "=)"}},
-                            {"wink", {";-)", " <3 & "}}}));
+                            {"wink", {";-)", " <3 & "}},
+                            {"grin.png", {":D"}}}));
+  // The emoticon inside an element the map does not have, and the code another smile has.
+  ASSERT_EQ(theme.leftOut.size(), 2u);
+  EXPECT_EQ(DescribeLeftOut(theme.leftOut[0]),
+            "left out smile no.png: it stands inside an element the format does not have (<ignored>)");
+  EXPECT_EQ(DescribeLeftOut(theme.leftOut[1]),
+            "left out code \"=)\" of grin.png: another smile has it (it belongs to smile.png)");
 }
 
 TEST(EmoticonTheme, AdiumPropertyList) {

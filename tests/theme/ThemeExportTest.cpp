@@ -30,9 +30,9 @@ protected:
 
 TEST_F(ThemeExport, SymbolsBecomeCodesThatTheFormatCanHold) {
   // A Cyrillic symbol, one starting with a blank, one holding byte 0x98, a smile without
-  // symbols, and a picture missing at the third position (named in another letter case at the
-  // second).
-  const std::string dir = Pack(":-),\xcf\xf0\xe8, b c,x\x98y\r\n\r\n;)", {"aa.gif", "AB.GIF"});
+  // symbols, a picture missing at the third position (named in another letter case at the
+  // second), and a picture past the last line.
+  const std::string dir = Pack(":-),\xcf\xf0\xe8, b c,x\x98y\r\n\r\n;)", {"aa.gif", "AB.GIF", "ae.gif"});
   for (TThemeFormat format : AllThemeFormats) {
     SCOPED_TRACE(ThemeFormatName(format));
     TPackTheme out;
@@ -53,6 +53,7 @@ TEST_F(ThemeExport, SymbolsBecomeCodesThatTheFormatCanHold) {
       want.push_back("left out code \" b c\" of aa.gif: codes of this format can't hold blanks");
     want.push_back("left out code \"x\xEF\xBF\xBDy\" of aa.gif: byte 0x98 is no character in Windows-1251");
     want.push_back("left out smile ac.gif: its picture is missing");
+    want.push_back("left out picture ae.gif: the pack has no line for it");
     EXPECT_EQ(leftOut, want);
 
     const std::string outDir = disk.Path() + "out-" + ThemeFormatName(format) + "/";

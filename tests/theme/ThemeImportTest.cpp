@@ -4,6 +4,9 @@
 
 #include <QImage>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "Cp1251.h"
@@ -107,6 +110,33 @@ TEST_F(ThemeImport, PicturesAreFoundConvertedOrTheSmileIsLeftOut) {
   ASSERT_EQ(still.smiles.size(), 2u);
   EXPECT_EQ(still.smiles[0].picture.substr(0, 2), "BM");
   EXPECT_EQ(still.smiles[1].picture, Bmp("d"));
+}
+
+TEST_F(ThemeImport, ThemeFolderIsListedOnceHoweverManyPicturesAreMissing) {
+  // A folder of many files, a smile with thousands of codes, and hundreds of missing pictures.
+  for (int i = 0; i < 300; ++i) Picture("other" + std::to_string(i) + ".txt", "");
+  Picture("a.gif", Gif("a"));
+  TTheme source;
+  source.smiles.push_back({"a.gif", {}});
+  for (int i = 0; i < 20000; ++i) source.smiles[0].codes.push_back(":" + std::to_string(i));
+  for (int i = 0; i < 300; ++i) source.smiles.push_back({"gone" + std::to_string(i), {":)"}});
+
+  // Each listing opens and closes the folder, which the watch reports (an open right after an
+  // open would be merged into one event, an open after a close is not).
+  const int watch = ::inotify_init1(IN_NONBLOCK);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(::inotify_add_watch(watch, theme.c_str(), IN_OPEN | IN_CLOSE_NOWRITE), 0);
+  const TThemePack pack = BuildThemePack(source, theme, spAnimated);
+  int listings = 0;
+  alignas(inotify_event) char events[64 * 1024];
+  for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;)
+    for (char* at = events; at < events + n; at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len)
+      listings += reinterpret_cast<inotify_event*>(at)->mask == (IN_OPEN | IN_ISDIR);
+  ::close(watch);
+  EXPECT_EQ(listings, 1);
+  ASSERT_EQ(pack.smiles.size(), 1u);
+  EXPECT_EQ(pack.smiles[0].symbols.size(), 20000u);
+  EXPECT_EQ(pack.leftOut.size(), 300u);
 }
 
 TEST_F(ThemeImport, OnlyTheFirst676SmilesAreTaken) {
