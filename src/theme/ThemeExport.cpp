@@ -53,30 +53,30 @@ bool ReadPackAsTheme(const std::string& packDir, TSmilePack kind, TThemeFormat f
 bool WritePackTheme(const TPackTheme& theme, TThemeFormat format, const std::string& outDir,
                     std::string& error) {
   const std::string folder = platform::IncludeTrailingPathDelimiter(outDir);
-  if (!platform::ForceDirectories(folder)) {
-    error = "can't create the folder " + folder;
+  if (!theme_files::FreeTarget(folder)) {
+    error = folder + " is not an empty folder; export into an empty or new folder";
     return false;
   }
-  const std::string index = ThemeIndexFileName(format);
-  std::vector<std::string> names = {index};
-  for (const auto& smile : theme.theme.smiles) names.push_back(smile.picture);
-  for (const auto& name : names)
-    if (const std::string existing = theme_files::FindFile(folder + name); !existing.empty()) {
-      error = existing + " is in the way; export into an empty or new folder";
-      return false;
-    }
-  theme_files::TWrittenFiles written;
+  theme_files::TScratchFolder scratch;
+  if (!scratch.CreateBeside(folder)) {
+    error = "can't create a folder beside " + folder;
+    return false;
+  }
   for (std::size_t i = 0; i < theme.pictures.size(); ++i) {
-    const std::string target = folder + theme.theme.smiles[i].picture;
-    if (!written.Copy(theme.pictures[i], target)) {
-      error = "can't copy " + theme.pictures[i] + " to " + target;
+    const std::string target = scratch.Path() + theme.theme.smiles[i].picture;
+    if (!platform::CopyFileNew(theme.pictures[i], target)) {
+      error = "can't copy " + theme.pictures[i] + " to " + folder;
       return false;
     }
   }
-  if (!written.Write(folder + index, FormatTheme(format, theme.theme))) {
+  const std::string index = ThemeIndexFileName(format);
+  if (!platform::WriteFileAtomic(scratch.Path() + index, FormatTheme(format, theme.theme), false)) {
     error = "can't write " + folder + index;
     return false;
   }
-  written.Keep();
+  if (!scratch.MoveTo(folder)) {
+    error = "can't move the theme into place at " + folder;
+    return false;
+  }
   return true;
 }

@@ -1,5 +1,7 @@
 #include "ThemeFiles.h"
 
+#include <filesystem>
+
 #include "Files.h"
 
 namespace theme_files {
@@ -35,20 +37,52 @@ std::string TFolderNames::Find(const std::string& folder, const std::string& nam
   return found == names.end() ? std::string() : dir + found->second;
 }
 
-TWrittenFiles::~TWrittenFiles() {
-  for (const auto& path : paths_) platform::DeleteFile(path);
+namespace {
+
+std::string WithoutTrailingDelimiter(std::string path) {
+  while (path.size() > 1 && path.back() == platform::PathDelim) path.pop_back();
+  return path;
 }
 
-bool TWrittenFiles::Write(const std::string& path, const std::string& bytes) {
-  if (!platform::WriteFileAtomic(path, bytes)) return false;
-  paths_.push_back(path);
+}  // namespace
+
+TScratchFolder::~TScratchFolder() {
+  if (!path_.empty()) platform::RemoveFolderTree(path_);
+}
+
+bool TScratchFolder::CreateBeside(const std::string& target) {
+  const std::string bare = WithoutTrailingDelimiter(target);
+  const std::string parent = platform::ExtractFilePath(bare);
+  path_ = platform::CreateUniqueFolder(parent.empty() ? "./" : parent,
+                                       std::string(platform::TempFilePrefix) +
+                                           platform::ExtractFileName(bare) + ".");
+  return !path_.empty();
+}
+
+bool TScratchFolder::CreateTemporary() {
+  std::error_code error;
+  const std::filesystem::path temp = std::filesystem::temp_directory_path(error);
+  if (error) return false;
+  path_ = platform::CreateUniqueFolder(temp.string(), "fennimo-theme.");
+  return !path_.empty();
+}
+
+bool TScratchFolder::MoveTo(const std::string& target) {
+  const std::string bare = WithoutTrailingDelimiter(target);
+  const std::string parent = platform::ExtractFilePath(bare);
+  if (path_.empty() || !platform::SyncFileSystemOf(path_) || !platform::RenameFolder(path_, bare))
+    return false;
+  path_.clear();
+  platform::SyncFolder(parent.empty() ? "./" : parent);
   return true;
 }
 
-bool TWrittenFiles::Copy(const std::string& from, const std::string& to) {
-  if (!platform::CopyFileReplace(from, to)) return false;
-  paths_.push_back(to);
-  return true;
+bool FreeTarget(const std::string& target) {
+  std::error_code error;
+  const auto status = std::filesystem::symlink_status(WithoutTrailingDelimiter(target), error);
+  if (status.type() == std::filesystem::file_type::not_found) return true;
+  return status.type() == std::filesystem::file_type::directory &&
+         std::filesystem::is_empty(target, error) && !error;
 }
 
 }  // namespace theme_files

@@ -30,21 +30,31 @@ private:
   std::unordered_map<std::string, TListing> listings_;  // by folder
 };
 
-// Files written for one operation: each replaced atomically, and all removed again when the
-// object goes before Keep() was called, so that a failed operation leaves nothing behind.
-class TWrittenFiles {
+// A folder of one operation's own, removed with everything in it when the object goes, unless
+// it was moved into place. An import or export writes its result into such a folder beside the
+// target and renames it to the target only when it is whole, so that a run cut short leaves no
+// target behind and can be run again.
+class TScratchFolder {
 public:
-  TWrittenFiles() = default;
-  TWrittenFiles(const TWrittenFiles&) = delete;
-  TWrittenFiles& operator=(const TWrittenFiles&) = delete;
-  ~TWrittenFiles();
+  TScratchFolder() = default;
+  TScratchFolder(const TScratchFolder&) = delete;
+  TScratchFolder& operator=(const TScratchFolder&) = delete;
+  ~TScratchFolder();
 
-  bool Write(const std::string& path, const std::string& bytes);
-  bool Copy(const std::string& from, const std::string& to);
-  void Keep() { paths_.clear(); }
+  // A hidden folder beside Target (a folder path), which is created when missing.
+  bool CreateBeside(const std::string& target);
+  // A folder in the system's folder for temporary files.
+  bool CreateTemporary();
+  const std::string& Path() const { return path_; }  // ending in "/"; "" before it is made
+  // Makes what was written into it durable, then renames it to Target, which must not exist or
+  // be an empty folder (FreeTarget); the object no longer owns it.
+  bool MoveTo(const std::string& target);
 
 private:
-  std::vector<std::string> paths_;
+  std::string path_;
 };
+
+// Whether a finished folder can be moved to Target: nothing is there, or an empty folder.
+bool FreeTarget(const std::string& target);
 
 }  // namespace theme_files

@@ -1,6 +1,7 @@
 #include "ThemeImport.h"
 
 #include <filesystem>
+#include <unordered_map>
 
 #include "Cp1251.h"
 #include "Files.h"
@@ -79,20 +80,22 @@ std::vector<std::string> Symbols(const TThemeSmile& smile, std::vector<TLeftOut>
 
 }  // namespace
 
-bool LoadTheme(TThemeFormat format, const std::string& source, TTheme& theme, std::string& folder,
+bool LoadTheme(TThemeFormat format, const std::string& source, TLoadedTheme& theme,
                std::string& error) {
+  theme = {};
+  theme.format = format;
   std::string index;
   if (platform::DirectoryExists(source)) {
-    folder = platform::IncludeTrailingPathDelimiter(source);
-    index = theme_files::FindFile(folder + ThemeIndexFileName(format));
+    theme.folder = platform::IncludeTrailingPathDelimiter(source);
+    index = theme_files::FindFile(theme.folder + ThemeIndexFileName(format));
     if (index.empty()) {
-      error = "no " + std::string(ThemeIndexFileName(format)) + " in " + folder;
+      error = "no " + std::string(ThemeIndexFileName(format)) + " in " + theme.folder;
       return false;
     }
   } else if (platform::FileExists(source)) {
     index = source;
-    folder = platform::ExtractFilePath(source);
-    if (folder.empty()) folder = "./";
+    theme.folder = platform::ExtractFilePath(source);
+    if (theme.folder.empty()) theme.folder = "./";
   } else {
     error = "no folder or file " + source;
     return false;
@@ -104,76 +107,96 @@ bool LoadTheme(TThemeFormat format, const std::string& source, TTheme& theme, st
     error = "can't read " + index + (size > MaxThemeIndexSize ? " (too large)" : "");
     return false;
   }
-  if (!ParseTheme(format, bytes, theme, error)) {
+  if (!ParseTheme(format, bytes, theme.theme, error)) {
     error = index + ": " + error;
     return false;
   }
   return true;
 }
 
-TThemePack BuildThemePack(const TTheme& theme, const std::string& folder, TSmilePack kind) {
-  TThemePack pack;
-  pack.leftOut = theme.leftOut;
+bool BuildThemePack(const TLoadedTheme& theme, TSmilePack kind, const std::string& folder,
+                    TThemePack& pack, std::string& error) {
+  pack = {};
+  pack.leftOut = theme.theme.leftOut;
   const TPictureFormat format = kind == spStatic ? TPictureFormat::Bmp : TPictureFormat::Gif;
   theme_files::TFolderNames names;
-  for (const TThemeSmile& smile : theme.smiles) {
+  // Each source file's first smile in the pack, or why it was left out.
+  struct TDone {
+    std::size_t smile = 0;
+    bool failed = false;
+    TLeftOut leftOut;
+  };
+  std::unordered_map<std::string, TDone> done;
+  for (const TThemeSmile& smile : theme.theme.smiles) {
     if (pack.smiles.size() == MaxSmiles) {
       pack.leftOut.push_back({TLeftOutReason::PastLimit, smile.picture, {}, {}});
       continue;
     }
     TLeftOutReason why;
-    const std::string path = ResolvePicture(names, folder, smile.picture, why);
+    const std::string path = ResolvePicture(names, theme.folder, smile.picture, why);
     if (path.empty()) {
       pack.leftOut.push_back({why, smile.picture, {}, {}});
       continue;
     }
-    TConvertedPicture picture = ConvertPicture(path, format);
-    if (!picture.Ok()) {
-      std::string detail = ConvertErrorText(picture.error);
-      if (!picture.detail.empty()) detail += ": " + picture.detail;
-      pack.leftOut.push_back({TLeftOutReason::PictureUnusable, smile.picture, {}, detail});
+    const std::string target = folder + PictureFileName(static_cast<int>(pack.smiles.size()), kind);
+    auto [first, isNew] = done.try_emplace(path);
+    if (!isNew && first->second.failed) {
+      pack.leftOut.push_back(first->second.leftOut);
+      pack.leftOut.back().picture = smile.picture;
       continue;
     }
-    std::vector<std::string> symbols = Symbols(smile, pack.leftOut);
-    pack.smiles.push_back({std::move(symbols), std::move(picture.bytes), smile.picture});
-  }
-  return pack;
-}
-
-bool HoldsPack(const std::string& folder, TSmilePack kind) {
-  for (const std::string& name : platform::FindFiles(folder + "*.*"))
-    if (platform::MatchesMask(name, DefineFileName) || PicturePosition(platform::LowerCase1251(name), kind) >= 0)
-      return true;
-  return false;
-}
-
-bool WriteThemePack(const TThemePack& pack, const std::string& packDir, TSmilePack kind,
-                    std::string& error) {
-  const std::string folder = platform::IncludeTrailingPathDelimiter(packDir);
-  if (!platform::ForceDirectories(folder)) {
-    error = "can't create the folder " + folder;
-    return false;
-  }
-  if (HoldsPack(folder, kind)) {
-    error = folder + " already holds a pack; import into an empty or new folder";
-    return false;
-  }
-  theme_files::TWrittenFiles written;
-  std::string define;
-  for (std::size_t i = 0; i < pack.smiles.size(); ++i) {
-    const std::string path = folder + PictureFileName(static_cast<int>(i), kind);
-    if (!written.Write(path, pack.smiles[i].picture)) {
-      error = "can't write " + path;
+    bool written;
+    if (isNew) {
+      // One picture at a time: its bytes go as soon as they are written.
+      TConvertedPicture picture = ConvertPicture(path, format);
+      if (!picture.Ok()) {
+        std::string detail = ConvertErrorText(picture.error);
+        if (!picture.detail.empty()) detail += ": " + picture.detail;
+        first->second.failed = true;
+        first->second.leftOut = {TLeftOutReason::PictureUnusable, smile.picture, {}, detail};
+        pack.leftOut.push_back(first->second.leftOut);
+        continue;
+      }
+      first->second.smile = pack.smiles.size();
+      written = platform::WriteFileAtomic(target, picture.bytes, false);
+    } else {
+      written = platform::CopyFileNew(pack.smiles[first->second.smile].file, target);
+    }
+    if (!written) {
+      error = "can't write " + target;
       return false;
     }
-    AppendDefineLine(define, pack.smiles[i].symbols, i + 1 == pack.smiles.size());
+    pack.smiles.push_back({Symbols(smile, pack.leftOut), {}, smile.picture, target});
   }
+  return true;
+}
+
+bool ImportTheme(const TLoadedTheme& theme, TSmilePack kind, const std::string& packDir,
+                 TThemePack& pack, std::string& error) {
+  const std::string folder = platform::IncludeTrailingPathDelimiter(packDir);
+  if (!theme_files::FreeTarget(folder)) {
+    error = folder + " is not an empty folder; import into an empty or new folder";
+    return false;
+  }
+  theme_files::TScratchFolder scratch;
+  if (!scratch.CreateBeside(folder)) {
+    error = "can't create a folder beside " + folder;
+    return false;
+  }
+  if (!BuildThemePack(theme, kind, scratch.Path(), pack, error)) return false;
+  if (pack.smiles.empty()) return true;  // nothing taken, nothing written
+  std::string define;
+  for (std::size_t i = 0; i < pack.smiles.size(); ++i)
+    AppendDefineLine(define, pack.smiles[i].symbols, i + 1 == pack.smiles.size());
   try {
-    WriteDefineBytes(folder + DefineFileName, define);
+    WriteDefineBytes(scratch.Path() + DefineFileName, define);
   } catch (const platform::EWriteError& e) {
     error = e.what();
     return false;
   }
-  written.Keep();
+  if (!scratch.MoveTo(folder)) {
+    error = "can't move the pack into place at " + folder;
+    return false;
+  }
   return true;
 }

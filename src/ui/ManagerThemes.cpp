@@ -9,6 +9,7 @@
 #include "LangTables.h"
 #include "ManagerMain.h"
 #include "PackError.h"
+#include "ThemeFiles.h"
 #include "ThemeImport.h"
 
 namespace {
@@ -65,17 +66,24 @@ void TForm1::ApplyThemeLanguage(TLang& language) {
 void TForm1::OpenTheme(const std::string& path) {
   TThemeFormat format;
   if (!Pack || !ThemeFormatOfIndexFile(platform::ExtractFileName(path), format)) return;
-  TTheme theme;
-  std::string folder, error;
-  if (!LoadTheme(format, path, theme, folder, error)) {
+  TLoadedTheme theme;
+  std::string error;
+  if (!LoadTheme(format, path, theme, error)) {
     TellUser(EPackError::Format(ThemeUnreadableText, path) + "\n" + Visible(error));
     return;
   }
+  // The converted pictures wait on disk, not in memory, until the new pack takes them.
+  theme_files::TScratchFolder pictures;
   TThemePack made;
   {
     // Every picture is converted here, before the save question; a large theme takes a while.
     TBusyCursor busy;
-    made = BuildThemePack(theme, folder, Pack->ActivePack);
+    if (!pictures.CreateTemporary()) error = "can't create a temporary folder";
+    if (error.empty()) BuildThemePack(theme, Pack->ActivePack, pictures.Path(), made, error);
+  }
+  if (!error.empty()) {
+    TellUser(EPackError::Format(ThemeUnreadableText, path) + "\n" + Visible(error));
+    return;
   }
   ResetSelection();
   const bool opened = Pack->NewPackFrom(made.smiles);

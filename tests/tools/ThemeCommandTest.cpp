@@ -5,6 +5,8 @@
 
 #include <QImage>
 
+#include <filesystem>
+
 #include "Cp1251.h"
 #include "GifDecoder.h"
 #include "PackFixture.h"
@@ -27,7 +29,9 @@ protected:
   TempDir disk;
   TempDir scratch;
 
-  Outcome Run(const Strings& args, rlim_t stack = 0) { return RunTool(args, scratch, stack); }
+  Outcome Run(const Strings& args, const tool_testing::Conditions& conditions = {}) {
+    return RunTool(args, scratch, conditions);
+  }
 
   // A theme of Format with a PNG (with transparency) and a GIF the editor reads: two smiles,
   // one of them with an emoji code that a pack can't hold, the other with a code of the first.
@@ -128,6 +132,54 @@ TEST_F(ThemeCommand, ExportedPacksComeBackByteForByte) {
   }
 }
 
+TEST_F(ThemeCommand, PicturesAreConvertedOneAtATime) {
+  // A theme of one BMP of 3 MiB, and one that names twelve such files: the pack's pictures are
+  // written as they are made, so the second import holds no more memory than the first.
+  QImage big(1024, 1024, QImage::Format_RGB32);
+  big.fill(qRgb(10, 120, 200));
+  long peak[2] = {};
+  for (int files : {1, 12}) {
+    const std::string theme = disk.Make("big" + std::to_string(files) + "/");
+    ASSERT_TRUE(big.save(QString::fromStdString(theme + "p0.bmp")));
+    std::string index = "[default]\n";
+    for (int i = 0; i < files; ++i) {
+      if (i) std::filesystem::create_hard_link(theme + "p0.bmp", theme + "p" + std::to_string(i) + ".bmp");
+      index += "p" + std::to_string(i) + ".bmp :" + std::to_string(i) + "\n";
+    }
+    WriteBytes(theme + "theme", index);
+    const Outcome r = Run({"import", "pidgin", theme, theme + "pack", "--static"}, {.memoryGivenBack = true});
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_EQ(ReadBytes(theme + "pack/" + PictureFileName(files - 1, spStatic)), ReadBytes(theme + "p0.bmp"));
+    peak[files > 1] = r.peakKb;
+  }
+  EXPECT_LT(peak[1] - peak[0], 9 * 1024) << peak[0] << " KiB for one picture";
+}
+
+TEST_F(ThemeCommand, AnImportIsWrittenWholeOrNotAtAll) {
+  // Ended by a signal while it writes its third picture, the import leaves no pack folder,
+  // and run again it makes the pack.
+  const std::string theme = disk.Make("theme/");
+  WriteBytes(theme + "a.gif", Gif("a"));
+  WriteBytes(theme + "b.gif", Gif("b"));
+  WriteBytes(theme + "c.gif", Gif("c") + std::string(200000, '\0'));
+  WriteBytes(theme + "theme", "[default]\na.gif :a\nb.gif :b\nc.gif :c\n");
+  const std::string pack = disk.Path() + "pack/";
+  Outcome r = Run({"import", "pidgin", theme, pack}, {.fileSizeBytes = 100000});
+  EXPECT_EQ(r.code, -1) << r.out << r.err;
+  EXPECT_FALSE(Exists(pack));
+  r = Run({"import", "pidgin", theme, pack});
+  EXPECT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_EQ(ReadBytes(pack + "_define.ini"), ":a\r\n:b\r\n:c");
+
+  // Nothing taken, nothing written.
+  const std::string gone = disk.Make("gone/");
+  WriteBytes(gone + "theme", "[default]\ngone.gif :)\n");
+  r = Run({"import", "pidgin", gone, gone + "pack"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.Has(gone + "pack/: nothing taken, nothing written; 1 left out")) << r.out;
+  EXPECT_EQ(ListFolder(gone), Strings{"theme"});
+}
+
 TEST_F(ThemeCommand, BadUsageAndUnreadableSourcesExitWithTwo) {
   const std::string theme = Theme("kde");
   const std::string pack = disk.Make("pack/");
@@ -144,22 +196,22 @@ TEST_F(ThemeCommand, BadUsageAndUnreadableSourcesExitWithTwo) {
   const struct {
     Strings args;
     std::string err;  // the first line of stderr
-    rlim_t stack = 0;
+    tool_testing::Conditions conditions = {};
   } cases[] = {
       {{"import", "kde", theme}, "fennimo-pack import FORMAT SOURCE PACKDIR [--static]"},
       {{"import", "msn", theme, disk.Path() + "x"}, "fennimo-pack import: unknown format msn"},
       {{"import", "kde", theme, disk.Path() + "x", "--animated"}, "fennimo-pack import: unexpected option --animated"},
       {{"import", "adium", theme, disk.Path() + "x"}, "fennimo-pack import: no Emoticons.plist in " + theme},
       {{"import", "kde", disk.Path() + "none", disk.Path() + "x"}, "fennimo-pack import: no folder or file " + disk.Path() + "none"},
-      {{"import", "kde", theme, pack}, "fennimo-pack import: " + pack + " already holds a pack; import into an empty or new folder"},
-      {{"import", "kde", deep, disk.Path() + "x"}, "fennimo-pack import: " + deep + "emoticons.xml: line 1, column 145: elements nest deeper than 32 levels", 1 << 20},
+      {{"import", "kde", theme, pack}, "fennimo-pack import: " + pack + " is not an empty folder; import into an empty or new folder"},
+      {{"import", "kde", deep, disk.Path() + "x"}, "fennimo-pack import: " + deep + "emoticons.xml: line 1, column 145: elements nest deeper than 32 levels", {.stackBytes = 1 << 20}},
       {{"export", "kde", theme, disk.Path() + "x"}, "fennimo-pack export: no " + theme + "_define.ini"},
-      {{"export", "kde", pack, out}, "fennimo-pack export: " + out + "Emoticons.XML is in the way; export into an empty or new folder"},
+      {{"export", "kde", pack, out}, "fennimo-pack export: " + out + " is not an empty folder; export into an empty or new folder"},
       {{"export", "kde", pack, disk.Path() + "x", "--static", "--animated"}, "fennimo-pack export: unexpected option --animated"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args[0] + " " + c.args[2]);
-    const Outcome r = Run(c.args, c.stack);
+    const Outcome r = Run(c.args, c.conditions);
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.err);
     EXPECT_EQ(r.out, "");

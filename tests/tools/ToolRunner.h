@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,20 @@ struct Outcome {
   bool Has(const std::string& line) const { return out.find(line + "\n") != std::string::npos; }
 };
 
-// "fennimo-pack ARGS", its output kept in files of Scratch. StackBytes, when set, is the size of
-// its stack, smaller than a terminal's usual 8 MiB as on a thread or in a tight container.
+// How a run differs from a user's.
+struct Conditions {
+  rlim_t stackBytes = 0;  // the size of its stack when set, smaller than a terminal's 8 MiB
+  // When set, the largest file it may write: a write past it ends the program by SIGXFSZ, a
+  // signal that ends it part-way at a point the test chooses.
+  rlim_t fileSizeBytes = 0;
+  // Memory given back is free again at once, also under AddressSanitizer (which otherwise
+  // keeps it poisoned for a while), so that Outcome::peakKb tells what the program holds.
+  bool memoryGivenBack = false;
+};
+
+// "fennimo-pack ARGS", its output kept in files of Scratch.
 inline Outcome RunTool(const std::vector<std::string>& args, const testing_support::TempDir& scratch,
-                       rlim_t stackBytes = 0) {
+                       const Conditions& conditions = {}) {
   const std::string out = scratch.Path() + "out", err = scratch.Path() + "err";
   std::vector<std::string> words = {FENNIMO_PACK};
   words.insert(words.end(), args.begin(), args.end());
@@ -36,8 +47,15 @@ inline Outcome RunTool(const std::vector<std::string>& args, const testing_suppo
     const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (o < 0 || e < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0) ::_exit(126);
-    const rlimit stack{stackBytes, stackBytes};
-    if (stackBytes && ::setrlimit(RLIMIT_STACK, &stack) != 0) ::_exit(126);
+    const rlimit stack{conditions.stackBytes, conditions.stackBytes};
+    if (conditions.stackBytes && ::setrlimit(RLIMIT_STACK, &stack) != 0) ::_exit(126);
+    const rlimit fileSize{conditions.fileSizeBytes, conditions.fileSizeBytes};
+    if (conditions.fileSizeBytes && ::setrlimit(RLIMIT_FSIZE, &fileSize) != 0) ::_exit(126);
+    if (conditions.memoryGivenBack) {
+      const char* options = std::getenv("ASAN_OPTIONS");
+      const std::string more = std::string(options ? options : "") + ":quarantine_size_mb=0";
+      ::setenv("ASAN_OPTIONS", more.c_str(), 1);
+    }
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }

@@ -17,12 +17,13 @@ const char* const ExportUsage =
     "  Emoticons.plist). Importing that theme again gives the same _define.ini and pictures.\n"
     "  The kind follows the pictures, as for check; --static and --animated set it. Left out\n"
     "  and listed: symbols the format can't hold (blanks in pidgin codes, control characters,\n"
-    "  byte 0x98), smiles whose picture is missing, and lines past the 676th. Adium looks for\n"
-    "  sets in folders whose name ends in \".AdiumEmoticonset\".\n"
-    "  OUTDIR is created when missing. An OUTDIR that already holds the index file or a picture\n"
-    "  of the same name is refused; no other file there is touched.\n"
-    "  Exit code 0 when everything was taken, 1 when something was left out, 2 on bad usage,\n"
-    "  an unreadable pack or a refused OUTDIR.";
+    "  byte 0x98), smiles whose picture is missing, pictures past the last line, and lines\n"
+    "  past the 676th. Adium looks for sets in folders whose name ends in \".AdiumEmoticonset\".\n"
+    "  OUTDIR must be new or an empty folder; the theme is written beside it under a hidden\n"
+    "  name and takes the name OUTDIR only when it is whole. When no smile is taken, nothing is\n"
+    "  written.\n"
+    "  Exit code 0 when everything was taken, 1 when something was left out or nothing was\n"
+    "  taken, 2 on bad usage, an unreadable pack or a refused OUTDIR.";
 
 int RunExportCommand(const CommandArgs& args) {
   std::vector<std::string> paths;
@@ -38,7 +39,8 @@ int RunExportCommand(const CommandArgs& args) {
   TPackTheme theme;
   std::string error;
   if (!ReadPackAsTheme(packDir, kind, format, theme, error)) return CommandFailure("export", error);
-  if (!WritePackTheme(theme, format, outDir, error)) return CommandFailure("export", error);
+  if (!theme.theme.smiles.empty() && !WritePackTheme(theme, format, outDir, error))
+    return CommandFailure("export", error);
   std::printf("export %s (%s pack) into %s: %s theme\n", Printable(packDir).c_str(), KindName(kind),
               Printable(outDir).c_str(), ThemeFormatName(format));
   if (!note.empty()) std::printf("  note: %s\n", note.c_str());
