@@ -60,6 +60,7 @@ const char* ThemeFormatName(TThemeFormat format) {
     case TThemeFormat::Pidgin: return "pidgin";
     case TThemeFormat::Kde: return "kde";
     case TThemeFormat::Adium: return "adium";
+    case TThemeFormat::Jisp: return "jisp";
   }
   return "";
 }
@@ -78,6 +79,7 @@ const char* ThemeIndexFileName(TThemeFormat format) {
     case TThemeFormat::Pidgin: return "theme";
     case TThemeFormat::Kde: return "emoticons.xml";
     case TThemeFormat::Adium: return "Emoticons.plist";
+    case TThemeFormat::Jisp: return "icondef.xml";
   }
   return "";
 }
@@ -158,6 +160,7 @@ bool ParseTheme(TThemeFormat format, std::string_view bytes, TTheme& theme, std:
     case TThemeFormat::Pidgin: return theme_formats::ParsePidgin(bytes, theme, error);
     case TThemeFormat::Kde: return theme_formats::ParseKde(bytes, theme, error);
     case TThemeFormat::Adium: return theme_formats::ParseAdium(bytes, theme, error);
+    case TThemeFormat::Jisp: return theme_formats::ParseJisp(bytes, theme, error);
   }
   return false;
 }
@@ -181,6 +184,7 @@ std::string FormatTheme(TThemeFormat format, const TTheme& theme) {
     case TThemeFormat::Pidgin: return theme_formats::FormatPidgin(theme);
     case TThemeFormat::Kde: return theme_formats::FormatKde(theme);
     case TThemeFormat::Adium: return theme_formats::FormatAdium(theme);
+    case TThemeFormat::Jisp: return theme_formats::FormatJisp(theme);
   }
   return {};
 }

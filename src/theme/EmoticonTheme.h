@@ -15,6 +15,11 @@
 //   dictionary holds "AdiumSetVersion" and the dictionary "Emoticons": one key per picture file,
 //   its value a dictionary with the array "Equivalents" (the codes, the first one the default)
 //   and the string "Name" (a title). Binary property lists are not read.
+// - jisp: an XMPP icon set (Psi and other XMPP clients), a folder or a ".jisp" zip archive with
+//   "icondef.xml": the root element <icondef> holds <meta> (name, version, description,
+//   authors) and one <icon> per picture, with one <text> per code (some marked with xml:lang;
+//   every one is a code) and the picture in an <object> whose mime is an image type, or, in
+//   older sets, a <graphic>; sounds and other objects are not read.
 //
 // Codes here are UTF-8, as the themes hold them; turning them into a pack's Windows-1251
 // symbols is ThemeImport's part.
@@ -24,15 +29,15 @@
 #include <string_view>
 #include <vector>
 
-enum class TThemeFormat : unsigned char { Pidgin, Kde, Adium };
+enum class TThemeFormat : unsigned char { Pidgin, Kde, Adium, Jisp };
 
 inline constexpr TThemeFormat AllThemeFormats[] = {TThemeFormat::Pidgin, TThemeFormat::Kde,
-                                                   TThemeFormat::Adium};
+                                                   TThemeFormat::Adium, TThemeFormat::Jisp};
 
-// "pidgin", "kde", "adium": the names the command line uses.
+// "pidgin", "kde", "adium", "jisp": the names the command line uses.
 const char* ThemeFormatName(TThemeFormat format);
 bool ThemeFormatFromName(std::string_view name, TThemeFormat& format);
-// "theme", "emoticons.xml", "Emoticons.plist".
+// "theme", "emoticons.xml", "Emoticons.plist", "icondef.xml".
 const char* ThemeIndexFileName(TThemeFormat format);
 // The format whose index file has this name (letter case ignored): what an open chooser that
 // accepts theme index files asks.

@@ -19,9 +19,11 @@ namespace theme_formats {
 bool ParsePidgin(std::string_view text, TTheme& theme, std::string& error);
 bool ParseKde(std::string_view text, TTheme& theme, std::string& error);
 bool ParseAdium(std::string_view text, TTheme& theme, std::string& error);
+bool ParseJisp(std::string_view text, TTheme& theme, std::string& error);
 std::string FormatPidgin(const TTheme& theme);
 std::string FormatKde(const TTheme& theme);
 std::string FormatAdium(const TTheme& theme);
+std::string FormatJisp(const TTheme& theme);
 
 // ---- The XML formats (ThemeXml.cpp) ----
 

@@ -105,12 +105,43 @@ TEST(EmoticonTheme, AdiumPropertyList) {
   EXPECT_EQ(smiles, (Smiles{{"smile.png", {":-)", ":)"}}, {"grin.gif", {":D"}}, {"none.png", {}}}));
 }
 
+TEST(EmoticonTheme, JispIconSetsNewAndOld) {
+  // Texts in several languages, a sound beside the picture, an <x> of the client's own, and
+  // an icon without a picture.
+  TTheme theme;
+  Smiles smiles = Read(TThemeFormat::Jisp,
+                       "<?xml version='1.0' encoding='UTF-8'?>\n<icondef>\n"
+                       " <meta><name> Set </name><version>1.2</version><description>d</description>"
+                       "<author jid='a@example.org'>A</author><creation>2004-01-01</creation></meta>\n"
+                       " <icon><text>:-)</text><text xml:lang='en'>:)</text>"
+                       "<text xml:lang='ru'>\xD1\x83\xD0\xBB\xD1\x8B\xD0\xB1\xD0\xBA\xD0\xB0</text>"
+                       "<object mime='audio/x-wav'>smile.wav</object>"
+                       "<object mime='image/png'> smile.png </object><x xmlns='name'>psi/smile</x></icon>\n"
+                       " <icon><text>:roster:</text></icon>\n"
+                       " <group><icon><object mime='image/gif'>hidden.gif</object></icon></group>\n"
+                       "</icondef>\n",
+                       &theme);
+  EXPECT_EQ(theme.name, "Set");
+  EXPECT_EQ(smiles, (Smiles{{"smile.png", {":-)", ":)", "\xD1\x83\xD0\xBB\xD1\x8B\xD0\xB1\xD0\xBA\xD0\xB0"}},
+                            {"", {":roster:"}}}));
+  ASSERT_EQ(theme.leftOut.size(), 1u);
+  EXPECT_EQ(theme.leftOut[0].picture, "hidden.gif");
+  // Older sets name the picture with <graphic>.
+  smiles = Read(TThemeFormat::Jisp,
+                "<icondef><meta><name>Old</name></meta>"
+                "<icon><text>;)</text><graphic mime='image/gif'>wink.gif</graphic><sound>w.wav</sound></icon>"
+                "</icondef>");
+  EXPECT_EQ(smiles, (Smiles{{"wink.gif", {";)"}}}));
+}
+
 TEST(EmoticonTheme, IndexesOfAnotherKindAreRefused) {
   EXPECT_EQ(Refused(TThemeFormat::Pidgin, "Name=x\nsmile.png :)\n"),
             "no group of smileys (a line such as [default])");
   EXPECT_EQ(Refused(TThemeFormat::Pidgin, std::string("[default]\na.png \0:)", 17)), "not a text file");
   EXPECT_EQ(Refused(TThemeFormat::Kde, "<icondef><x/></icondef>"),
             "the root element is <icondef>, not <messaging-emoticon-map>");
+  EXPECT_EQ(Refused(TThemeFormat::Jisp, "<icondef><icon><text>:)</icon></icondef>"),
+            "line 1, column 30: Opening and ending tag mismatch.");
   EXPECT_NE(Refused(TThemeFormat::Kde, "<messaging-emoticon-map><emoticon file='a'>"), "");
   EXPECT_NE(Refused(TThemeFormat::Kde, ""), "");
   EXPECT_EQ(Refused(TThemeFormat::Adium, "bplist00\x01\x02"), "a binary property list; save it as XML first");

@@ -55,6 +55,13 @@ protected:
                  " <emoticon file=\"grin.gif\"><string>:D</string>"
                  "<string>\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82</string><string>:-)</string></emoticon>\n"
                  "</messaging-emoticon-map>\n");
+    else if (format == "jisp")
+      WriteBytes(dir + "icondef.xml",
+                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<icondef>\n<meta><name>Test</name></meta>\n"
+                 " <icon><text>:-)</text><text xml:lang=\"en\">:)</text><text>\xF0\x9F\x98\x80</text>"
+                 "<object mime=\"image/png\">smile.png</object></icon>\n"
+                 " <icon><text>:D</text><text xml:lang=\"ru\">\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82</text>"
+                 "<text>:-)</text><graphic mime=\"image/gif\">grin.gif</graphic></icon>\n</icondef>\n");
     else
       WriteBytes(dir + "Emoticons.plist",
                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>\n"
@@ -72,7 +79,7 @@ protected:
 }  // namespace
 
 TEST_F(ThemeCommand, ThemesOfEachFormatBecomePacks) {
-  for (const std::string format : {"pidgin", "kde", "adium"}) {
+  for (const std::string format : {"pidgin", "kde", "adium", "jisp"}) {
     SCOPED_TRACE(format);
     const std::string theme = Theme(format), pack = disk.Path() + format + "-pack/";
     const Outcome r = Run({"import", format, theme, pack});
@@ -110,7 +117,7 @@ TEST_F(ThemeCommand, ExportedPacksComeBackByteForByte) {
     WriteBytes(pack + "_define.ini", define);
     for (const char* p : {"aa", "ab", "ac"})
       WriteBytes(pack + p + PackExtension(kind), kind == spStatic ? Bmp(p) : Gif(p));
-    for (const std::string format : {"pidgin", "kde", "adium"}) {
+    for (const std::string format : {"pidgin", "kde", "adium", "jisp"}) {
       SCOPED_TRACE(format + " " + PackFolderName(kind));
       const std::string theme = disk.Path() + format + "-" + PackFolderName(kind) + "/";
       const std::string back = disk.Path() + format + "-back-" + PackFolderName(kind) + "/";

@@ -109,7 +109,8 @@ TEST_F(PackCommands, OpenAsksForTheDefinitionFileAndShowsThePackWithNothingSelec
 
   EXPECT_EQ(form->OpenDialog1.Filter,
             "_Define.ini|_Define.ini|Темы смайлов других мессенджеров (theme, emoticons.xml, "
-            "Emoticons.plist)|theme;emoticons.xml;Emoticons.plist|Все файлы (*.*)|*.*");
+            "Emoticons.plist, icondef.xml)|theme;emoticons.xml;Emoticons.plist;icondef.xml|"
+            "Все файлы (*.*)|*.*");
   EXPECT_EQ(Smiles(), (Strings{"aa.gif (:-))", "ab.gif (:-()"}));
   EXPECT_EQ(Count(), "2");
   EXPECT_EQ(SelectedSmile(), -1);

@@ -11,10 +11,11 @@
 
 const char* const ExportUsage =
     "fennimo-pack export FORMAT PACKDIR OUTDIR [--static | --animated]\n"
-    "  Writes the smile pack in PACKDIR as an emoticon theme of FORMAT (pidgin, kde or adium,\n"
-    "  as for import) into OUTDIR: every picture copied unchanged under its pack name (aa.gif,\n"
-    "  ab.gif, ...), the symbols as codes in UTF-8, and the index file (theme, emoticons.xml or\n"
-    "  Emoticons.plist). Importing that theme again gives the same _define.ini and pictures.\n"
+    "  Writes the smile pack in PACKDIR as an emoticon theme of FORMAT (pidgin, kde, adium or\n"
+    "  jisp, as for import) into OUTDIR: every picture copied unchanged under its pack name\n"
+    "  (aa.gif, ab.gif, ...), the symbols as codes in UTF-8, and the index file (theme,\n"
+    "  emoticons.xml, Emoticons.plist or icondef.xml). Importing that theme again gives the same\n"
+    "  _define.ini and pictures.\n"
     "  The kind follows the pictures, as for check; --static and --animated set it. Left out\n"
     "  and listed: symbols the format can't hold (blanks in pidgin codes, control characters,\n"
     "  byte 0x98), smiles whose picture is missing, pictures past the last line, and lines\n"
