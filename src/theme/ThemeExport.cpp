@@ -2,6 +2,7 @@
 
 #include "Cp1251.h"
 #include "Files.h"
+#include "ThemeArchive.h"
 #include "ThemeFiles.h"
 
 bool ReadPackAsTheme(const std::string& packDir, TSmilePack kind, TThemeFormat format,
@@ -50,9 +51,35 @@ bool ReadPackAsTheme(const std::string& packDir, TSmilePack kind, TThemeFormat f
   return true;
 }
 
-bool WritePackTheme(const TPackTheme& theme, TThemeFormat format, const std::string& outDir,
+namespace {
+
+// The theme as a zip archive at Path: a folder named as the archive (an Adium set's name ends
+// in ".AdiumEmoticonset") holding the pictures and the index file.
+bool WriteThemeZip(const TPackTheme& theme, TThemeFormat format, const std::string& path,
+                   std::string& error) {
+  std::string top = platform::ExtractFileName(path);
+  top = top.substr(0, top.rfind('.'));
+  const std::string adium = ".AdiumEmoticonset";
+  if (format == TThemeFormat::Adium && !top.ends_with(adium)) top += adium;
+  std::vector<theme_archive::TZipEntry> entries;
+  for (std::size_t i = 0; i < theme.pictures.size(); ++i)
+    entries.push_back({top + "/" + theme.theme.smiles[i].picture, theme.pictures[i], {}});
+  entries.push_back({top + "/" + ThemeIndexFileName(format), {}, FormatTheme(format, theme.theme)});
+  return theme_archive::WriteZip(path, entries, error);
+}
+
+}  // namespace
+
+bool WritePackTheme(const TPackTheme& theme, TThemeFormat format, const std::string& out,
                     std::string& error) {
-  const std::string folder = platform::IncludeTrailingPathDelimiter(outDir);
+  std::string bare = out;
+  while (bare.size() > 1 && bare.back() == platform::PathDelim) bare.pop_back();
+  if (theme_archive::IsArchiveName(platform::ExtractFileName(bare))) {
+    if (theme_archive::IsZipName(bare)) return WriteThemeZip(theme, format, bare, error);
+    error = bare + ": an export writes a folder, or a .zip or .jisp archive";
+    return false;
+  }
+  const std::string folder = platform::IncludeTrailingPathDelimiter(out);
   if (!theme_files::FreeTarget(folder)) {
     error = folder + " is not an empty folder; export into an empty or new folder";
     return false;

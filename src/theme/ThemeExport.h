@@ -26,9 +26,11 @@ struct TPackTheme {
 bool ReadPackAsTheme(const std::string& packDir, TSmilePack kind, TThemeFormat format,
                      TPackTheme& out, std::string& error);
 
-// Writes the theme into OutDir: the pictures, then the index file, into a hidden folder beside
-// OutDir that is renamed to OutDir when it is whole, so that an export cut short leaves no
-// OutDir behind. OutDir must not exist or be an empty folder. False, with an English message
-// in Error, when it refuses or a write fails; nothing is left behind then.
-bool WritePackTheme(const TPackTheme& theme, TThemeFormat format, const std::string& outDir,
+// Writes the theme into Out: the pictures, then the index file, into a hidden folder beside
+// Out that is renamed to Out when it is whole, so that an export cut short leaves no Out
+// behind; Out must not exist or be an empty folder. An Out named as a .zip or .jisp archive
+// (ThemeArchive) is written as one, holding a folder named as the archive; it must not exist.
+// False, with an English message in Error, when it refuses or a write fails; nothing is left
+// behind then.
+bool WritePackTheme(const TPackTheme& theme, TThemeFormat format, const std::string& out,
                     std::string& error);

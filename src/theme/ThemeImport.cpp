@@ -1,11 +1,14 @@
 #include "ThemeImport.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <unordered_map>
 
 #include "Cp1251.h"
 #include "Files.h"
 #include "PictureConverter.h"
+#include "ThemeArchive.h"
 #include "ThemeFiles.h"
 
 namespace {
@@ -80,19 +83,81 @@ std::vector<std::string> Symbols(const TThemeSmile& smile, std::vector<TLeftOut>
 
 }  // namespace
 
-bool LoadTheme(TThemeFormat format, const std::string& source, TLoadedTheme& theme,
+namespace {
+
+// What is looked for: the index file of Format, or any theme's.
+std::string IndexSought(std::optional<TThemeFormat> format) {
+  return format ? ThemeIndexFileName(*format) : "theme index file";
+}
+
+// Unpacks the archive at Source and finds its theme: the index file (of Format, or of any
+// format) nearest the top. Index is set to the path of the index file, and Shown to how a
+// message names it.
+bool UnpackTheme(std::optional<TThemeFormat> format, const std::string& source,
+                 TLoadedTheme& theme, std::string& index, std::string& shown, std::string& error) {
+  auto unpacked = std::make_unique<theme_files::TScratchFolder>();
+  std::vector<std::string> files;
+  if (!unpacked->CreateTemporary()) {
+    error = "can't create a temporary folder for " + source;
+    return false;
+  }
+  if (!theme_archive::Unpack(source, unpacked->Path(), files, error)) {
+    error = source + ": " + error;
+    return false;
+  }
+  std::vector<std::string> nearest;
+  std::size_t depth = std::string::npos;
+  for (const std::string& file : files) {
+    TThemeFormat found;
+    if (!ThemeFormatOfIndexFile(platform::ExtractFileName(file), found) || (format && found != *format))
+      continue;
+    const auto levels = static_cast<std::size_t>(std::count(file.begin(), file.end(), '/'));
+    if (levels < depth) nearest.clear(), depth = levels;
+    if (levels == depth) nearest.push_back(file);
+  }
+  if (nearest.size() != 1) {
+    std::sort(nearest.begin(), nearest.end());
+    std::string names;
+    for (const auto& name : nearest) names += (names.empty() ? "" : ", ") + name;
+    error = nearest.empty() ? "no " + IndexSought(format) + " in " + source
+                            : source + " holds more than one theme (" + names + ")";
+    return false;
+  }
+  ThemeFormatOfIndexFile(platform::ExtractFileName(nearest.front()), theme.format);
+  index = unpacked->Path() + nearest.front();
+  shown = source + ":" + nearest.front();
+  theme.folder = platform::ExtractFilePath(index);
+  theme.unpacked = std::move(unpacked);
+  return true;
+}
+
+}  // namespace
+
+bool LoadTheme(std::optional<TThemeFormat> format, const std::string& source, TLoadedTheme& theme,
                std::string& error) {
   theme = {};
-  theme.format = format;
-  std::string index;
+  std::string index, shown;
+  TThemeFormat named;
   if (platform::DirectoryExists(source)) {
     theme.folder = platform::IncludeTrailingPathDelimiter(source);
-    index = theme_files::FindFile(theme.folder + ThemeIndexFileName(format));
+    for (TThemeFormat candidate : AllThemeFormats) {
+      if (format && candidate != *format) continue;
+      index = theme_files::FindFile(theme.folder + ThemeIndexFileName(candidate));
+      theme.format = candidate;
+      if (!index.empty()) break;
+    }
     if (index.empty()) {
-      error = "no " + std::string(ThemeIndexFileName(format)) + " in " + theme.folder;
+      error = "no " + IndexSought(format) + " in " + theme.folder;
       return false;
     }
+  } else if (platform::FileExists(source) && theme_archive::IsArchiveName(platform::ExtractFileName(source))) {
+    if (!UnpackTheme(format, source, theme, index, shown, error)) return false;
   } else if (platform::FileExists(source)) {
+    if (!format && !ThemeFormatOfIndexFile(platform::ExtractFileName(source), named)) {
+      error = source + " is neither a theme's index file nor an archive of a theme";
+      return false;
+    }
+    theme.format = format.value_or(named);
     index = source;
     theme.folder = platform::ExtractFilePath(source);
     if (theme.folder.empty()) theme.folder = "./";
@@ -100,15 +165,16 @@ bool LoadTheme(TThemeFormat format, const std::string& source, TLoadedTheme& the
     error = "no folder or file " + source;
     return false;
   }
+  if (shown.empty()) shown = index;
   std::error_code sizeError;
   const auto size = std::filesystem::file_size(index, sizeError);
   std::string bytes;
   if (sizeError || size > MaxThemeIndexSize || !platform::ReadFile(index, bytes)) {
-    error = "can't read " + index + (size > MaxThemeIndexSize ? " (too large)" : "");
+    error = "can't read " + shown + (size > MaxThemeIndexSize ? " (too large)" : "");
     return false;
   }
-  if (!ParseTheme(format, bytes, theme.theme, error)) {
-    error = index + ": " + error;
+  if (!ParseTheme(theme.format, bytes, theme.theme, error)) {
+    error = shown + ": " + error;
     return false;
   }
   return true;

@@ -19,22 +19,29 @@
 // then the rest in the theme's order.
 #pragma once
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "DefineFile.h"
 #include "EmoticonTheme.h"
+#include "ThemeFiles.h"
 
 // A theme as LoadTheme read it.
 struct TLoadedTheme {
   TThemeFormat format{};
   TTheme theme;
   std::string folder;  // where its pictures are, ending in "/"
+  // An archive's files, unpacked for as long as the theme is needed.
+  std::unique_ptr<theme_files::TScratchFolder> unpacked = {};
 };
 
-// Reads the theme at Source: its folder, or its index file. False, with an English message in
-// Error, when there is no readable index of that format.
-bool LoadTheme(TThemeFormat format, const std::string& source, TLoadedTheme& theme,
+// Reads the theme at Source: its folder, its index file, or an archive holding it (ThemeArchive;
+// its theme is the index file nearest the archive's top). Format: the format to read; without
+// one, the format whose index file Source is or holds. False, with an English message in
+// Error, when there is no readable index.
+bool LoadTheme(std::optional<TThemeFormat> format, const std::string& source, TLoadedTheme& theme,
                std::string& error);
 
 struct TThemePack {

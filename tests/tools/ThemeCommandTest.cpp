@@ -74,6 +74,14 @@ protected:
                  "<key>Name</key><string>Grin</string></dict>\n</dict></dict></plist>\n");
     return dir;
   }
+
+  // Archive (its ending says which kind) of the folder Dir of Disk, made by Python.
+  bool Archive(const std::string& dir, const std::string& archive) {
+    const std::string module = archive.ends_with(".jisp") || archive.ends_with(".zip") ? "zipfile" : "tarfile";
+    const std::string name = dir.substr(disk.Path().size(), dir.size() - disk.Path().size() - 1);
+    return std::system(("cd '" + disk.Path() + "' && python3 -m " + module + " -c '" + archive + "' '" +
+                        name + "'").c_str()) == 0;
+  }
 };
 
 }  // namespace
@@ -102,6 +110,16 @@ TEST_F(ThemeCommand, ThemesOfEachFormatBecomePacks) {
     ASSERT_EQ(decoder.GetFrameCount(), 1);
     EXPECT_EQ(decoder.GetFrame(0)->ColorAt(0, 0), 0xFFFFFFu);
     EXPECT_EQ(decoder.GetFrame(0)->ColorAt(1, 1), 0x0A0AC8u);
+
+    // The theme as the archives it is shared in, made by another program.
+    const std::string archive = disk.Path() + format +
+                                (format == "pidgin" ? ".tar.gz" : format == "kde" ? ".tar.xz"
+                                                                : format == "adium" ? ".tar.bz2" : ".jisp");
+    ASSERT_TRUE(Archive(theme, archive));
+    const Outcome a = Run({"import", format, archive, pack + "archived"});
+    EXPECT_EQ(a.code, 1) << a.err;
+    EXPECT_EQ(ReadBytes(pack + "archived/_define.ini"), ReadBytes(pack + "_define.ini"));
+    EXPECT_EQ(ReadBytes(pack + "archived/aa.gif"), ReadBytes(pack + "aa.gif"));
   }
   const std::string theme = Theme("kde"), pack = disk.Path() + "static/";
   EXPECT_EQ(Run({"import", "kde", theme + "emoticons.xml", pack, "--static"}).code, 1);
@@ -117,10 +135,11 @@ TEST_F(ThemeCommand, ExportedPacksComeBackByteForByte) {
     WriteBytes(pack + "_define.ini", define);
     for (const char* p : {"aa", "ab", "ac"})
       WriteBytes(pack + p + PackExtension(kind), kind == spStatic ? Bmp(p) : Gif(p));
-    for (const std::string format : {"pidgin", "kde", "adium", "jisp"}) {
-      SCOPED_TRACE(format + " " + PackFolderName(kind));
-      const std::string theme = disk.Path() + format + "-" + PackFolderName(kind) + "/";
-      const std::string back = disk.Path() + format + "-back-" + PackFolderName(kind) + "/";
+    for (const std::string format : {"pidgin", "kde", "adium", "jisp"})
+    for (const std::string ending : {"/", format == "jisp" ? ".jisp" : ".zip"}) {
+      SCOPED_TRACE(format + " " + PackFolderName(kind) + ending);
+      const std::string theme = disk.Path() + format + "-" + PackFolderName(kind) + ending;
+      const std::string back = disk.Path() + format + "-back-" + PackFolderName(kind) + ending + "/";
       Outcome r = Run({"export", format, pack, theme});
       EXPECT_EQ(r.code, 0) << r.out << r.err;
       EXPECT_TRUE(r.Has(theme + ": 3 smiles; everything taken")) << r.out;
@@ -194,6 +213,10 @@ TEST_F(ThemeCommand, BadUsageAndUnreadableSourcesExitWithTwo) {
   WriteBytes(pack + "aa.gif", Gif("aa"));
   const std::string out = disk.Make("out/");
   WriteBytes(out + "Emoticons.XML", "mine");
+  // Archives that break the rules.
+  const std::string archives = disk.Make("archives/");
+  WriteBytes(archives + "a.gif", Gif("a"));
+  ASSERT_EQ(std::system(("python3 " FENNIMO_SOURCE_DIR "/tests/tools/make_theme_archives.py " + archives).c_str()), 0);
   // A code nested in tens of thousands of elements: refused, not a stack overflow on a 1 MiB
   // stack.
   const std::string deep = disk.Make("deep/");
@@ -212,6 +235,14 @@ TEST_F(ThemeCommand, BadUsageAndUnreadableSourcesExitWithTwo) {
       {{"import", "kde", disk.Path() + "none", disk.Path() + "x"}, "fennimo-pack import: no folder or file " + disk.Path() + "none"},
       {{"import", "kde", theme, pack}, "fennimo-pack import: " + pack + " is not an empty folder; import into an empty or new folder"},
       {{"import", "kde", deep, disk.Path() + "x"}, "fennimo-pack import: " + deep + "emoticons.xml: line 1, column 145: elements nest deeper than 32 levels", {.stackBytes = 1 << 20}},
+      {{"import", "pidgin", archives + "climb.tar.gz", disk.Path() + "x"}, "fennimo-pack import: " + archives + "climb.tar.gz: the archive names a file outside itself: ../evil.gif"},
+      {{"import", "pidgin", archives + "absolute.tar.gz", disk.Path() + "x"}, "fennimo-pack import: " + archives + "absolute.tar.gz: the archive names a file outside itself: /tmp/evil.gif"},
+      {{"import", "pidgin", archives + "many.tar.gz", disk.Path() + "x"}, "fennimo-pack import: " + archives + "many.tar.gz: the archive holds more than 10000 entries"},
+      {{"import", "pidgin", archives + "large.tar.gz", disk.Path() + "x"}, "fennimo-pack import: " + archives + "large.tar.gz: the archive unpacks to more than 256 MiB"},
+      {{"import", "pidgin", archives + "two.zip", disk.Path() + "x"}, "fennimo-pack import: " + archives + "two.zip holds more than one theme (a/theme, b/theme)"},
+      {{"import", "kde", archives + "links.tar.xz", disk.Path() + "x"}, "fennimo-pack import: no emoticons.xml in " + archives + "links.tar.xz"},
+      {{"import", "pidgin", archives + "notes.zip", disk.Path() + "x"}, "fennimo-pack import: " + archives + "notes.zip: not an archive that themes come in (Unrecognized archive format)"},
+      {{"export", "kde", pack, disk.Path() + "x.tar.gz"}, "fennimo-pack export: " + disk.Path() + "x.tar.gz: an export writes a folder, or a .zip or .jisp archive"},
       {{"export", "kde", theme, disk.Path() + "x"}, "fennimo-pack export: no " + theme + "_define.ini"},
       {{"export", "kde", pack, out}, "fennimo-pack export: " + out + " is not an empty folder; export into an empty or new folder"},
       {{"export", "kde", pack, disk.Path() + "x", "--static", "--animated"}, "fennimo-pack export: unexpected option --animated"},
@@ -224,6 +255,16 @@ TEST_F(ThemeCommand, BadUsageAndUnreadableSourcesExitWithTwo) {
     EXPECT_EQ(r.out, "");
   }
   EXPECT_FALSE(Exists(disk.Path() + "x"));
+  EXPECT_FALSE(Exists(disk.Path() + "x.tar.gz"));
+  EXPECT_FALSE(Exists(disk.Path() + "evil.gif"));
+
+  // Links are copies of what they name inside the archive; links that lead out are not taken.
+  const Outcome links = Run({"import", "pidgin", archives + "links.tar.xz", disk.Path() + "links"});
+  EXPECT_EQ(links.code, 1);
+  EXPECT_TRUE(links.Has("  left out smile out.gif: its picture is missing")) << links.out;
+  EXPECT_TRUE(links.Has("  left out smile up.gif: its picture is missing")) << links.out;
+  EXPECT_EQ(ReadBytes(disk.Path() + "links/_define.ini"), ":a\r\n:i\r\n:h");
+  EXPECT_EQ(ReadBytes(disk.Path() + "links/ac.gif"), Gif("a"));
   EXPECT_EQ(ListFolder(pack), (Strings{"_define.ini", "aa.gif"}));
   EXPECT_EQ(ListFolder(out), Strings{"Emoticons.XML"});
 
