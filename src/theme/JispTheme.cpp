@@ -56,14 +56,7 @@ QString MimeOf(const std::string& picture) {
 
 bool ParseJisp(std::string_view text, TTheme& theme, std::string& error) {
   QXmlStreamReader reader(XmlBytes(text));
-  if (!reader.readNextStartElement()) {
-    error = reader.hasError() ? XmlError(reader) : "no XML element";
-    return false;
-  }
-  if (reader.name() != QLatin1String("icondef")) {
-    error = "the root element is <" + reader.name().toString().toStdString() + ">, not <icondef>";
-    return false;
-  }
+  if (!XmlRoot(reader, "icondef", error)) return false;
   TThemeCollector collector(theme);
   while (reader.readNextStartElement()) {
     if (reader.name() == QLatin1String("icon")) {

@@ -27,15 +27,7 @@ TThemeSmile ReadEmoticon(QXmlStreamReader& reader) {
 
 bool ParseKde(std::string_view text, TTheme& theme, std::string& error) {
   QXmlStreamReader reader(XmlBytes(text));
-  if (!reader.readNextStartElement()) {
-    error = reader.hasError() ? XmlError(reader) : "no XML element";
-    return false;
-  }
-  if (reader.name() != QLatin1String(RootName)) {
-    error = "the root element is <" + reader.name().toString().toStdString() + ">, not <" +
-            RootName + ">";
-    return false;
-  }
+  if (!XmlRoot(reader, RootName, error)) return false;
   TThemeCollector collector(theme);
   while (reader.readNextStartElement()) {
     if (reader.name() == QLatin1String("emoticon")) {

@@ -251,10 +251,7 @@ bool WriteZip(const std::string& path, const std::vector<TZipEntry>& entries, st
     return false;
   }
   theme_files::TScratchFolder scratch;
-  if (!scratch.CreateBeside(path)) {
-    error = "can't create a folder beside " + path;
-    return false;
-  }
+  if (!scratch.CreateBeside(path, error)) return false;
   const std::string temp = scratch.Path() + platform::ExtractFileName(path);
   std::unique_ptr<archive, TWriteCloser> a(archive_write_new());
   if (!a || archive_write_set_format_zip(a.get()) != ARCHIVE_OK ||

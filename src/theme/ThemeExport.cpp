@@ -80,15 +80,8 @@ bool WritePackTheme(const TPackTheme& theme, TThemeFormat format, const std::str
     return false;
   }
   const std::string folder = platform::IncludeTrailingPathDelimiter(out);
-  if (!theme_files::FreeTarget(folder)) {
-    error = folder + " is not an empty folder; export into an empty or new folder";
-    return false;
-  }
   theme_files::TScratchFolder scratch;
-  if (!scratch.CreateBeside(folder)) {
-    error = "can't create a folder beside " + folder;
-    return false;
-  }
+  if (!theme_files::BeginFolderTarget(folder, "export", scratch, error)) return false;
   for (std::size_t i = 0; i < theme.pictures.size(); ++i) {
     const std::string target = scratch.Path() + theme.theme.smiles[i].picture;
     if (!platform::CopyFileNew(theme.pictures[i], target)) {
@@ -101,9 +94,5 @@ bool WritePackTheme(const TPackTheme& theme, TThemeFormat format, const std::str
     error = "can't write " + folder + index;
     return false;
   }
-  if (!scratch.MoveTo(folder)) {
-    error = "can't move the theme into place at " + folder;
-    return false;
-  }
-  return true;
+  return scratch.MoveTo(folder, error);
 }

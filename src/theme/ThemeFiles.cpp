@@ -50,12 +50,13 @@ TScratchFolder::~TScratchFolder() {
   if (!path_.empty()) platform::RemoveFolderTree(path_);
 }
 
-bool TScratchFolder::CreateBeside(const std::string& target) {
+bool TScratchFolder::CreateBeside(const std::string& target, std::string& error) {
   const std::string bare = WithoutTrailingDelimiter(target);
   const std::string parent = platform::ExtractFilePath(bare);
   path_ = platform::CreateUniqueFolder(parent.empty() ? "./" : parent,
                                        std::string(platform::TempFilePrefix) +
                                            platform::ExtractFileName(bare) + ".");
+  if (path_.empty()) error = "can't create a folder beside " + bare;
   return !path_.empty();
 }
 
@@ -67,11 +68,13 @@ bool TScratchFolder::CreateTemporary() {
   return !path_.empty();
 }
 
-bool TScratchFolder::MoveTo(const std::string& target) {
+bool TScratchFolder::MoveTo(const std::string& target, std::string& error) {
   const std::string bare = WithoutTrailingDelimiter(target);
   const std::string parent = platform::ExtractFilePath(bare);
-  if (path_.empty() || !platform::SyncFileSystemOf(path_) || !platform::RenameFolder(path_, bare))
+  if (path_.empty() || !platform::SyncFileSystemOf(path_) || !platform::RenameFolder(path_, bare)) {
+    error = "can't move what was written into place at " + bare;
     return false;
+  }
   path_.clear();
   platform::SyncFolder(parent.empty() ? "./" : parent);
   return true;
@@ -83,6 +86,15 @@ bool FreeTarget(const std::string& target) {
   if (status.type() == std::filesystem::file_type::not_found) return true;
   return status.type() == std::filesystem::file_type::directory &&
          std::filesystem::is_empty(target, error) && !error;
+}
+
+bool BeginFolderTarget(const std::string& target, const char* verb, TScratchFolder& scratch,
+                       std::string& error) {
+  if (!FreeTarget(target)) {
+    error = target + " is not an empty folder; " + verb + " into an empty or new folder";
+    return false;
+  }
+  return scratch.CreateBeside(target, error);
 }
 
 }  // namespace theme_files

@@ -41,14 +41,16 @@ public:
   TScratchFolder& operator=(const TScratchFolder&) = delete;
   ~TScratchFolder();
 
-  // A hidden folder beside Target (a folder path), which is created when missing.
-  bool CreateBeside(const std::string& target);
+  // A hidden folder beside Target (a path whose folder is created when missing). False, with
+  // an English message in Error, when it can't be made.
+  bool CreateBeside(const std::string& target, std::string& error);
   // A folder in the system's folder for temporary files.
   bool CreateTemporary();
   const std::string& Path() const { return path_; }  // ending in "/"; "" before it is made
   // Makes what was written into it durable, then renames it to Target, which must not exist or
-  // be an empty folder (FreeTarget); the object no longer owns it.
-  bool MoveTo(const std::string& target);
+  // be an empty folder (FreeTarget); the object no longer owns it. False, with an English
+  // message in Error, when that fails.
+  bool MoveTo(const std::string& target, std::string& error);
 
 private:
   std::string path_;
@@ -56,5 +58,10 @@ private:
 
 // Whether a finished folder can be moved to Target: nothing is there, or an empty folder.
 bool FreeTarget(const std::string& target);
+// Makes Scratch beside the folder Target for what is to be moved there when it is whole. False,
+// with an English message in Error, when Target is not FreeTarget ("... is not an empty folder;
+// VERB into an empty or new folder") or Scratch can't be made.
+bool BeginFolderTarget(const std::string& target, const char* verb, TScratchFolder& scratch,
+                       std::string& error);
 
 }  // namespace theme_files

@@ -240,16 +240,10 @@ bool BuildThemePack(const TLoadedTheme& theme, TSmilePack kind, const std::strin
 bool ImportTheme(const TLoadedTheme& theme, TSmilePack kind, const std::string& packDir,
                  TThemePack& pack, std::string& error) {
   const std::string folder = platform::IncludeTrailingPathDelimiter(packDir);
-  if (!theme_files::FreeTarget(folder)) {
-    error = folder + " is not an empty folder; import into an empty or new folder";
-    return false;
-  }
   theme_files::TScratchFolder scratch;
-  if (!scratch.CreateBeside(folder)) {
-    error = "can't create a folder beside " + folder;
+  if (!theme_files::BeginFolderTarget(folder, "import", scratch, error) ||
+      !BuildThemePack(theme, kind, scratch.Path(), pack, error))
     return false;
-  }
-  if (!BuildThemePack(theme, kind, scratch.Path(), pack, error)) return false;
   if (pack.smiles.empty()) return true;  // nothing taken, nothing written
   std::string define;
   for (std::size_t i = 0; i < pack.smiles.size(); ++i)
@@ -260,9 +254,5 @@ bool ImportTheme(const TLoadedTheme& theme, TSmilePack kind, const std::string& 
     error = e.what();
     return false;
   }
-  if (!scratch.MoveTo(folder)) {
-    error = "can't move the pack into place at " + folder;
-    return false;
-  }
-  return true;
+  return scratch.MoveTo(folder, error);
 }

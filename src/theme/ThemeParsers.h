@@ -37,6 +37,8 @@ std::string XmlError(const QXmlStreamReader& reader, const std::string& what = {
 // False, with Error set, when elements nest deeper than MaxXmlDepth. Checked before a format's
 // reader sees the text; a document that is not well-formed passes, for that reader to refuse.
 bool XmlDepthFits(std::string_view text, std::string& error);
+// Reads up to the root element, which must be named Root.
+bool XmlRoot(QXmlStreamReader& reader, const char* root, std::string& error);
 // Reads to the end of the document, which must be well-formed after the root element too.
 bool XmlEnd(QXmlStreamReader& reader, std::string& error);
 

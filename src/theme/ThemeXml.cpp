@@ -31,6 +31,16 @@ bool XmlDepthFits(std::string_view text, std::string& error) {
   return true;  // a document that is not well-formed is the format's reader's to refuse
 }
 
+bool XmlRoot(QXmlStreamReader& reader, const char* root, std::string& error) {
+  if (!reader.readNextStartElement()) {
+    error = reader.hasError() ? XmlError(reader) : "no XML element";
+    return false;
+  }
+  if (reader.name() == QLatin1String(root)) return true;
+  error = "the root element is <" + reader.name().toString().toStdString() + ">, not <" + root + ">";
+  return false;
+}
+
 bool XmlEnd(QXmlStreamReader& reader, std::string& error) {
   while (!reader.atEnd() && !reader.hasError()) reader.readNext();
   if (!reader.hasError()) return true;
