@@ -45,46 +45,26 @@ std::string ArchiveError(archive* a) {
   return text ? text : "damaged";
 }
 
-// An archive's name for a file, its parts joined by "/" without "." and empty parts; false
-// when the name climbs out of the archive (an absolute name, or a ".." part).
-bool InsideName(std::string_view name, std::string& inside) {
-  inside.clear();
+// Name with its parts joined by "/", without "." and empty parts. A ".." part takes back the
+// part before it when Climb allows it; false for a ".." otherwise, for one that would climb
+// out of the top, and for an absolute name.
+bool Normalised(std::string_view name, bool climb, std::string& out) {
+  out.clear();
   if (name.starts_with('/')) return false;
+  std::vector<std::string_view> parts;
   while (!name.empty()) {
     const std::size_t end = std::min(name.find('/'), name.size());
     const std::string_view part = name.substr(0, end);
     name.remove_prefix(std::min(end + 1, name.size()));
-    if (part == "..") return false;
-    if (part.empty() || part == ".") continue;
-    if (!inside.empty()) inside += '/';
-    inside += part;
-  }
-  return true;
-}
-
-// The archive's name that a symbolic link in folder From (an archive name, "" at the top)
-// names with Target; false when it leads out of the archive.
-bool LinkTarget(const std::string& from, std::string_view target, std::string& inside) {
-  if (target.starts_with('/')) return false;
-  std::vector<std::string> parts;
-  std::string_view rest = target;
-  std::string path = from.empty() ? std::string() : from + "/";
-  path += rest;
-  rest = path;
-  while (!rest.empty()) {
-    const std::size_t end = std::min(rest.find('/'), rest.size());
-    const std::string_view part = rest.substr(0, end);
-    rest.remove_prefix(std::min(end + 1, rest.size()));
     if (part == "..") {
-      if (parts.empty()) return false;
+      if (!climb || parts.empty()) return false;
       parts.pop_back();
     } else if (!part.empty() && part != ".") {
-      parts.emplace_back(part);
+      parts.push_back(part);
     }
   }
-  inside.clear();
-  for (const auto& part : parts) inside += (inside.empty() ? "" : "/") + part;
-  return !inside.empty();
+  for (std::string_view part : parts) (out += out.empty() ? "" : "/") += part;
+  return true;
 }
 
 class TUnpacker {
@@ -143,21 +123,23 @@ bool TUnpacker::Entry(archive* a, archive_entry* entry) {
   const char* utf8 = archive_entry_pathname_utf8(entry);
   const char* raw = utf8 ? utf8 : archive_entry_pathname(entry);
   std::string name;
-  if (!raw || !InsideName(raw, name))
+  if (!raw || !Normalised(raw, false, name))
     return Fail(std::string("the archive names a file outside itself: ") + (raw ? raw : "(no name)"));
   if (name.empty()) return true;  // the archive's top folder
   const char* hardlink = archive_entry_hardlink(entry);
   const auto type = archive_entry_filetype(entry);
   if (hardlink) {
     std::string target;
-    if (InsideName(hardlink, target)) links_[name] = target;
+    if (Normalised(hardlink, false, target)) links_[name] = target;
     return true;
   }
   if (type == AE_IFLNK) {
+    // A symbolic link names a file from its own folder.
     const char* target = archive_entry_symlink(entry);
-    const std::string from = name.find('/') == std::string::npos ? std::string() : name.substr(0, name.rfind('/'));
     std::string inside;
-    if (target && LinkTarget(from, target, inside)) links_[name] = inside;
+    if (target && !std::string_view(target).starts_with('/') &&
+        Normalised(name + "/../" + target, true, inside) && !inside.empty())
+      links_[name] = inside;
     return true;
   }
   if (type == AE_IFDIR) {

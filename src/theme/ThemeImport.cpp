@@ -81,10 +81,6 @@ std::vector<std::string> Symbols(const TThemeSmile& smile, std::vector<TLeftOut>
   return symbols;
 }
 
-}  // namespace
-
-namespace {
-
 // What is looked for: the index file of Format, or any theme's.
 std::string IndexSought(std::optional<TThemeFormat> format) {
   return format ? ThemeIndexFileName(*format) : "theme index file";
