@@ -13,14 +13,25 @@
 #include "PictureConverter.h"
 #include "ThemeArchive.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::string folder = [] {
+namespace {
+
+// A folder of the run's own, removed when the run ends.
+struct TRunFolder {
+  std::string path;
+  TRunFolder() {
     char name[] = "/tmp/fuzz-archive.XXXXXX";
     if (!::mkdtemp(name)) std::abort();
-    return std::string(name) + "/";
-  }();
+    path = std::string(name) + "/";
+  }
+  ~TRunFolder() { std::filesystem::remove_all(path); }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const TRunFolder folder;
   const std::string input = WriteFuzzInput(data, size);
-  const std::string out = folder + "out/";
+  const std::string out = folder.path + "out/";
   std::filesystem::remove_all(out);
   std::filesystem::create_directory(out);
   std::vector<std::string> files;
