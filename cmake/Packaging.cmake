@@ -61,7 +61,7 @@ kind are converted to what the pack stores.
 .
 The command-line tool fennimo-pack checks packs and language files, writes
 the frames of a smile picture, and turns the emoticon themes of Pidgin, KDE
-and Adium into packs and packs into such themes.")
+and Adium and the icon sets of Psi into packs and packs into such themes.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

@@ -3,6 +3,7 @@
 // picture names, which can be described and written again.
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <set>
 #include <string>
 #include <string_view>
@@ -11,7 +12,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  const TThemeFormat format = AllThemeFormats[data[0] % 3];
+  const TThemeFormat format = AllThemeFormats[data[0] % std::size(AllThemeFormats)];
   const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
   TTheme theme;
   std::string error;

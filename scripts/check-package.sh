@@ -20,7 +20,7 @@ version=$(field Version)
 [ "$(field Package)" = fennimo ] || fail "package $(field Package)"
 [ "$(field Section)" = graphics ] || fail "section $(field Section)"
 field Maintainer | grep -q '^The Fennimo developers <.*@.*>$' || fail "maintainer $(field Maintainer)"
-for dependency in libqt6widgets6 libqt6gui6 libqt6core6 libgif7 libstdc++6 libc6 \
+for dependency in libqt6widgets6 libqt6gui6 libqt6core6 libgif7 libarchive13 libstdc++6 libc6 \
                   qt6-image-formats-plugins; do
   field Depends | tr -d ' ' | tr ',' '\n' | grep -q "^$dependency\b" ||
     fail "Depends lacks $dependency: $(field Depends)"

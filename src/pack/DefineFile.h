@@ -32,6 +32,7 @@ struct TPackSmile {
   std::vector<std::string> symbols;  // Windows-1251, in order
   std::string picture;               // the bytes of the file the pack stores
   std::string source;                // where the picture came from (UTF-8), for reports
+  std::string file = {};             // or, when Picture is empty, the file holding those bytes
 };
 
 // The position a picture file name stands for ("ab.gif" is 1 in an animated pack), or -1 when

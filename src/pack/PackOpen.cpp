@@ -80,7 +80,9 @@ TDefineDecoder::TPackChange TDefineDecoder::ResetChange(const std::vector<TPackS
   for (std::size_t i = 0; i < count; ++i) {
     std::string name = PictureFileName(static_cast<int>(i));
     // Without a flush each: the commit makes them all durable in one go.
-    if (!platform::WriteFileAtomic(journal->StagedPath(name), smiles[i].picture, false)) {
+    const std::string staged = journal->StagedPath(name);
+    if (smiles[i].file.empty() ? !platform::WriteFileAtomic(staged, smiles[i].picture, false)
+                               : !platform::CopyFileReplace(smiles[i].file, staged, false)) {
       for (std::size_t k = 0; k < i; ++k)
         platform::DeleteFile(journal->StagedPath(PictureFileName(static_cast<int>(k))));
       throw platform::EWriteError(storage.Path + name);

@@ -78,6 +78,16 @@ bool PixelDataComplete(const QByteArray& data, bool& runLength) {
 
 }  // namespace
 
+bool PrepareBmpRead(const QByteArray& data, const QSize& size, QImage& target) {
+  bool runLength = false;
+  if (!PixelDataComplete(data, runLength)) return false;
+  if (runLength && size.isValid()) {
+    target = QImage(size, QImage::Format_Indexed8);
+    target.fill(0);
+  }
+  return true;
+}
+
 void TBmpDecoder::Decode() {
   TPictureDecoder::Decode();
   try {
@@ -114,15 +124,8 @@ void TBmpDecoder::DecodeFile() {
     Reserve(2 * 4 * pixels);
     Reserve(TSmileBitmap32::StorageSize(size.width(), size.height()));
   }
-  bool runLength = false;
-  if (!PixelDataComplete(data, runLength)) throw EInvalidGraphic("Unable to read image data");
-  // Pixels that run-length data skips keep what the picture held before: palette entry 0 here,
-  // not memory nobody wrote. The reader fills a picture of its own size and kind in place.
   QImage source;
-  if (runLength && size.isValid()) {
-    source = QImage(size, QImage::Format_Indexed8);
-    source.fill(0);
-  }
+  if (!PrepareBmpRead(data, size, source)) throw EInvalidGraphic("Unable to read image data");
   if (!reader.read(&source)) throw EInvalidGraphic(reader.errorString().toStdString());
 
   // The key colour is the bottom-left pixel's; every pixel of that colour shows the

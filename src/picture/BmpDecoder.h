@@ -11,6 +11,18 @@
 
 #include "PictureDecoder.h"
 
+class QByteArray;
+class QImage;
+class QSize;
+
+// Qt's BMP reader fills what it can read of a short file and leaves the rest of the picture as
+// it found the memory, and leaves the pixels that run-length data skips unwritten. Before Data
+// (a whole file, of a picture of Size as the reader reports it) is read into Target: false when
+// it is a BMP whose header announces more pixel data than it holds; for run-length data,
+// Target becomes a picture of palette entry 0 that the reader fills in place. Bytes that are no
+// BMP pass, for their reader to decide.
+bool PrepareBmpRead(const QByteArray& data, const QSize& size, QImage& target);
+
 class TBmpDecoder : public TPictureDecoder {
 public:
   using TPictureDecoder::TPictureDecoder;

@@ -26,10 +26,14 @@ namespace {
 // A pixel without alpha: 0x00RRGGBB, or Transparent.
 constexpr std::uint32_t Transparent = 0x01000000u;
 
-// Alpha below 128 is transparent; anything else is blended over white and opaque.
+// Pixels at least this opaque are blended over white; fainter ones are transparent.
+constexpr int MinOpaqueAlpha = 16;
+
+// A pixel of a soft edge or a glow keeps its share of colour over the white that the messenger
+// draws smiles on; only a nearly transparent one becomes transparent.
 std::uint32_t Flatten(QRgb c) {
   const int a = qAlpha(c);
-  if (a < 128) return Transparent;
+  if (a < MinOpaqueAlpha) return Transparent;
   auto over = [a](int v) { return (v * a + 255 * (255 - a) + 127) / 255; };
   return static_cast<std::uint32_t>(qRgb(over(qRed(c)), over(qGreen(c)), over(qBlue(c)))) &
          0xFFFFFFu;
@@ -351,6 +355,7 @@ TConvertError ReadFrames(const std::string& bytes, bool allFrames, std::vector<Q
   allFrames = allFrames && reader.supportsAnimation();
   std::int64_t total = 0;
   QImage image;
+  if (!PrepareBmpRead(data, size, image)) return TConvertError::Incomplete;
   while (reader.read(&image)) {
     if (image.width() > MaxSide || image.height() > MaxSide) return TConvertError::TooLarge;
     if (static_cast<int>(frames.size()) == MaxFrames) return TConvertError::TooManyFrames;
@@ -442,6 +447,7 @@ const char* ConvertErrorText(TConvertError error) {
     case TConvertError::None: return "converted";
     case TConvertError::CannotOpen: return "the file can't be read";
     case TConvertError::NotAPicture: return "not a picture this program reads";
+    case TConvertError::Incomplete: return "not a complete picture";
     case TConvertError::TooLarge: return "the picture is too large for a smile";
     case TConvertError::TooManyFrames: return "the picture has too many frames for a smile";
     case TConvertError::EncodeFailed: return "the picture could not be encoded";

@@ -16,8 +16,12 @@
 //   transparent pixels and the bottom-left pixel get a key colour that no other pixel uses
 //   (magenta when it is free), and no opaque pixel is drawn transparent by mistake. (The
 //   bottom-left pixel itself always shows transparent in a static pack.)
-// Pixels whose alpha is below 128 are transparent; other pixels are blended over white, the
-// colour the editor shows behind a smile.
+// A pack's pictures have no partial transparency: a semi-transparent pixel is blended over
+// white, the colour the messenger draws smiles on, and only a nearly transparent pixel (alpha
+// below 16) becomes transparent, so that soft edges and shadows keep their shape.
+//
+// A BMP that ends before the pixel data its header announces is refused (Incomplete), as the
+// pack's decoder refuses it: Qt's reader would take it with the missing rows never written.
 //
 // Smile pictures are small, and the bounds below keep hostile files cheap: a file larger than
 // MaxFileSize, a picture wider or taller than MaxSide pixels, more than MaxFrames frames or more
@@ -37,6 +41,7 @@ enum class TConvertError : unsigned char {
   None,
   CannotOpen,     // missing, not a regular file, unreadable, or larger than MaxFileSize
   NotAPicture,    // no reader here understands it, or it holds no frame
+  Incomplete,     // the file ends before the picture its header announces
   TooLarge,       // a side above MaxSide, or more than MaxTotalPixels over all frames
   TooManyFrames,  // more than MaxFrames frames
   EncodeFailed,   // the encoder failed

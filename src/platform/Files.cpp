@@ -3,6 +3,7 @@
 #include "PowerCut.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <random>
 #include <cerrno>
 #include <cstdio>
@@ -87,15 +88,21 @@ int OpenRegularForReading(const std::string& path) {
 // Creates a temporary file in the folder of `target`; returns its descriptor and name. Its
 // permissions are those of any new file (0666 less the umask), so it needs no change when it
 // takes the target's name.
-int CreateTempBeside(const std::string& target, std::string& tempName) {
+// Eight random letters and digits, for a name nothing else uses.
+std::string RandomLetters() {
   static std::mt19937_64 random{std::random_device{}() ^ static_cast<unsigned>(::getpid())};
   static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::string letters;
+  for (int i = 0; i < 8; ++i) letters += kLetters[random() % (sizeof kLetters - 1)];
+  return letters;
+}
+
+int CreateTempBeside(const std::string& target, std::string& tempName) {
   std::string folder = ExtractFilePath(target);
   Step();
   cut::BeforeNameChange(target);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    tempName = folder + std::string(TempFilePrefix);
-    for (int i = 0; i < 8; ++i) tempName += kLetters[random() % (sizeof kLetters - 1)];
+    tempName = folder + std::string(TempFilePrefix) + RandomLetters();
     int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) cut::Created(fd, tempName);
     if (fd >= 0 || errno != EEXIST) return fd;
@@ -374,6 +381,33 @@ bool RenameReplace(const std::string& from, const std::string& to) {
   struct stat st {};
   if (::lstat(from.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
   return Rename(from, to);
+}
+
+std::string CreateUniqueFolder(const std::string& parent, std::string_view prefix) {
+  if (!ForceDirectories(parent)) return {};
+  Step();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string path = IncludeTrailingPathDelimiter(parent) + std::string(prefix) + RandomLetters();
+    cut::BeforeNameChange(path);
+    if (::mkdir(path.c_str(), 0777) == 0) return path + PathDelim;
+    if (errno != EEXIST) return {};
+  }
+  return {};
+}
+
+bool RenameFolder(const std::string& from, const std::string& to) {
+  auto bare = [](std::string path) {
+    while (path.size() > 1 && path.back() == PathDelim) path.pop_back();
+    return path;
+  };
+  if (!DirectoryExists(from)) return false;
+  return Rename(bare(from), bare(to));
+}
+
+bool RemoveFolderTree(const std::string& path) {
+  std::error_code error;
+  std::filesystem::remove_all(path, error);
+  return !error && !DirectoryExists(path);
 }
 
 bool RemoveEmptyFolder(const std::string& path) {

@@ -84,6 +84,16 @@ bool RenameReplace(const std::string& from, const std::string& to);
 // Removes a folder that is empty (never a file).
 bool RemoveEmptyFolder(const std::string& path);
 
+// Makes a new, empty folder in Parent (created when missing) whose name is Prefix followed by
+// random letters; its path, ending in the separator, or "" when it can't.
+std::string CreateUniqueFolder(const std::string& parent, std::string_view prefix);
+// Renames a folder. The target must not exist, or be an empty folder, which it then replaces;
+// false when it can't be renamed.
+bool RenameFolder(const std::string& from, const std::string& to);
+// Removes a folder and everything in it. A link in it is removed, never followed. True when the
+// folder is gone.
+bool RemoveFolderTree(const std::string& path);
+
 // Makes the entries of a folder (names created, renamed or removed in it) durable.
 bool SyncFolder(const std::string& folder);
 // Makes everything written to the file system that holds Path durable, in one go.

@@ -24,15 +24,9 @@ struct TPlistValue {
   }
 };
 
-// Nesting deeper than this is no emoticon set; the bound keeps the recursion shallow.
-constexpr int MaxDepth = 32;
-
-// Reads the value whose start element the reader stands on.
-bool ReadValue(QXmlStreamReader& reader, TPlistValue& value, int depth, std::string& error) {
-  if (depth > MaxDepth) {
-    error = "the property list nests too deeply";
-    return false;
-  }
+// Reads the value whose start element the reader stands on. The recursion is as deep as the
+// elements nest, which ParseTheme bounds.
+bool ReadValue(QXmlStreamReader& reader, TPlistValue& value, std::string& error) {
   const auto name = reader.name();
   if (name == QLatin1String("dict")) {
     value.kind = TPlistValue::Dictionary;
@@ -42,16 +36,16 @@ bool ReadValue(QXmlStreamReader& reader, TPlistValue& value, int depth, std::str
         continue;
       }
       if (value.keys.size() != value.values.size() + 1) {
-        error = "line " + std::to_string(reader.lineNumber()) + ": a value without a key";
+        error = XmlError(reader, "a value without a key");
         return false;
       }
-      if (!ReadValue(reader, value.values.emplace_back(), depth + 1, error)) return false;
+      if (!ReadValue(reader, value.values.emplace_back(), error)) return false;
     }
     if (value.keys.size() != value.values.size()) value.keys.pop_back();  // a key without value
   } else if (name == QLatin1String("array")) {
     value.kind = TPlistValue::Array;
     while (reader.readNextStartElement())
-      if (!ReadValue(reader, value.values.emplace_back(), depth + 1, error)) return false;
+      if (!ReadValue(reader, value.values.emplace_back(), error)) return false;
   } else {
     value.kind = name == QLatin1String("string") ? TPlistValue::String : TPlistValue::Other;
     value.text = reader.readElementText(QXmlStreamReader::IncludeChildElements).toStdString();
@@ -66,24 +60,19 @@ bool ParseAdium(std::string_view text, TTheme& theme, std::string& error) {
     error = "a binary property list; save it as XML first";
     return false;
   }
-  QXmlStreamReader reader(QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())));
+  QXmlStreamReader reader(XmlBytes(text));
   TPlistValue root;
   if (reader.readNextStartElement()) {
     if (reader.name() != QLatin1String("plist")) {
       error = "the root element is <" + reader.name().toString().toStdString() + ">, not <plist>";
       return false;
     }
-    if (reader.readNextStartElement() && !ReadValue(reader, root, 0, error)) {
-      if (error.empty()) error = "line " + std::to_string(reader.lineNumber()) + ": " +
-                                 reader.errorString().toStdString();
+    if (reader.readNextStartElement() && !ReadValue(reader, root, error)) {
+      if (error.empty()) error = XmlError(reader);
       return false;
     }
   }
-  while (!reader.atEnd() && !reader.hasError()) reader.readNext();
-  if (reader.hasError()) {
-    error = "line " + std::to_string(reader.lineNumber()) + ": " + reader.errorString().toStdString();
-    return false;
-  }
+  if (!XmlEnd(reader, error)) return false;
   const TPlistValue* emoticons = root.kind == TPlistValue::Dictionary ? root.Find("Emoticons") : nullptr;
   if (!emoticons || emoticons->kind != TPlistValue::Dictionary) {
     error = "no \"Emoticons\" dictionary";

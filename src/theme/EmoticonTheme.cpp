@@ -26,23 +26,30 @@ bool SameAscii(std::string_view a, std::string_view b) {
 
 namespace theme_formats {
 
-void TThemeCollector::Add(const std::string& picture, const std::vector<std::string>& codes,
-                          bool guarded) {
+void TThemeCollector::Add(const std::string& picture, const std::vector<std::string>& codes) {
   auto [it, isNew] = byPicture_.emplace(picture, theme_.smiles.size());
-  if (isNew) theme_.smiles.push_back({picture, {}});
+  if (isNew) {
+    theme_.smiles.push_back({picture, {}});
+    codesOf_.emplace_back();
+  }
   const std::size_t smile = it->second;
+  std::unordered_set<std::string_view> named;  // by this entry
   for (const std::string& code : codes) {
-    auto& own = theme_.smiles[smile].codes;
-    if (std::find(own.begin(), own.end(), code) != own.end()) continue;
-    const std::string folded = FoldCode(code);
+    if (!named.insert(code).second) {
+      theme_.leftOut.push_back({TLeftOutReason::CodeRepeated, picture, code, {}});
+      continue;
+    }
+    if (codesOf_[smile].count(code)) continue;  // an earlier entry of the picture has it
+    std::string folded = FoldCode(code);
     auto owner = owner_.find(folded);
-    if (guarded && owner != owner_.end() && owner->second != smile) {
+    if (owner != owner_.end() && owner->second != smile) {
       theme_.leftOut.push_back({TLeftOutReason::CodeTakenByOther, picture, code,
                                 "it belongs to " + theme_.smiles[owner->second].picture});
       continue;
     }
-    own.push_back(code);
-    if (owner == owner_.end()) owner_.emplace(folded, smile);
+    codesOf_[smile].insert(code);
+    theme_.smiles[smile].codes.push_back(code);
+    if (owner == owner_.end()) owner_.emplace(std::move(folded), smile);
   }
 }
 
@@ -53,6 +60,7 @@ const char* ThemeFormatName(TThemeFormat format) {
     case TThemeFormat::Pidgin: return "pidgin";
     case TThemeFormat::Kde: return "kde";
     case TThemeFormat::Adium: return "adium";
+    case TThemeFormat::Jisp: return "jisp";
   }
   return "";
 }
@@ -71,6 +79,7 @@ const char* ThemeIndexFileName(TThemeFormat format) {
     case TThemeFormat::Pidgin: return "theme";
     case TThemeFormat::Kde: return "emoticons.xml";
     case TThemeFormat::Adium: return "Emoticons.plist";
+    case TThemeFormat::Jisp: return "icondef.xml";
   }
   return "";
 }
@@ -110,6 +119,9 @@ std::string DescribeLeftOut(const TLeftOut& item) {
     case TLeftOutReason::CodeTakenByOther:
       text = "left out " + code + ": another smile has it";
       break;
+    case TLeftOutReason::CodeRepeated:
+      text = "left out " + code + ": it stands twice";
+      break;
     case TLeftOutReason::NoCodes:
       text = "kept " + smile + " without symbols: it has no codes left";
       break;
@@ -121,6 +133,12 @@ std::string DescribeLeftOut(const TLeftOut& item) {
       break;
     case TLeftOutReason::PictureUnusable:
       text = "left out " + smile + ": its picture can't be used";
+      break;
+    case TLeftOutReason::InUnknownElement:
+      text = "left out " + smile + ": it stands inside an element the format does not have";
+      break;
+    case TLeftOutReason::PictureWithoutLine:
+      text = "left out picture " + item.picture + ": the pack has no line for it";
       break;
     case TLeftOutReason::PastLimit:
       text = "left out " + smile + ": past the " + std::to_string(MaxSmiles) + " smiles a pack holds";
@@ -137,10 +155,12 @@ bool ParseTheme(TThemeFormat format, std::string_view bytes, TTheme& theme, std:
     error = "the index file is larger than " + std::to_string(MaxThemeIndexSize >> 20) + " MiB";
     return false;
   }
+  if (format != TThemeFormat::Pidgin && !theme_formats::XmlDepthFits(bytes, error)) return false;
   switch (format) {
     case TThemeFormat::Pidgin: return theme_formats::ParsePidgin(bytes, theme, error);
     case TThemeFormat::Kde: return theme_formats::ParseKde(bytes, theme, error);
     case TThemeFormat::Adium: return theme_formats::ParseAdium(bytes, theme, error);
+    case TThemeFormat::Jisp: return theme_formats::ParseJisp(bytes, theme, error);
   }
   return false;
 }
@@ -164,6 +184,7 @@ std::string FormatTheme(TThemeFormat format, const TTheme& theme) {
     case TThemeFormat::Pidgin: return theme_formats::FormatPidgin(theme);
     case TThemeFormat::Kde: return theme_formats::FormatKde(theme);
     case TThemeFormat::Adium: return theme_formats::FormatAdium(theme);
+    case TThemeFormat::Jisp: return theme_formats::FormatJisp(theme);
   }
   return {};
 }

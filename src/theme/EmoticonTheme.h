@@ -10,11 +10,16 @@
 //   <messaging-emoticon-map> holds one <emoticon file="..."> per picture with one <string> per
 //   code; the first string is the default one. The file name may leave out its extension (the
 //   folder is searched for that name with any extension). Unknown elements and attributes are
-//   ignored.
+//   ignored, but an emoticon inside an unknown element is listed as left out.
 // - adium: an ".AdiumEmoticonset" folder with "Emoticons.plist", an XML property list whose top
 //   dictionary holds "AdiumSetVersion" and the dictionary "Emoticons": one key per picture file,
 //   its value a dictionary with the array "Equivalents" (the codes, the first one the default)
 //   and the string "Name" (a title). Binary property lists are not read.
+// - jisp: an XMPP icon set (Psi and other XMPP clients), a folder or a ".jisp" zip archive with
+//   "icondef.xml": the root element <icondef> holds <meta> (name, version, description,
+//   authors) and one <icon> per picture, with one <text> per code (some marked with xml:lang;
+//   every one is a code) and the picture in an <object> whose mime is an image type, or, in
+//   older sets, a <graphic>; sounds and other objects are not read.
 //
 // Codes here are UTF-8, as the themes hold them; turning them into a pack's Windows-1251
 // symbols is ThemeImport's part.
@@ -24,15 +29,15 @@
 #include <string_view>
 #include <vector>
 
-enum class TThemeFormat : unsigned char { Pidgin, Kde, Adium };
+enum class TThemeFormat : unsigned char { Pidgin, Kde, Adium, Jisp };
 
 inline constexpr TThemeFormat AllThemeFormats[] = {TThemeFormat::Pidgin, TThemeFormat::Kde,
-                                                   TThemeFormat::Adium};
+                                                   TThemeFormat::Adium, TThemeFormat::Jisp};
 
-// "pidgin", "kde", "adium": the names the command line uses.
+// "pidgin", "kde", "adium", "jisp": the names the command line uses.
 const char* ThemeFormatName(TThemeFormat format);
 bool ThemeFormatFromName(std::string_view name, TThemeFormat& format);
-// "theme", "emoticons.xml", "Emoticons.plist".
+// "theme", "emoticons.xml", "Emoticons.plist", "icondef.xml".
 const char* ThemeIndexFileName(TThemeFormat format);
 // The format whose index file has this name (letter case ignored): what an open chooser that
 // accepts theme index files asks.
@@ -47,11 +52,14 @@ enum class TLeftOutReason : unsigned char {
   CodeHasBlank,      // a code holding a blank, which separates codes in a pidgin theme
   CodeAtLineEdge,    // a code that would lose its leading or trailing blank as the first or the
                      // last symbol of a definition line
-  CodeTakenByOther,  // a code of a later pidgin group that another smile already has
+  CodeTakenByOther,  // a code that another smile has (letter case ignored): the first keeps it
+  CodeRepeated,      // a code that one entry of the index names twice
   NoCodes,           // a smile left without codes: kept, without symbols
   PictureMissing,    // the picture file is not there
   PictureOutside,    // the index names a file outside the theme's folder
   PictureUnusable,   // the picture could not be converted (Detail says why)
+  InUnknownElement,  // an emoticon inside an element the format does not have (Detail names it)
+  PictureWithoutLine, // a pack's picture past the last line of its definition file
   PastLimit,         // past the 676 smiles a pack holds
 };
 
@@ -81,9 +89,12 @@ struct TTheme {
 inline constexpr std::size_t MaxThemeIndexSize = std::size_t{8} << 20;
 
 // Reads an index file's bytes. A picture named twice is one smile with the codes of both. Of a
-// pidgin theme every group is taken: the first as it is, later ones adding their pictures and
-// codes, except codes another smile already has (letter case ignored), which are left out.
-// False, with an English message in Error, when the bytes are not an index of that format.
+// pidgin theme every group is taken, later ones adding their pictures and codes. A code that
+// another smile already has (letter case ignored) stays with that smile, and one that an entry
+// names twice is taken once; both are listed in leftOut, as are emoticons inside elements the
+// format does not have.
+// False, with an English message in Error, when the bytes are not an index of that format, or
+// when the elements of an XML index nest deeper than any set nests them (32 levels).
 bool ParseTheme(TThemeFormat format, std::string_view bytes, TTheme& theme, std::string& error);
 
 // Whether a theme of the format can hold the code; Why says why not.

@@ -11,46 +11,34 @@ namespace {
 
 constexpr const char* RootName = "messaging-emoticon-map";
 
-std::string ReaderError(const QXmlStreamReader& reader) {
-  return "line " + std::to_string(reader.lineNumber()) + ": " + reader.errorString().toStdString();
+// Reads the <emoticon> element the reader stands on: its picture and its codes.
+TThemeSmile ReadEmoticon(QXmlStreamReader& reader) {
+  TThemeSmile smile{reader.attributes().value("file").toString().toStdString(), {}};
+  while (reader.readNextStartElement()) {
+    if (reader.name() == QLatin1String("string"))
+      smile.codes.push_back(reader.readElementText(QXmlStreamReader::IncludeChildElements).toStdString());
+    else
+      reader.skipCurrentElement();
+  }
+  return smile;
 }
 
 }  // namespace
 
 bool ParseKde(std::string_view text, TTheme& theme, std::string& error) {
-  QXmlStreamReader reader(QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())));
-  if (!reader.readNextStartElement()) {
-    error = reader.hasError() ? ReaderError(reader) : "no XML element";
-    return false;
-  }
-  if (reader.name() != QLatin1String(RootName)) {
-    error = "the root element is <" + reader.name().toString().toStdString() + ">, not <" +
-            RootName + ">";
-    return false;
-  }
+  QXmlStreamReader reader(XmlBytes(text));
+  if (!XmlRoot(reader, RootName, error)) return false;
   TThemeCollector collector(theme);
   while (reader.readNextStartElement()) {
-    if (reader.name() != QLatin1String("emoticon")) {
-      reader.skipCurrentElement();
-      continue;
+    if (reader.name() == QLatin1String("emoticon")) {
+      const TThemeSmile smile = ReadEmoticon(reader);
+      collector.Add(smile.picture, smile.codes);
+    } else {
+      SkipUnknownElement(reader, "emoticon", theme,
+                         [](QXmlStreamReader& r) { return ReadEmoticon(r).picture; });
     }
-    const std::string picture = reader.attributes().value("file").toString().toStdString();
-    std::vector<std::string> codes;
-    while (reader.readNextStartElement()) {
-      if (reader.name() == QLatin1String("string"))
-        codes.push_back(reader.readElementText(QXmlStreamReader::IncludeChildElements).toStdString());
-      else
-        reader.skipCurrentElement();
-    }
-    collector.Add(picture, codes);
   }
-  // Whatever follows the root element must still be well-formed.
-  while (!reader.atEnd() && !reader.hasError()) reader.readNext();
-  if (reader.hasError()) {
-    error = ReaderError(reader);
-    return false;
-  }
-  return true;
+  return XmlEnd(reader, error);
 }
 
 std::string FormatKde(const TTheme& theme) {

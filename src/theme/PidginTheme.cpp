@@ -57,7 +57,7 @@ bool ParsePidgin(std::string_view text, TTheme& theme, std::string& error) {
     if (words.empty()) continue;
     const std::string picture = std::move(words.front());
     words.erase(words.begin());
-    collector.Add(picture, words, group > 0);
+    collector.Add(picture, words);
   }
   if (group < 0) {
     error = "no group of smileys (a line such as [default])";

@@ -2,6 +2,7 @@
 
 #include "Cp1251.h"
 #include "Files.h"
+#include "ThemeArchive.h"
 #include "ThemeFiles.h"
 
 bool ReadPackAsTheme(const std::string& packDir, TSmilePack kind, TThemeFormat format,
@@ -19,9 +20,10 @@ bool ReadPackAsTheme(const std::string& packDir, TSmilePack kind, TThemeFormat f
     out.leftOut.push_back({TLeftOutReason::PastLimit, "line " + std::to_string(line + 1), {}, {}});
   if (lines.size() > MaxSmiles) lines.resize(MaxSmiles);
 
+  theme_files::TFolderNames files;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string name = PictureFileName(static_cast<int>(i), kind);
-    const std::string path = theme_files::FindFile(folder + name);
+    const std::string path = files.Find(folder, name);
     if (path.empty()) {
       out.leftOut.push_back({TLeftOutReason::PictureMissing, name, {}, {}});
       continue;
@@ -40,36 +42,57 @@ bool ReadPackAsTheme(const std::string& packDir, TSmilePack kind, TThemeFormat f
     out.theme.smiles.push_back(std::move(smile));
     out.pictures.push_back(path);
   }
+  // Pictures past the last line stay with the pack, but have no codes to go with them.
+  for (int position = static_cast<int>(lines.size()); position < MaxSmiles; ++position) {
+    const std::string name = PictureFileName(position, kind);
+    if (!files.Find(folder, name).empty())
+      out.leftOut.push_back({TLeftOutReason::PictureWithoutLine, name, {}, {}});
+  }
   return true;
 }
 
-bool WritePackTheme(const TPackTheme& theme, TThemeFormat format, const std::string& outDir,
+namespace {
+
+// The theme as a zip archive at Path: a folder named as the archive (an Adium set's name ends
+// in ".AdiumEmoticonset") holding the pictures and the index file.
+bool WriteThemeZip(const TPackTheme& theme, TThemeFormat format, const std::string& path,
+                   std::string& error) {
+  std::string top = platform::ExtractFileName(path);
+  top = top.substr(0, top.rfind('.'));
+  const std::string adium = ".AdiumEmoticonset";
+  if (format == TThemeFormat::Adium && !top.ends_with(adium)) top += adium;
+  std::vector<theme_archive::TZipEntry> entries;
+  for (std::size_t i = 0; i < theme.pictures.size(); ++i)
+    entries.push_back({top + "/" + theme.theme.smiles[i].picture, theme.pictures[i], {}});
+  entries.push_back({top + "/" + ThemeIndexFileName(format), {}, FormatTheme(format, theme.theme)});
+  return theme_archive::WriteZip(path, entries, error);
+}
+
+}  // namespace
+
+bool WritePackTheme(const TPackTheme& theme, TThemeFormat format, const std::string& out,
                     std::string& error) {
-  const std::string folder = platform::IncludeTrailingPathDelimiter(outDir);
-  if (!platform::ForceDirectories(folder)) {
-    error = "can't create the folder " + folder;
+  std::string bare = out;
+  while (bare.size() > 1 && bare.back() == platform::PathDelim) bare.pop_back();
+  if (theme_archive::IsArchiveName(platform::ExtractFileName(bare))) {
+    if (theme_archive::IsZipName(bare)) return WriteThemeZip(theme, format, bare, error);
+    error = bare + ": an export writes a folder, or a .zip or .jisp archive";
     return false;
   }
-  const std::string index = ThemeIndexFileName(format);
-  std::vector<std::string> names = {index};
-  for (const auto& smile : theme.theme.smiles) names.push_back(smile.picture);
-  for (const auto& name : names)
-    if (const std::string existing = theme_files::FindFile(folder + name); !existing.empty()) {
-      error = existing + " is in the way; export into an empty or new folder";
-      return false;
-    }
-  theme_files::TWrittenFiles written;
+  const std::string folder = platform::IncludeTrailingPathDelimiter(out);
+  theme_files::TScratchFolder scratch;
+  if (!theme_files::BeginFolderTarget(folder, "export", scratch, error)) return false;
   for (std::size_t i = 0; i < theme.pictures.size(); ++i) {
-    const std::string target = folder + theme.theme.smiles[i].picture;
-    if (!written.Copy(theme.pictures[i], target)) {
-      error = "can't copy " + theme.pictures[i] + " to " + target;
+    const std::string target = scratch.Path() + theme.theme.smiles[i].picture;
+    if (!platform::CopyFileNew(theme.pictures[i], target)) {
+      error = "can't copy " + theme.pictures[i] + " to " + folder;
       return false;
     }
   }
-  if (!written.Write(folder + index, FormatTheme(format, theme.theme))) {
+  const std::string index = ThemeIndexFileName(format);
+  if (!platform::WriteFileAtomic(scratch.Path() + index, FormatTheme(format, theme.theme), false)) {
     error = "can't write " + folder + index;
     return false;
   }
-  written.Keep();
-  return true;
+  return scratch.MoveTo(folder, error);
 }

@@ -4,7 +4,8 @@
 // under its position name (aa.gif, ab.gif, ...), and whose codes are its symbols in UTF-8, in
 // order. Importing the theme again therefore gives the same definition file and the same
 // pictures. Left out, and listed: smiles past the 676th line, smiles whose picture is missing,
-// and symbols the format can't hold (a blank in a pidgin code, a control character, byte 0x98).
+// pictures past the last line, and symbols the format can't hold (a blank in a pidgin code, a
+// control character, byte 0x98).
 // A smile without symbols is written without codes.
 #pragma once
 
@@ -25,9 +26,11 @@ struct TPackTheme {
 bool ReadPackAsTheme(const std::string& packDir, TSmilePack kind, TThemeFormat format,
                      TPackTheme& out, std::string& error);
 
-// Writes the theme into OutDir (created when missing): the pictures, then the index file.
-// Refuses a folder that already holds the index file or a picture of that name, in any letter
-// case; touches no other file there. False, with an English message in Error, when it refuses
-// or a write fails; the files it wrote are then removed again.
-bool WritePackTheme(const TPackTheme& theme, TThemeFormat format, const std::string& outDir,
+// Writes the theme into Out: the pictures, then the index file, into a hidden folder beside
+// Out that is renamed to Out when it is whole, so that an export cut short leaves no Out
+// behind; Out must not exist or be an empty folder. An Out named as a .zip or .jisp archive
+// (ThemeArchive) is written as one, holding a folder named as the archive; it must not exist.
+// False, with an English message in Error, when it refuses or a write fails; nothing is left
+// behind then.
+bool WritePackTheme(const TPackTheme& theme, TThemeFormat format, const std::string& out,
                     std::string& error);

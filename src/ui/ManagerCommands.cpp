@@ -30,6 +30,7 @@
 #include "Cp1251.h"
 #include "Dialogs.h"
 #include "EmoticonTheme.h"
+#include "ThemeArchive.h"
 #include "Files.h"
 #include "GeneralLang.h"
 #include "Lang.h"
@@ -464,7 +465,8 @@ void TForm1::ToolButton2Click() {
   std::string path = InitialPackPath();
   if (!ChooseOpenSource(Pack->BothPacks, path)) return;
   TThemeFormat theme;
-  if (!Pack->BothPacks && ThemeFormatOfIndexFile(platform::ExtractFileName(path), theme)) {
+  const std::string name = platform::ExtractFileName(path);
+  if (!Pack->BothPacks && (ThemeFormatOfIndexFile(name, theme) || theme_archive::IsArchiveName(name))) {
     OpenTheme(path);
     return;
   }

@@ -370,8 +370,8 @@ public:
   std::array<std::string, 2> MoveToEndTexts;  // first, last
 
   // ---- Other messengers' themes and pictures of any kind (ManagerThemes.cpp) ----
-  // Opens the theme whose index file Path is as a new pack of the active kind, and tells what
-  // it left out; an index that can't be read is told.
+  // Opens the theme whose index file or archive Path is as a new pack of the active kind, and
+  // tells what it left out; a theme that can't be read is told.
   void OpenTheme(const std::string& path);
   // Their texts of section "General" (UTF-8): every picture kind's filter name, the theme
   // filter's name, what a theme left out (heading, "%s" the file), and an unreadable theme.

@@ -1,6 +1,7 @@
 // Opening another messenger's emoticon theme: the open chooser also offers the themes' index
-// files, and such a file opens as a new pack of the active kind, made in memory from the theme
-// (no target yet: a save asks for a folder). What the theme held that a pack can't is told.
+// files and the archives themes come in, and such a file opens as a new pack of the active
+// kind, made from the theme (no target yet: a save asks for a folder). What the theme held that
+// a pack can't is told.
 #include <QApplication>
 
 #include "EmoticonTheme.h"
@@ -9,6 +10,8 @@
 #include "LangTables.h"
 #include "ManagerMain.h"
 #include "PackError.h"
+#include "ThemeArchive.h"
+#include "ThemeFiles.h"
 #include "ThemeImport.h"
 
 namespace {
@@ -52,30 +55,38 @@ void TForm1::ApplyThemeLanguage(TLang& language) {
   ThemeFilterName = language.Text(GeneralLang, ThemeFilterKey);
   ThemeLeftOutText = language.Text(GeneralLang, ThemeLeftOutKey);
   ThemeUnreadableText = language.Text(GeneralLang, ThemeUnreadableKey);
-  // The pack file dialog: definition files, the themes' index files, all files.
+  // The pack file dialog: definition files, the themes' index files and archives, all files.
   std::string names, patterns;
-  for (TThemeFormat format : AllThemeFormats) {
-    names += std::string(names.empty() ? "" : ", ") + ThemeIndexFileName(format);
-    patterns += std::string(patterns.empty() ? "" : ";") + ThemeIndexFileName(format);
-  }
+  auto offer = [&](const std::string& pattern) {
+    names += (names.empty() ? "" : ", ") + pattern;
+    patterns += (patterns.empty() ? "" : ";") + pattern;
+  };
+  for (TThemeFormat format : AllThemeFormats) offer(ThemeIndexFileName(format));
+  for (const char* ending : theme_archive::ArchiveEndings) offer(std::string("*") + ending);
   OpenDialog1.Filter = "_Define.ini|_Define.ini|" + ThemeFilterName + " (" + names + ")|" +
                        patterns + AllFilesFilter;
 }
 
 void TForm1::OpenTheme(const std::string& path) {
-  TThemeFormat format;
-  if (!Pack || !ThemeFormatOfIndexFile(platform::ExtractFileName(path), format)) return;
-  TTheme theme;
-  std::string folder, error;
-  if (!LoadTheme(format, path, theme, folder, error)) {
+  if (!Pack) return;
+  TLoadedTheme theme;
+  std::string error;
+  if (!LoadTheme(std::nullopt, path, theme, error)) {
     TellUser(EPackError::Format(ThemeUnreadableText, path) + "\n" + Visible(error));
     return;
   }
+  // The converted pictures wait on disk, not in memory, until the new pack takes them.
+  theme_files::TScratchFolder pictures;
   TThemePack made;
   {
     // Every picture is converted here, before the save question; a large theme takes a while.
     TBusyCursor busy;
-    made = BuildThemePack(theme, folder, Pack->ActivePack);
+    if (!pictures.CreateTemporary()) error = "can't create a temporary folder";
+    if (error.empty()) BuildThemePack(theme, Pack->ActivePack, pictures.Path(), made, error);
+  }
+  if (!error.empty()) {
+    TellUser(EPackError::Format(ThemeUnreadableText, path) + "\n" + Visible(error));
+    return;
   }
   ResetSelection();
   const bool opened = Pack->NewPackFrom(made.smiles);

@@ -73,6 +73,17 @@ def main():
     im.save(path("alpha.png"))
     case(outdir, "alpha_png", "alpha.png", [im], [0])
 
+    # A soft body: a red square whose alpha falls from opaque to 21 towards its edge, on a clear
+    # background, as anti-aliased smiles and their shadows are drawn.
+    soft = Image.new("RGBA", (15, 15), (0, 0, 0, 0))
+    for y in range(15):
+        for x in range(15):
+            d = max(abs(x - 7), abs(y - 7))
+            if d < 7:
+                soft.putpixel((x, y), (220, 40, 30, 255 - d * 39))
+    soft.save(path("soft.png"))
+    case(outdir, "soft_png", "soft.png", [soft], [0], 1, 1)
+
     im = sprite((18, 14), 1, transparent_corner=False).convert("RGB")
     im.save(path("opaque.bmp"))
     case(outdir, "opaque_bmp", "opaque.bmp", [im], [0])

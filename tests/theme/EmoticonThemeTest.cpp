@@ -36,7 +36,7 @@ TEST(EmoticonTheme, PidginGroupsHiddenSmileysAndComments) {
                              "Author=Someone\n\n[default]\n"
                              "! hidden.png\t\t\tC:-) C:)\n"
                              "sad.png\t\t\t\t:( :-(\r\n"
-                             "happy.png   :) :-)\n"
+                             "happy.png   :) :-) :)\n"
                              "#These show up only in MSN\n"
                              "[MSN]\n"
                              "sad.png :-( :'( \n"
@@ -47,17 +47,19 @@ TEST(EmoticonTheme, PidginGroupsHiddenSmileysAndComments) {
                             {"sad.png", {":(", ":-(", ":'("}},
                             {"happy.png", {":)", ":-)"}},
                             {"msn.gif", {"(H)"}}}));
-  // A later group's code that another smile holds stays with that smile.
-  ASSERT_EQ(theme.leftOut.size(), 2u);
-  EXPECT_EQ(theme.leftOut[0].reason, TLeftOutReason::CodeTakenByOther);
-  EXPECT_EQ(theme.leftOut[0].picture, "msn.gif");
-  EXPECT_EQ(theme.leftOut[0].code, ":(");
-  EXPECT_EQ(theme.leftOut[1].code, ":-)");
-  EXPECT_EQ(DescribeLeftOut(theme.leftOut[1]),
+  // A code written twice on a line is taken once; a later group's code that another smile
+  // holds stays with that smile, and both are listed.
+  ASSERT_EQ(theme.leftOut.size(), 3u);
+  EXPECT_EQ(DescribeLeftOut(theme.leftOut[0]), "left out code \":)\" of happy.png: it stands twice");
+  EXPECT_EQ(theme.leftOut[1].reason, TLeftOutReason::CodeTakenByOther);
+  EXPECT_EQ(theme.leftOut[1].picture, "msn.gif");
+  EXPECT_EQ(theme.leftOut[1].code, ":(");
+  EXPECT_EQ(DescribeLeftOut(theme.leftOut[2]),
             "left out code \":-)\" of msn.gif: another smile has it (it belongs to happy.png)");
 }
 
 TEST(EmoticonTheme, KdeMapWithAndWithoutExtensions) {
+  TTheme theme;
   const Smiles smiles = Read(TThemeFormat::Kde,
                              "<?xml version=\"1.0\"?>\n"
                              "<messaging-emoticon-map version=\"0.1\">\n"
@@ -68,9 +70,18 @@ TEST(EmoticonTheme, KdeMapWithAndWithoutExtensions) {
                              " <emoticon file=\"wink\"><string>;-)</string><note>x</note>"
                              "<string> &lt;3 &amp; </string></emoticon>\n"
                              " <emoticon file=\"smile.png\"><string>:-)</string><string>=)</string></emoticon>\n"
-                             "</messaging-emoticon-map>\n");
+                             " <emoticon file=\"grin.png\"><string>:D</string><string>=)</string></emoticon>\n"
+                             "</messaging-emoticon-map>\n",
+                             &theme);
   EXPECT_EQ(smiles, (Smiles{{"smile.png", {":-)", ":)", ":o)", "=)"}},
-                            {"wink", {";-)", " <3 & "}}}));
+                            {"wink", {";-)", " <3 & "}},
+                            {"grin.png", {":D"}}}));
+  // The emoticon inside an element the map does not have, and the code another smile has.
+  ASSERT_EQ(theme.leftOut.size(), 2u);
+  EXPECT_EQ(DescribeLeftOut(theme.leftOut[0]),
+            "left out smile no.png: it stands inside an element the format does not have (<ignored>)");
+  EXPECT_EQ(DescribeLeftOut(theme.leftOut[1]),
+            "left out code \"=)\" of grin.png: another smile has it (it belongs to smile.png)");
 }
 
 TEST(EmoticonTheme, AdiumPropertyList) {
@@ -94,22 +105,62 @@ TEST(EmoticonTheme, AdiumPropertyList) {
   EXPECT_EQ(smiles, (Smiles{{"smile.png", {":-)", ":)"}}, {"grin.gif", {":D"}}, {"none.png", {}}}));
 }
 
+TEST(EmoticonTheme, JispIconSetsNewAndOld) {
+  // Texts in several languages, a sound beside the picture, an <x> of the client's own, and
+  // an icon without a picture.
+  TTheme theme;
+  Smiles smiles = Read(TThemeFormat::Jisp,
+                       "<?xml version='1.0' encoding='UTF-8'?>\n<icondef>\n"
+                       " <meta><name> Set </name><version>1.2</version><description>d</description>"
+                       "<author jid='a@example.org'>A</author><creation>2004-01-01</creation></meta>\n"
+                       " <icon><text>:-)</text><text xml:lang='en'>:)</text>"
+                       "<text xml:lang='ru'>\xD1\x83\xD0\xBB\xD1\x8B\xD0\xB1\xD0\xBA\xD0\xB0</text>"
+                       "<object mime='audio/x-wav'>smile.wav</object>"
+                       "<object mime='image/png'> smile.png </object><x xmlns='name'>psi/smile</x></icon>\n"
+                       " <icon><text>:roster:</text></icon>\n"
+                       " <group><icon><object mime='image/gif'>hidden.gif</object></icon></group>\n"
+                       "</icondef>\n",
+                       &theme);
+  EXPECT_EQ(theme.name, "Set");
+  EXPECT_EQ(smiles, (Smiles{{"smile.png", {":-)", ":)", "\xD1\x83\xD0\xBB\xD1\x8B\xD0\xB1\xD0\xBA\xD0\xB0"}},
+                            {"", {":roster:"}}}));
+  ASSERT_EQ(theme.leftOut.size(), 1u);
+  EXPECT_EQ(theme.leftOut[0].picture, "hidden.gif");
+  // Older sets name the picture with <graphic>.
+  smiles = Read(TThemeFormat::Jisp,
+                "<icondef><meta><name>Old</name></meta>"
+                "<icon><text>;)</text><graphic mime='image/gif'>wink.gif</graphic><sound>w.wav</sound></icon>"
+                "</icondef>");
+  EXPECT_EQ(smiles, (Smiles{{"wink.gif", {";)"}}}));
+}
+
 TEST(EmoticonTheme, IndexesOfAnotherKindAreRefused) {
   EXPECT_EQ(Refused(TThemeFormat::Pidgin, "Name=x\nsmile.png :)\n"),
             "no group of smileys (a line such as [default])");
   EXPECT_EQ(Refused(TThemeFormat::Pidgin, std::string("[default]\na.png \0:)", 17)), "not a text file");
   EXPECT_EQ(Refused(TThemeFormat::Kde, "<icondef><x/></icondef>"),
             "the root element is <icondef>, not <messaging-emoticon-map>");
+  EXPECT_EQ(Refused(TThemeFormat::Jisp, "<icondef><icon><text>:)</icon></icondef>"),
+            "line 1, column 30: Opening and ending tag mismatch.");
   EXPECT_NE(Refused(TThemeFormat::Kde, "<messaging-emoticon-map><emoticon file='a'>"), "");
   EXPECT_NE(Refused(TThemeFormat::Kde, ""), "");
   EXPECT_EQ(Refused(TThemeFormat::Adium, "bplist00\x01\x02"), "a binary property list; save it as XML first");
   EXPECT_EQ(Refused(TThemeFormat::Adium, "<plist><dict><key>X</key><dict/></dict></plist>"),
             "no \"Emoticons\" dictionary");
   EXPECT_EQ(Refused(TThemeFormat::Adium, "<plist><dict><string>a</string></dict></plist>"),
-            "line 1: a value without a key");
-  std::string deep = "<plist><dict><key>Emoticons</key>";
-  for (int i = 0; i < 40; ++i) deep += "<array>";
-  EXPECT_EQ(Refused(TThemeFormat::Adium, deep), "the property list nests too deeply");
+            "line 1, column 21: a value without a key");
+  // Elements nested far deeper than any set nests them: in a code, or around the emoticons.
+  auto deep = [](std::string text, int levels) {
+    for (int i = 0; i < levels; ++i) text += "<b>";
+    return text;
+  };
+  EXPECT_EQ(Refused(TThemeFormat::Kde, deep("<messaging-emoticon-map><emoticon><string>", 50000)),
+            "line 1, column 132: elements nest deeper than 32 levels");
+  EXPECT_EQ(Refused(TThemeFormat::Adium, deep("<plist><dict><key>Emoticons</key><dict><key>a</key>"
+                                              "<dict><key>Equivalents</key><array><string>", 50000)),
+            "line 1, column 175: elements nest deeper than 32 levels");
+  EXPECT_EQ(Refused(TThemeFormat::Kde, deep("<messaging-emoticon-map>", 100)),
+            "line 1, column 120: elements nest deeper than 32 levels");
   EXPECT_NE(Refused(TThemeFormat::Adium, std::string(MaxThemeIndexSize + 1, ' ')), "");
 }
 

@@ -1,5 +1,5 @@
 // A theme made from a pack: symbols as codes, the pack's own pictures, what each format can't
-// hold, and an output folder that is never written over.
+// hold, and an output folder that is written whole or not at all.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -30,9 +30,9 @@ protected:
 
 TEST_F(ThemeExport, SymbolsBecomeCodesThatTheFormatCanHold) {
   // A Cyrillic symbol, one starting with a blank, one holding byte 0x98, a smile without
-  // symbols, and a picture missing at the third position (named in another letter case at the
-  // second).
-  const std::string dir = Pack(":-),\xcf\xf0\xe8, b c,x\x98y\r\n\r\n;)", {"aa.gif", "AB.GIF"});
+  // symbols, a picture missing at the third position (named in another letter case at the
+  // second), and a picture past the last line.
+  const std::string dir = Pack(":-),\xcf\xf0\xe8, b c,x\x98y\r\n\r\n;)", {"aa.gif", "AB.GIF", "ae.gif"});
   for (TThemeFormat format : AllThemeFormats) {
     SCOPED_TRACE(ThemeFormatName(format));
     TPackTheme out;
@@ -53,6 +53,7 @@ TEST_F(ThemeExport, SymbolsBecomeCodesThatTheFormatCanHold) {
       want.push_back("left out code \" b c\" of aa.gif: codes of this format can't hold blanks");
     want.push_back("left out code \"x\xEF\xBF\xBDy\" of aa.gif: byte 0x98 is no character in Windows-1251");
     want.push_back("left out smile ac.gif: its picture is missing");
+    want.push_back("left out picture ae.gif: the pack has no line for it");
     EXPECT_EQ(leftOut, want);
 
     const std::string outDir = disk.Path() + "out-" + ThemeFormatName(format) + "/";
@@ -80,24 +81,23 @@ TEST_F(ThemeExport, LinesPastTheLimitAreListed) {
   EXPECT_EQ(error, "no " + disk.Path() + "empty/_define.ini");
 }
 
-TEST_F(ThemeExport, AnOutputFolderIsNeverWrittenOver) {
+TEST_F(ThemeExport, AnOutputFolderIsWrittenWholeOrNotAtAll) {
   const std::string dir = Pack(":)\r\n:(", {"aa.gif", "ab.gif"});
   TPackTheme out;
   std::string error;
   ASSERT_TRUE(ReadPackAsTheme(dir, spAnimated, TThemeFormat::Pidgin, out, error));
-  for (const char* inTheWay : {"THEME", "Ab.gif"}) {
-    const std::string outDir = disk.Make(std::string("out-") + inTheWay + "/");
-    WriteBytes(outDir + inTheWay, "mine");
-    EXPECT_FALSE(WritePackTheme(out, TThemeFormat::Pidgin, outDir, error));
-    EXPECT_EQ(error, outDir + inTheWay + " is in the way; export into an empty or new folder");
-    EXPECT_EQ(ListFolder(outDir), std::vector<std::string>{inTheWay});
-    EXPECT_EQ(ReadBytes(outDir + inTheWay), "mine");
-  }
-  // A failed write takes back what it wrote.
-  const std::string outDir = disk.Make("failing/");
+  const std::string notes = disk.Make("notes/");
+  WriteBytes(notes + "notes.txt", "mine");
+  EXPECT_FALSE(WritePackTheme(out, TThemeFormat::Pidgin, notes, error));
+  EXPECT_EQ(error, notes + " is not an empty folder; export into an empty or new folder");
+  EXPECT_EQ(ListFolder(notes), std::vector<std::string>{"notes.txt"});
+  // A failed write leaves nothing behind, not even beside the folder.
   {
     ScopedFileSizeLimit limit(20);
-    EXPECT_FALSE(WritePackTheme(out, TThemeFormat::Pidgin, outDir, error));
+    EXPECT_FALSE(WritePackTheme(out, TThemeFormat::Pidgin, disk.Path() + "failing/", error));
   }
-  EXPECT_TRUE(ListFolder(outDir).empty());
+  EXPECT_EQ(ListFolder(disk.Path()), (std::vector<std::string>{"Smiles", "notes"}));
+  const std::string empty = disk.Make("empty/");
+  ASSERT_TRUE(WritePackTheme(out, TThemeFormat::Pidgin, empty, error)) << error;
+  EXPECT_EQ(ListFolder(empty), (std::vector<std::string>{"aa.gif", "ab.gif", "theme"}));
 }

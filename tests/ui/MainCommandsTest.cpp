@@ -125,7 +125,9 @@ TEST_F(PackCommands, OpenAsksForTheDefinitionFileAndShowsThePackWithNothingSelec
 
   EXPECT_EQ(form->OpenDialog1.Filter,
             "_Define.ini|_Define.ini|Темы смайлов других мессенджеров (theme, emoticons.xml, "
-            "Emoticons.plist)|theme;emoticons.xml;Emoticons.plist|Все файлы (*.*)|*.*");
+            "Emoticons.plist, icondef.xml, *.zip, *.jisp, *.tar.gz, *.tar.bz2, *.tar.xz)|"
+            "theme;emoticons.xml;Emoticons.plist;icondef.xml;*.zip;*.jisp;*.tar.gz;*.tar.bz2;*.tar.xz|"
+            "Все файлы (*.*)|*.*");
   EXPECT_EQ(Smiles(), (Strings{"aa.gif (:-))", "ab.gif (:-()"}));
   EXPECT_EQ(Count(), "2");
   EXPECT_EQ(SelectedSmile(), -1);

@@ -1,7 +1,7 @@
 // Pictures of any kind and other messengers' themes in the main window: pictures written by
 // another program (Pillow) added and re-pictured, converted into what the pack stores; a file
-// that is no picture refused with a message; a theme's index file chosen to open as a new pack,
-// with what it left out told.
+// that is no picture refused with a message; a theme's index file or archive chosen to open as
+// a new pack, with what it left out told.
 #include <QMessageBox>
 
 #include "CommandsFixture.h"
@@ -152,6 +152,15 @@ TEST_F(Interchange, AThemeChosenToOpenBecomesANewPackAndWhatWasLeftOutIsTold) {
   Press(form->ToolButton3);
   EXPECT_EQ(ReadBytes(target + "_define.ini"), ":-)\r\n;-),;)");
   EXPECT_EQ(ReadBytes(target + "ab.gif"), pack_testing::Gif("w"));
+
+  // The same theme zipped by another program opens as well.
+  const std::string zip = disk.Path() + "MyTheme.zip";
+  ASSERT_EQ(std::system(("cd '" + disk.Path() + "' && python3 -m zipfile -c MyTheme.zip MyTheme").c_str()), 0);
+  Then(ChooseFiles({zip}));  // the pack open now was just saved: no save question
+  Then(MessageWithDetails(&text, &details));
+  Press(form->ToolButton2);
+  EXPECT_EQ(Smiles(), (Strings{"aa.gif (:-))", "ab.gif (;-))"}));
+  EXPECT_TRUE(text.starts_with("Тема " + zip + " открыта как новый смайлпак")) << text;
 }
 
 TEST_F(Interchange, AThemeThatCannotBeReadOrIsCancelledAtTheSaveQuestionChangesNothing) {

@@ -66,8 +66,10 @@ int CommandFailure(const char* command, const std::string& message) {
 
 int ReportLeftOut(const std::vector<TLeftOut>& leftOut, const std::string& folder, std::size_t smiles) {
   for (const auto& item : leftOut) std::printf("  %s\n", Printable(DescribeLeftOut(item)).c_str());
-  std::printf("%s: %zu smile%s; %s\n", Printable(folder).c_str(), smiles, smiles == 1 ? "" : "s",
-              leftOut.empty() ? "everything taken"
-                              : (std::to_string(leftOut.size()) + " left out").c_str());
-  return leftOut.empty() ? 0 : 1;
+  std::string taken = smiles == 0 ? std::string("nothing taken, nothing written")
+                                  : std::to_string(smiles) + (smiles == 1 ? " smile" : " smiles");
+  taken += leftOut.empty() ? (smiles == 0 ? "" : "; everything taken")
+                           : "; " + std::to_string(leftOut.size()) + " left out";
+  std::printf("%s: %s\n", Printable(folder).c_str(), taken.c_str());
+  return leftOut.empty() && smiles > 0 ? 0 : 1;
 }

@@ -31,5 +31,6 @@ bool ParseThemeArgs(const char* command, const char* usage, const std::vector<st
 int CommandFailure(const char* command, const std::string& message);
 
 // Prints the lines of what was left out, indented, made safe for the terminal, and the closing
-// line "FOLDER: N smiles; everything taken" or "...; M left out". The exit code: 0 or 1.
+// line "FOLDER: N smiles; everything taken" or "...; M left out", or "FOLDER: nothing taken,
+// nothing written". The exit code: 0 when everything was taken, else 1.
 int ReportLeftOut(const std::vector<TLeftOut>& leftOut, const std::string& folder, std::size_t smiles);
