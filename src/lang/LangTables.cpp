@@ -122,8 +122,18 @@ constexpr std::string_view kMainForm[] = {
     "Рисунок не удаётся прочитать",
     // 56: a smile that needs attention: no symbols
     "Нет символов",
+    // 57: File menu: the active pack written as another messenger's emoticon theme
+    "Экспорт в тему смайлов...",
+    // 58: the export's question: which format
+    "Формат темы:",
+    // 59: status bar after an export: %1 the number of smiles, %2 the theme
+    "Экспортировано смайлов: %1, в %2",
+    // 60: heading of what an export left out: %1 the theme, the list follows
+    "В тему %1 взято не всё:",
+    // 61: an export that failed: %1 the theme, the reason follows
+    "Не удалось записать тему %1.",
 };
-static_assert(std::size(kMainForm) == 57);
+static_assert(std::size(kMainForm) == 62);
 
 constexpr std::string_view kLoadForm[] = {
     // 0: window caption

@@ -122,6 +122,7 @@ public:
   // A menu entry for each command, by the button it presses; entries of their own below.
   std::vector<std::pair<QAction*, QAbstractButton*>> MenuCommands;
   QAction* InsertSmileAction = nullptr;
+  QAction* ExportThemeAction = nullptr;
   QAction* OptionsAction = nullptr;
   QAction* ShortcutsAction = nullptr;
   QActionGroup* Backgrounds = nullptr;  // white, dark, checkerboard
@@ -373,12 +374,16 @@ public:
   // Opens the theme whose index file or archive Path is as a new pack of the active kind, and
   // tells what it left out; a theme that can't be read is told.
   void OpenTheme(const std::string& path);
+  // Writes the active pack as another messenger's theme, in a format and a folder the user
+  // chooses, and tells what it left out (File menu).
+  void ExportTheme();
   // Their texts of section "General" (UTF-8): every picture kind's filter name, the theme
   // filter's name, what a theme left out (heading, "%s" the file), and an unreadable theme.
   std::string AllPicturesName;
   std::string ThemeFilterName;
   std::string ThemeLeftOutText;
   std::string ThemeUnreadableText;
+  std::string ExportFormatText, ExportedText, ExportLeftOutText, ExportFailedText;
 
   // ---- Recurring steps of the commands ----
   void ResetSelection();

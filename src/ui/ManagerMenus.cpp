@@ -58,6 +58,7 @@ enum {
   NotFoundKey = 50,
   DeleteSmileWarningKey = 51,  // then the picture's and the symbol's
   NoPictureKey = 54,           // then a picture that can't be read, no symbols
+  ExportThemeKey = 57,         // then its question, its result, what it left out, its failure
 };
 
 // The key of a command that has one, for the menus and the list of keys.
@@ -103,8 +104,12 @@ void TForm1::CreateMenus() {
     MenuCommands.emplace_back(action, button);
     return action;
   };
-  for (QAbstractButton* b : {ToolButton1, ToolButton2, ToolButton3, ToolButton4, ToolButton5})
-    entry(FileMenu, b);
+  for (QAbstractButton* b : {ToolButton1, ToolButton2, ToolButton3, ToolButton4}) entry(FileMenu, b);
+  ExportThemeAction = FileMenu->addAction(QString());
+  connect(ExportThemeAction, &QAction::triggered, this, [this] {
+    if (ToolButton4->isEnabled()) RunCommand([this] { ExportTheme(); });
+  });
+  entry(FileMenu, ToolButton5);
   FileMenu->addSeparator();
   entry(FileMenu, BitBtn9);
 
@@ -161,6 +166,11 @@ void TForm1::ApplyMenuLanguage(TLang& language) {
     action->setText(key.isEmpty() ? text : text + "\t" + KeyText(key));
   }
   InsertSmileAction->setText(m(InsertSmileKey));
+  ExportThemeAction->setText(m(ExportThemeKey));
+  ExportFormatText = language.Text(MainFormLang, ExportThemeKey + 1);
+  ExportedText = language.Text(MainFormLang, ExportThemeKey + 2);
+  ExportLeftOutText = language.Text(MainFormLang, ExportThemeKey + 3);
+  ExportFailedText = language.Text(MainFormLang, ExportThemeKey + 4);
   BackgroundMenu->setTitle(m(BackgroundMenuKey));
   const int names[] = {WhiteKey, DarkKey, CheckerKey};
   for (QAction* action : Backgrounds->actions()) action->setText(m(names[action->data().toInt()]));
@@ -189,6 +199,7 @@ void TForm1::UpdateMenus() {
     if (button->isCheckable()) action->setChecked(button->isChecked());
   }
   InsertSmileAction->setEnabled(BitBtn7->isEnabled());
+  ExportThemeAction->setEnabled(ToolButton4->isEnabled());
   for (QAction* action : Backgrounds->actions())
     action->setChecked(action->data().toInt() == PreviewBackground);
 }

@@ -1,8 +1,14 @@
 // Opening another messenger's emoticon theme: the open chooser also offers the themes' index
 // files and the archives themes come in, and such a file opens as a new pack of the active
 // kind, made from the theme (no target yet: a save asks for a folder). What the theme held that
-// a pack can't is told.
+// a pack can't is told. And the way back: the active pack written as a theme (File menu).
+#include <QAction>
 #include <QApplication>
+#include <QInputDialog>
+#include <QStatusBar>
+
+#include "DialogSeam.h"
+#include "ThemeExport.h"
 
 #include "EmoticonTheme.h"
 #include "Files.h"
@@ -38,6 +44,35 @@ std::string Visible(const std::string& utf8) {
   }
   return text.toStdString();
 }
+
+// What a theme left out, in a message: the first lines in it, all of them behind its details
+// button.
+void TellLeftOut(TForm1& window, const std::string& heading, const std::vector<TLeftOut>& leftOut) {
+  if (leftOut.empty()) return;
+  std::string shown, all;
+  for (std::size_t i = 0; i < leftOut.size(); ++i) {
+    const std::string line = Visible(DescribeLeftOut(leftOut[i]));
+    all += line + "\n";
+    if (i < ShownLeftOutLines) shown += "\n" + line;
+  }
+  if (leftOut.size() > ShownLeftOutLines) shown += "\n…";
+  window.TellUser(heading + "\n" + shown, leftOut.size() > ShownLeftOutLines ? all : std::string());
+}
+
+// The themes the window writes: a folder of each format, or an archive.
+struct TExportKind {
+  const char* name;
+  TThemeFormat format;
+  const char* suffix;  // of the new folder or archive
+};
+constexpr TExportKind kExportKinds[] = {
+    {"Pidgin", TThemeFormat::Pidgin, ""},
+    {"KDE", TThemeFormat::Kde, ""},
+    {"Adium", TThemeFormat::Adium, ".AdiumEmoticonset"},
+    {"Psi (.jisp)", TThemeFormat::Jisp, ".jisp"},
+    {"Pidgin (.zip)", TThemeFormat::Pidgin, ".zip"},
+    {"KDE (.zip)", TThemeFormat::Kde, ".zip"},
+};
 
 // Restores the cursor however the work under the busy cursor ends.
 class TBusyCursor {
@@ -95,15 +130,50 @@ void TForm1::OpenTheme(const std::string& path) {
   UpdatePackButtons();
   if (!opened) return;
   ShowStatus(ThemeOpenedText, path);
-  if (made.leftOut.empty()) return;
+  TellLeftOut(*this, EPackError::Format(ThemeLeftOutText, path), made.leftOut);
+}
 
-  std::string shown, all;
-  for (std::size_t i = 0; i < made.leftOut.size(); ++i) {
-    const std::string line = Visible(DescribeLeftOut(made.leftOut[i]));
-    all += line + "\n";
-    if (i < ShownLeftOutLines) shown += "\n" + line;
+void TForm1::ExportTheme() {
+  if (!Pack || !Pack->LoadedPacks.Contains(Pack->ActivePack)) return;
+  const TSmilePack active = Pack->ActivePack;
+  QStringList names;
+  for (const auto& kind : kExportKinds) names << kind.name;
+  QInputDialog ask(this);
+  ask.setWindowTitle(ExportThemeAction->text());
+  ask.setLabelText(QString::fromStdString(ExportFormatText));
+  ask.setComboBoxItems(names);
+  ask.setComboBoxEditable(false);
+  if (RunModal(ask) != QDialog::Accepted || names.indexOf(ask.textValue()) < 0) return;
+  const TExportKind& kind = kExportKinds[names.indexOf(ask.textValue())];
+  // Into a new folder, or archive, named after the pack, in a folder the user chooses.
+  const std::string source = Pack->SourcePath[active];
+  std::string folder = platform::ExtractFilePath(source.substr(0, source.empty() ? 0 : source.size() - 1));
+  if (!SelectFolder(this, ExportThemeAction->text().toStdString(), folder, true)) return;
+  std::string name = Pack->SourceAssigned.Contains(active)
+                         ? platform::ExtractFileName(source.substr(0, source.size() - 1))
+                         : std::string(PackFolderName(active));
+  const std::string base = platform::IncludeTrailingPathDelimiter(folder) + name;
+  std::string out = base + kind.suffix;
+  for (int n = 2; platform::DirectoryExists(out) || platform::FileExists(out); ++n)
+    out = base + "-" + std::to_string(n) + kind.suffix;
+  if (!theme_archive::IsArchiveName(out)) out = platform::IncludeTrailingPathDelimiter(out);
+
+  TPackTheme theme;
+  std::string error;
+  bool written;
+  {
+    TBusyCursor busy;
+    written = ReadPackAsTheme(Pack->StorageFolder[active], active, kind.format, theme, error) &&
+              (theme.theme.smiles.empty() || WritePackTheme(theme, kind.format, out, error));
   }
-  if (made.leftOut.size() > ShownLeftOutLines) shown += "\n…";
-  TellUser(EPackError::Format(ThemeLeftOutText, path) + "\n" + shown,
-           made.leftOut.size() > ShownLeftOutLines ? all : std::string());
+  const QString shown = QString::fromStdString(out);
+  if (!written) {
+    TellUser(QString::fromStdString(ExportFailedText).arg(shown).toStdString() + "\n" + Visible(error));
+    return;
+  }
+  statusBar()->showMessage(QString::fromStdString(ExportedText)
+                               .arg(static_cast<int>(theme.theme.smiles.size()))
+                               .arg(shown));
+  TellLeftOut(*this, QString::fromStdString(ExportLeftOutText).arg(shown).toStdString(),
+              theme.leftOut);
 }

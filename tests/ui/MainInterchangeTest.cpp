@@ -2,7 +2,10 @@
 // another program (Pillow) added and re-pictured, converted into what the pack stores; a file
 // that is no picture refused with a message; a theme's index file or archive chosen to open as
 // a new pack, with what it left out told.
+#include <QAction>
+#include <QInputDialog>
 #include <QMessageBox>
+#include <QStatusBar>
 
 #include "CommandsFixture.h"
 #include "ConfigManager.h"
@@ -186,4 +189,31 @@ TEST_F(Interchange, AThemeThatCannotBeReadOrIsCancelledAtTheSaveQuestionChangesN
   Press(form->ToolButton2);
   EXPECT_EQ(StorageTags(), (Strings{"p1"}));
   EXPECT_TRUE(form->ToolButton15->isEnabled());
+}
+
+// File → Export as theme: the open pack in a new folder or archive named after it, in a folder
+// the user chooses; a name taken already gets a number.
+TEST_F(Interchange, TheOpenPackIsExportedAsAThemeFromTheFileMenu) {
+  OpenPackOf(2);
+  const std::string out = disk.Make("themes/");
+  auto format = [](const char* name) {
+    return [name](QDialog& dialog) {
+      auto* ask = qobject_cast<QInputDialog*>(&dialog);
+      EXPECT_NE(ask, nullptr) << dialog.metaObject()->className();
+      if (!ask) return int{QDialog::Rejected};
+      ask->setTextValue(name);
+      return int{QDialog::Accepted};
+    };
+  };
+  for (const char* kind : {"KDE", "KDE", "Psi (.jisp)"}) {
+    Then(format(kind));
+    Then(ChooseFolder(out));
+    form->UpdateMenus();
+    form->ExportThemeAction->trigger();
+  }
+  EXPECT_TRUE(Exists(out + "pack2/emoticons.xml"));
+  EXPECT_TRUE(Exists(out + "pack2-2/emoticons.xml"));
+  EXPECT_TRUE(Exists(out + "pack2.jisp"));
+  EXPECT_EQ(form->statusBar()->currentMessage().toStdString(),
+            "Экспортировано смайлов: 2, в " + out + "pack2.jisp");
 }
