@@ -76,7 +76,7 @@ void TSymbolList::Clear() {
 // ---------------------------------------------------------------------------------------------
 // TSmile
 
-TSmile::TSmile(const std::string& fileName, bool animated) {
+TSmile::TSmile(const std::string& fileName, bool animated, bool keepFrames) {
   std::unique_ptr<TPictureDecoder> decoder;
   try {
     if (animated)
@@ -92,7 +92,14 @@ TSmile::TSmile(const std::string& fileName, bool animated) {
     LoadError = true;
     return;
   }
-  Picture = std::move(decoder);
+  HasPicture = true;
+  FrameCount = decoder->GetFrameCount();
+  if (const TSmileBitmap* first = decoder->GetFrame(0)) {
+    Width = first->width;
+    Height = first->height;
+  }
+  for (int i = 0; i < FrameCount; ++i) Duration += std::max(0, decoder->GetFrameDelay(i));
+  if (keepFrames) Picture = std::move(decoder);
 }
 
 TSmile::~TSmile() = default;
@@ -115,8 +122,9 @@ std::string TDefineDecoder::StoragePicture(int index) const {
                                                            : StorageFolder[ActivePack] + name;
 }
 
-std::unique_ptr<TSmile> TDefineDecoder::MakeSmile(const std::string& fileName) const {
-  return std::make_unique<TSmile>(fileName, ActivePack == spAnimated);
+std::unique_ptr<TSmile> TDefineDecoder::MakeSmile(const std::string& fileName,
+                                                   bool keepFrames) const {
+  return std::make_unique<TSmile>(fileName, ActivePack == spAnimated, keepFrames);
 }
 
 void TDefineDecoder::Connect(TSmile& smile) {
@@ -316,7 +324,9 @@ bool TDefineDecoder::FillList(TSmileListView& strings) const {
 
 std::string TDefineDecoder::Caption(int index) const {
   const TSmile& smile = *GetSmile(index);
-  std::string label = smile.LoadError ? ErrorText : smile.Picture ? PictureFileName(index) : NoneText;
+  std::string label = smile.LoadError    ? ErrorText
+                      : smile.HasPicture ? PictureFileName(index)
+                                         : NoneText;
   std::string symbol = smile.Symbols.Empty() ? NoneText : platform::Cp1251ToUtf8(smile.Symbols[0]);
   return label + " (" + symbol + ")";
 }
@@ -328,7 +338,7 @@ void TDefineDecoder::RefreshCaptions() {
     TSmile& smile = *GetSmile(i);
     if (smile.LoadError)
       ++LoadErrors[a];
-    else if (!smile.Picture)
+    else if (!smile.HasPicture)
       ++MissingPictures[a];
     if (smile.Symbols.Empty()) ++NoSymbolSmiles[a];
     Smiles[a][static_cast<std::size_t>(i)].Caption = Caption(i);

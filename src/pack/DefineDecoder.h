@@ -56,18 +56,25 @@ private:
   std::vector<std::string> items_;
 };
 
-// One smile: its picture (a decoder with the decoded frames, or none) and its symbols. A smile
-// is "with picture", "missing picture" (the file could not be opened) or "load error" (the
-// file did not decode). Owns its decoder.
+// One smile: what its picture is, and its symbols. A smile is "with picture" (HasPicture),
+// "missing picture" (the file could not be opened) or "load error" (the file did not decode).
+// The picture is decoded once, to tell which and to learn its size, frames and loop time; its
+// frames stay (Picture, owned) only when asked for: a pack's smiles keep none, since a pack of
+// 676 animated smiles would hold hundreds of thousands of frames, and whoever shows a picture
+// decodes it again from its file.
 class TSmile {
 public:
-  TSmile(const std::string& fileName, bool animated);
+  TSmile(const std::string& fileName, bool animated, bool keepFrames = true);
   ~TSmile();
   TSmile(const TSmile&) = delete;
   TSmile& operator=(const TSmile&) = delete;
 
   bool LoadError = false;
-  std::unique_ptr<TPictureDecoder> Picture;
+  bool HasPicture = false;
+  int Width = 0, Height = 0;  // of the picture's screen, in pixels
+  int FrameCount = 0;
+  int Duration = 0;           // of one loop, in milliseconds
+  std::unique_ptr<TPictureDecoder> Picture;  // the decoded frames, when kept
   TSymbolList Symbols;
 };
 
@@ -354,7 +361,9 @@ private:
   std::string StoragePicture(int index) const;
   std::string Caption(int index) const;
   void Connect(TSmile& smile);
-  std::unique_ptr<TSmile> MakeSmile(const std::string& fileName) const;
+  // A smile of the active pack's kind on the picture FileName; the frames stay with KeepFrames
+  // (a smile shown in a question), not for the pack's own smiles.
+  std::unique_ptr<TSmile> MakeSmile(const std::string& fileName, bool keepFrames = false) const;
   void FreeSmiles();
   void StoreBothPath(bool assigned, const std::string& path);
   void StoreHostOrEmptyBothPath();

@@ -310,7 +310,7 @@ bool TDefineDecoder::CheckFiles(std::vector<std::string>& lines) {
       continue;
     }
     if (!keepForAll && OnEmptyLine) {
-      auto smile = MakeSmile(PicturePath(i));
+      auto smile = MakeSmile(PicturePath(i), true);
       OnEmptyLine(this, keep, keepForAll, PictureFileName(i), smile.get());
     }
     if (keep) lines.emplace_back();
@@ -332,7 +332,7 @@ bool TDefineDecoder::CheckFiles(std::vector<std::string>& lines) {
     if (i >= static_cast<int>(lines.size())) return false;
     std::string candidate = PictureFileName(i + shift);
     if (!skipForAll && OnMissingFile) {
-      auto smile = MakeSmile(PicturePath(i + shift));
+      auto smile = MakeSmile(PicturePath(i + shift), true);
       std::vector<std::string> symbols;
       ::ParseSymbols(lines[static_cast<std::size_t>(i)], symbols);
       smile->Symbols.Assign(symbols);

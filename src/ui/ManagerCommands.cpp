@@ -435,7 +435,7 @@ bool TForm1::ConfirmDeletion(int kind, int smile, int symbol) {
   // What goes: the smile's number (from 1), its leading symbol, its picture, the symbol.
   const TSmile* s = Pack->GetSmile(smile);
   QString leading = s && !s->Symbols.Empty() ? SymbolText(s->Symbols[0]) : Q(NoneText);
-  QString picture = s && (s->Picture || s->LoadError) ? Q(Pack->PictureFileName(smile)) : Q(NoneText);
+  QString picture = s && (s->HasPicture || s->LoadError) ? Q(Pack->PictureFileName(smile)) : Q(NoneText);
   QString deleted = s && symbol >= 0 && symbol < s->Symbols.Count() ? SymbolText(s->Symbols[symbol])
                                                                      : QString();
   form.SetMessage(Placed(Q(DeleteWarningTexts[static_cast<std::size_t>(kind)]),

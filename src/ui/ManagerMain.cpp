@@ -376,7 +376,6 @@ void TForm1::ListBox1Click() {
     RefillSymbols(index);
     ListBox2Click();
     CurrentFrame = 0;
-    CurrentPicture = smile->Picture.get();
     LoadPreviewFrames(index);
     update();
     PaintBox1->update();
@@ -391,7 +390,6 @@ void TForm1::ListBox1Click() {
     return;
   }
   StopAnimation();
-  CurrentPicture = nullptr;
   LoadPreviewFrames(-1);
   UpdateFrameCounter();
   for (QPushButton* b : {BitBtn1, BitBtn5, BitBtn7, BitBtn11, BitBtn12, BitBtn13, BitBtn16})
@@ -492,57 +490,60 @@ void TForm1::PaintPreview() {
 
 namespace {
 
-// A frame as the preview draws it: transparent where the picture does not cover its screen.
-// A frame decoded over black and over white differs exactly there.
-std::vector<QImage> TransparentFrames(const std::string& file, bool animated) {
-  auto decode = [&](std::uint32_t background) {
-    std::unique_ptr<TPictureDecoder> decoder;
-    if (animated)
-      decoder = std::make_unique<TGifDecoder>(file);
-    else
-      decoder = std::make_unique<TBmpDecoder>(file);
-    decoder->BackgroundColor = background;
-    decoder->Decode();
-    std::vector<QImage> frames;
-    for (int i = 0; i < decoder->GetFrameCount(); ++i) {
-      TSmileBitmap* frame = decoder->GetFrame(i);
-      if (!frame) break;
-      QImage image(frame->width, frame->height, QImage::Format_ARGB32);
-      QPainter painter(&image);
-      frame->Draw(0, 0, painter);
-      frames.push_back(std::move(image));
-    }
-    return frames;
-  };
-  std::vector<QImage> frames;
-  try {
-    frames = decode(0xFFFFFF);
-    // A static smile has no transparency of its own.
-    if (!animated) return frames;
-    std::vector<QImage> overBlack = decode(0x000000);
-    for (std::size_t i = 0; i < frames.size() && i < overBlack.size(); ++i) {
-      QImage& image = frames[i];
-      for (int y = 0; y < image.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        const auto* other = reinterpret_cast<const QRgb*>(overBlack[i].constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-          if (row[x] != other[x]) row[x] = 0;
-      }
-    }
-  } catch (const std::exception&) {
-    frames.clear();  // the picture changed on disk since the model read it
+// The picture File decoded over Background: the decoder, and each frame as an image.
+std::unique_ptr<TPictureDecoder> Decode(const std::string& file, bool animated,
+                                        std::uint32_t background, std::vector<QImage>& frames) {
+  std::unique_ptr<TPictureDecoder> decoder;
+  if (animated)
+    decoder = std::make_unique<TGifDecoder>(file);
+  else
+    decoder = std::make_unique<TBmpDecoder>(file);
+  decoder->BackgroundColor = background;
+  decoder->Decode();
+  frames.clear();
+  for (int i = 0; i < decoder->GetFrameCount(); ++i) {
+    TSmileBitmap* frame = decoder->GetFrame(i);
+    if (!frame) break;
+    QImage image(frame->width, frame->height, QImage::Format_ARGB32);
+    QPainter painter(&image);
+    frame->Draw(0, 0, painter);
+    frames.push_back(std::move(image));
   }
-  return frames;
+  return decoder;
 }
 
 }  // namespace
 
 void TForm1::LoadPreviewFrames(int smile) {
   PreviewFrames.clear();
-  if (Pack && smile >= 0 && Pack->GetSmile(smile) && Pack->GetSmile(smile)->Picture)
-    PreviewFrames = TransparentFrames(Pack->StorageFolder[Pack->ActivePack] +
-                                          Pack->PictureFileName(smile),
-                                      Pack->ActivePack == spAnimated);
+  CurrentPicture = nullptr;
+  PreviewPicture.reset();
+  const TSmile* s = Pack ? Pack->GetSmile(smile) : nullptr;
+  if (s && s->HasPicture) {
+    const bool animated = Pack->ActivePack == spAnimated;
+    const std::string file = Pack->StorageFolder[Pack->ActivePack] + Pack->PictureFileName(smile);
+    try {
+      PreviewPicture = Decode(file, animated, 0xFFFFFF, PreviewFrames);
+      // A frame decoded over black differs from the one over white exactly where the picture
+      // does not cover its screen: transparent there. A static smile has no transparency.
+      std::vector<QImage> overBlack;
+      if (animated) Decode(file, animated, 0x000000, overBlack);
+      for (std::size_t i = 0; i < PreviewFrames.size() && i < overBlack.size(); ++i) {
+        QImage& image = PreviewFrames[i];
+        for (int y = 0; y < image.height(); ++y) {
+          auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+          const auto* other = reinterpret_cast<const QRgb*>(overBlack[i].constScanLine(y));
+          for (int x = 0; x < image.width(); ++x)
+            if (row[x] != other[x]) row[x] = 0;
+        }
+      }
+      CurrentPicture = PreviewPicture.get();
+    } catch (const std::exception&) {
+      // The file changed on disk since the model read it: nothing to show.
+      PreviewFrames.clear();
+      PreviewPicture.reset();
+    }
+  }
   // The picture at its own size is shown whole: a box as large as the picture, up to a part of
   // the preview, scrolled beyond that.
   QSize size = PreviewFrames.empty() ? QSize(0, 0) : PreviewFrames.front().size();
@@ -862,5 +863,5 @@ void TForm1::ChooseSaveTargetEvent(TDefineDecoder*, bool both, std::string& path
 
 void TForm1::ReleasePreview(TDefineDecoder*) {
   StopAnimation();
-  CurrentPicture = nullptr;
+  LoadPreviewFrames(-1);
 }

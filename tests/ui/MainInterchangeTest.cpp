@@ -11,6 +11,8 @@
 #include "ConfigManager.h"
 #include "Files.h"
 #include "PackFixture.h"
+#include "BmpDecoder.h"
+#include "GifDecoder.h"
 #include "PictureDecoder.h"
 #include "PictureTestSupport.h"
 
@@ -56,8 +58,17 @@ bool WriteOtherProgramsPictures(const std::string& folder) {
   return std::system((python + " '" + folder + "make.py' '" + folder + "'").c_str()) == 0;
 }
 
-std::uint32_t Pixel(const TSmile* smile, int frame, int x, int y) {
-  TSmileBitmap* bitmap = smile && smile->Picture ? smile->Picture->GetFrame(frame) : nullptr;
+// A pixel of frame Frame of the picture the storage holds at position Index of the active pack.
+std::uint32_t Pixel(const TDefineDecoder& model, int index, int frame, int x, int y) {
+  const TSmilePack kind = model.ActivePack;
+  const std::string file = model.StorageFolder[kind] + PictureFileName(index, kind);
+  std::unique_ptr<TPictureDecoder> decoder;
+  if (kind == spAnimated)
+    decoder = std::make_unique<TGifDecoder>(file);
+  else
+    decoder = std::make_unique<TBmpDecoder>(file);
+  decoder->Decode();
+  TSmileBitmap* bitmap = decoder->GetFrame(frame);
   return bitmap ? bitmap->ColorAt(x, y) : 0xFFFFFFFFu;
 }
 
@@ -72,20 +83,21 @@ TEST_F(Interchange, PicturesOfOtherProgramsAreConvertedWhenAddedOrReplaced) {
   Press(form->BitBtn4);
   ASSERT_EQ(Model().SmileCount(), 4);
   EXPECT_EQ(form->ToolButton15->toolTip(), "Отменить: добавление смайлов 1-2 (Ctrl+Z)");
-  EXPECT_EQ(Pixel(Model().GetSmile(0), 0, 1, 1), picture_test::Color(20, 140, 60));
-  const std::uint32_t red = Pixel(Model().GetSmile(1), 0, 3, 2);
+  EXPECT_EQ(Pixel(Model(), 0, 0, 1, 1), picture_test::Color(20, 140, 60));
+  const std::uint32_t red = Pixel(Model(), 1, 0, 3, 2);
   EXPECT_NEAR(red & 0xFF, 200, 8);
   EXPECT_NEAR((red >> 16) & 0xFF, 30, 8);
 
   ClickSmile(2);
   Then(ChooseFiles({folder + "moving.webp"}));
   Press(form->BitBtn11);
-  const TPictureDecoder* moving = Model().GetSmile(2)->Picture.get();
-  ASSERT_NE(moving, nullptr);
-  ASSERT_EQ(moving->GetFrameCount(), 2);
-  EXPECT_EQ(moving->GetFrameDelay(0), 100);
-  EXPECT_EQ(moving->GetFrameDelay(1), 200);
-  EXPECT_EQ(Pixel(Model().GetSmile(2), 1, 2, 2), picture_test::Color(0, 0, 255));
+  const TSmile* moving = Model().GetSmile(2);
+  ASSERT_TRUE(moving->HasPicture);
+  ASSERT_EQ(moving->FrameCount, 2);
+  EXPECT_EQ(moving->Duration, 300);  // 100 and 200 ms
+  ASSERT_NE(form->CurrentPicture, nullptr);  // the preview's own copy
+  EXPECT_EQ(form->CurrentPicture->GetFrameDelay(0), 100);
+  EXPECT_EQ(Pixel(Model(), 2, 1, 2, 2), picture_test::Color(0, 0, 255));
   for (const char* name : {"aa.gif", "ab.gif", "ac.gif"})
     EXPECT_TRUE(ReadBytes(Model().StorageFolder[spAnimated] + name).starts_with("GIF8")) << name;
   EXPECT_EQ(ReadBytes(folder + "photo.jpg"), photo) << "the user's file is only read";
@@ -96,7 +108,7 @@ TEST_F(Interchange, PicturesOfOtherProgramsAreConvertedWhenAddedOrReplaced) {
   Then(ChooseFiles({folder + "corner.png"}));
   Press(form->BitBtn4);
   EXPECT_TRUE(ReadBytes(Model().StorageFolder[spStatic] + "aa.bmp").starts_with("BM"));
-  EXPECT_EQ(Pixel(Model().GetSmile(0), 0, 2, 1), picture_test::Color(20, 140, 60));
+  EXPECT_EQ(Pixel(Model(), 0, 0, 2, 1), picture_test::Color(20, 140, 60));
 }
 
 TEST_F(Interchange, AFileThatIsNoPictureIsRefusedWithAMessageInTheWindowsLanguage) {
