@@ -46,7 +46,7 @@ protected:
       WriteBytes(dir + "theme",
                  "Name=Test\nAuthor=Fennimo\n\n[default]\nsmile.png\t:-) :) \xF0\x9F\x98\x80\n"
                  "! grin.gif  :D \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\n"
-                 "[ICQ]\nsmile.png :)\ngrin.gif :-)\n");
+                 "[XMPP]\nsmile.png :)\ngrin.gif :-)\n");
     else if (format == "kde")
       WriteBytes(dir + "emoticons.xml",
                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<messaging-emoticon-map version=\"0.1\">\n"
