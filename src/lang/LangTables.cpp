@@ -132,8 +132,22 @@ constexpr std::string_view kMainForm[] = {
     "В тему %1 взято не всё:",
     // 61: an export that failed: %1 the theme, the reason follows
     "Не удалось записать тему %1.",
+    // 62: under the preview: %1×%2 the picture's size, %3 its frames, %4 the seconds of one loop, %5 the file's size
+    "%1×%2 точек · кадров: %3 · цикл %4 с · файл %5",
+    // 63: status bar: %1 the pack's smiles, %2 its size on disk, %3 its largest picture, %4 that one's size
+    "Смайлов: %1 · на диске %2 · самый большой: %3 (%4)",
+    // 64: a picture far wider than the pack's usual ones: %1×%2 its size, %3×%4 the usual
+    "Намного шире обычного: %1×%2 точек при обычных %3×%4",
+    // 65: a code inside another smile's code: %1 the code, %2 the longer code, %3 that smile's number
+    "Символ %1 входит в символ %2 смайла %3",
+    // 66: a code holding another smile's code: %1 the code, %2 the shorter code, %3 that smile's number
+    "Символ %1 содержит символ %2 смайла %3",
+    // 67: after 65 or 66 when the shorter code's smile comes first
+    "; где коды заменяются по порядку смайлпака, более длинный не покажется",
+    // 68: a symbol just added or changed that overlaps other smiles' codes: %1 the symbol, the list follows
+    "Символ %1 пересекается с символами других смайлов (он сохранён):",
 };
-static_assert(std::size(kMainForm) == 62);
+static_assert(std::size(kMainForm) == 69);
 
 constexpr std::string_view kLoadForm[] = {
     // 0: window caption

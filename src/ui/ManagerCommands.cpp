@@ -662,6 +662,7 @@ void TForm1::BitBtn5Click() {
   SelectSymbol(pos);
   RefillSmiles(false);
   ReselectSmileQuietly(s);
+  WarnOfConflicts(s, pos);
 }
 
 void TForm1::BitBtn6Click() {
@@ -700,6 +701,7 @@ void TForm1::BitBtn17Click() {
   SelectSymbol(j);
   RefillSmiles(false);
   ReselectSmileQuietly(s);
+  WarnOfConflicts(s, j);
 }
 
 void TForm1::BitBtn18Click() {

@@ -276,6 +276,9 @@ void TForm1::CreateControls() {
     return label;
   };
   StaticText2 = counter(GroupBox2, 97);
+  PreviewFacts = new QLabel(GroupBox2);
+  PreviewFacts->setTextFormat(Qt::PlainText);
+  PreviewFacts->setAlignment(Qt::AlignCenter);
   auto* preview = new QGridLayout(GroupBox2);
   preview->setContentsMargins(8, 4, 8, 8);
   preview->setSpacing(6);
@@ -286,6 +289,7 @@ void TForm1::CreateControls() {
   preview->addWidget(BitBtn3, 1, 3);
   preview->addWidget(StaticText2, 2, 2);
   preview->addWidget(BitBtn2, 2, 3);
+  preview->addWidget(PreviewFacts, 3, 0, 1, 4);
   preview->setRowStretch(0, 1);
   Splitter1->setStretchFactor(0, 1);
   Splitter1->setStretchFactor(1, 1);
@@ -299,6 +303,9 @@ void TForm1::CreateControls() {
   bottom->addWidget(BitBtn9);
   column->addLayout(bottom);
 
+  PackFacts = new QLabel;
+  PackFacts->setTextFormat(Qt::PlainText);
+  statusBar()->addPermanentWidget(PackFacts);
   StatusFolder = new QLabel;
   StatusFolder->setTextFormat(Qt::PlainText);
   statusBar()->addPermanentWidget(StatusFolder);
@@ -377,6 +384,7 @@ void TForm1::ListBox1Click() {
     ListBox2Click();
     CurrentFrame = 0;
     LoadPreviewFrames(index);
+    UpdatePictureFacts();
     update();
     PaintBox1->update();
     PaintBox2->update();
@@ -391,6 +399,7 @@ void TForm1::ListBox1Click() {
   }
   StopAnimation();
   LoadPreviewFrames(-1);
+  UpdatePictureFacts();
   UpdateFrameCounter();
   for (QPushButton* b : {BitBtn1, BitBtn5, BitBtn7, BitBtn11, BitBtn12, BitBtn13, BitBtn16})
     b->setEnabled(false);
@@ -440,16 +449,20 @@ void TForm1::RefillSmiles(bool showCount) {
   if (!Pack) return;
   TSmileListView list;
   Pack->FillList(list);
-  // A smile that needs attention bears a mark, and its tooltip says why; the others keep the
-  // mark's room free, so that every caption starts in one column.
+  // A smile that needs attention bears a mark, and its tooltip says why; one worth a note (a
+  // code conflict, an outsize picture) a milder mark; the others keep the mark's room free, so
+  // that every caption starts in one column.
+  ComputeNotes();
   const QIcon mark = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+  const QIcon note = style()->standardIcon(QStyle::SP_MessageBoxInformation);
   QPixmap blank(ListBox1->iconSize());
   blank.fill(Qt::transparent);
   for (const auto& item : list) {
     auto* row = new QListWidgetItem(Q(item.Caption), ListBox1);
-    QString reasons = AttentionOf(ListBox1->count() - 1);
-    row->setIcon(reasons.isEmpty() ? QIcon(blank) : mark);
-    row->setToolTip(reasons);
+    const int index = ListBox1->count() - 1;
+    const QString reasons = AttentionOf(index), notes = NotesOf(index);
+    row->setIcon(!reasons.isEmpty() ? mark : !notes.isEmpty() ? note : QIcon(blank));
+    row->setToolTip(reasons.isEmpty() || notes.isEmpty() ? reasons + notes : reasons + "\n" + notes);
   }
   if (showCount) StaticText1->setText(QString::number(Pack->SmileCount()));
 }
@@ -775,6 +788,7 @@ void TForm1::ApplyLanguage(TLang& language) {
   ApplyThemeLanguage(language);
   ApplyShortcutHints();
   UpdateHistoryButtons();
+  ApplyFactsLanguage(language);
   ApplyMenuLanguage(language);
 }
 

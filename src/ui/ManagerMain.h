@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "CodeMatch.h"
 #include "DefineDecoder.h"
 #include "DialogSeam.h"
 #include "PackError.h"
@@ -112,6 +113,8 @@ public:
   QTimer* Timer1 = nullptr;         // preview animation
   QLabel* StatusFolder = nullptr;   // in the status bar: the folder the pack saves to
   QLabel* EmptyListHint = nullptr;  // over the smile list while no pack is open
+  QLabel* PreviewFacts = nullptr;   // under the preview: the picture's size, frames, loop, file
+  QLabel* PackFacts = nullptr;      // in the status bar: the pack's smiles, size, largest
 
   // ---- The menu bar (ManagerMenus.cpp) ----
   QMenu* FileMenu = nullptr;
@@ -259,6 +262,26 @@ public:
   std::array<std::string, 3> AttentionTexts;
   // What smile Index of the active pack needs, one reason a line; empty when it is whole.
   QString AttentionOf(int index) const;
+
+  // ---- Notes and facts (ManagerFacts.cpp) ----
+  // What the smiles of the active pack are worth a note for, besides errors: a code inside
+  // another smile's code, a picture twice as wide as the pack's usual ones. Made by
+  // ComputeNotes when the list is filled; NotesOf gives smile Index's, one a line.
+  void ComputeNotes();
+  QString NotesOf(int index) const;
+  std::vector<QString> Notes;
+  // The facts under the preview (the selected picture) and in the status bar (the pack, from
+  // a listing of its storage: after each change, not each selection).
+  void UpdatePictureFacts();
+  void UpdatePackFacts();
+  // After symbol Symbol of smile Smile was added or changed: a warning when it holds another
+  // smile's code or is held by one (the symbol stays).
+  void WarnOfConflicts(int smile, int symbol);
+  QString ConflictText(const TPackCodes& codes, const TCodeConflict& conflict, bool shortSide) const;
+  void ApplyFactsLanguage(TLang& language);
+  // MainForm texts 62 to 68: the picture's facts, the pack's, a wide picture, a code inside
+  // another, a code holding another, what pack order does then, the warning.
+  std::array<std::string, 7> FactTexts;
 
   // ---- Model events ----
   void ShowProgress(TDefineDecoder* sender);

@@ -241,6 +241,7 @@ void TForm1::UpdateTitle() {
     setWindowTitle(program);
     StatusFolder->clear();
     StatusFolder->setToolTip({});
+    UpdatePackFacts();
     return;
   }
   bool assigned = Pack->SourceAssigned.Contains(a);
@@ -251,6 +252,7 @@ void TForm1::UpdateTitle() {
   setWindowTitle(name + (Pack->IsChanged(a) ? "*" : "") + QStringLiteral(" \u2014 ") + program);
   StatusFolder->setToolTip(assigned ? Q(FolderText).arg(Q(folder)) : Q(NoFolderText));
   ElideStatusFolder();
+  UpdatePackFacts();
 }
 
 void TForm1::ElideStatusFolder() {
