@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <thread>
 
@@ -66,7 +67,8 @@ protected:
     return env;
   }
 
-  pid_t Spawn(const std::vector<std::string>& args, int* stdoutPipe = nullptr) {
+  pid_t Spawn(const std::vector<std::string>& args, int* stdoutPipe = nullptr,
+              const std::string& cwd = "") {
     std::vector<char*> argv;
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -76,6 +78,7 @@ protected:
     envp.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
     int pipeFds[2] = {-1, -1};
     if (stdoutPipe) {
       EXPECT_EQ(::pipe(pipeFds), 0);
@@ -276,4 +279,30 @@ TEST_F(StartupTest, AHostedStartWithAnOpenFolderReadsThePacksFromThere) {
   TStorageIniFile state(storage);
   EXPECT_TRUE(WaitFor(
       [&] { return state.GetString(TStorageIniFile::siSourcePath) == home + "Static/"; }));
+}
+
+TEST_F(StartupTest, TheShippedLanguagesAreFoundFromAnyCurrentFolder) {
+  // The program where the build leaves it, and as installed: bin/ beside share/fennimo/.
+  std::string installed = disk.Make("usr/bin/") + "fennimo";
+  std::error_code error;
+  std::filesystem::create_hard_link(kProgram, installed, error);
+  if (error) {
+    ASSERT_TRUE(std::filesystem::copy_file(kProgram, installed));
+  }
+  std::filesystem::create_directory_symlink(FENNIMO_SOURCE_DIR "/Languages",
+                                            disk.Make("usr/share/fennimo/") + "Languages");
+  ASSERT_TRUE(platform::ForceDirectories(Root() + "Config/"));
+  platform::TIniFile(Root() + "Config/config.ini").WriteString("Options", "LangDirectory",
+                                                               "English.lng");
+  // A folder where the lock file goes: the start ends with a message in the chosen language.
+  ASSERT_TRUE(platform::ForceDirectories(Root() + "StorageStorageMutex.lock/"));
+  for (const std::string& program : {kProgram, installed}) {
+    SCOPED_TRACE(program);
+    pid_t pid = Spawn({program}, nullptr, disk.Make("elsewhere/"));
+    int code = -1;
+    ASSERT_TRUE(WaitFor([&] { return Exited(pid, code); }));
+    EXPECT_NE(DialogLog().find("Cannot start the program: the lock file"), std::string::npos)
+        << DialogLog();
+    std::remove(dialogLog.c_str());
+  }
 }
