@@ -97,7 +97,8 @@ protected:
 
 TEST_F(SharedHandoff, ABlockForThisProcessIsReadAndTheSemaphorePostedOnce) {
   EXPECT_FALSE(Read());
-  ::close(MakeBlock(platform::MakeHandoffBlock(static_cast<std::uint32_t>(::getpid()), "/h", "/o")));
+  auto pid = static_cast<std::uint32_t>(::getpid());
+  ::close(MakeBlock(platform::MakeHandoffBlock(pid, "/h", "/o")));
   sem_t* sem = ::sem_open(event.c_str(), O_CREAT, 0600, 0);
   ASSERT_NE(sem, SEM_FAILED);
 
@@ -133,7 +134,8 @@ TEST_F(SharedHandoff, OnlyTheUsersOwnBlockAndSemaphoreAreTaken) {
     SCOPED_TRACE(c.what);
     // Only the superuser can give an object away.
     if ((c.blockOwner == kNobody || c.eventOwner == kNobody) && ::geteuid() != 0) continue;
-    int fd = MakeBlock(platform::MakeHandoffBlock(static_cast<std::uint32_t>(::getpid()), "/h", ""));
+    auto pid = static_cast<std::uint32_t>(::getpid());
+    int fd = MakeBlock(platform::MakeHandoffBlock(pid, "/h", ""));
     ASSERT_EQ(::fchmod(fd, c.blockMode), 0);
     ASSERT_EQ(::fchown(fd, c.blockOwner, c.blockOwner), 0);
     ::close(fd);
