@@ -99,7 +99,7 @@ constexpr std::string_view kTexts[] = {
     "папку с этой записью в другое место.",
     // 50: a path the program was started with that holds no pack; "%s" is the path
     "Смайлпак %s не найден. Укажите файл _define.ini, папку смайлпака, папку с папками Static и "
-    "Animated или файл темы смайлов другого мессенджера.",
+    "Animated или тему смайлов другого мессенджера (её главный файл или архив).",
 };
 static_assert(std::size(kTexts) == 51);
 

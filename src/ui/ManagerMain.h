@@ -407,10 +407,10 @@ public:
   // runs. A path that arrives while another waits replaces it: the last one named is shown.
   void TakeOutsideRequest(const std::string& path);
   // Opens Path as the open command opens what its chooser returns. A pack (a _define.ini, a
-  // file beside one, a folder holding one) or a theme's index file opens as one pack, leaving
-  // both-packs mode, and as the static or the animated pack when its folder is named "Static"
-  // or "Animated". A folder holding "Static" or "Animated" opens both packs in both-packs mode,
-  // else the active kind's pack in it. Anything else is told (NoPackText).
+  // file beside one, a folder holding one) or a theme (its index file, an archive) opens as one
+  // pack, leaving both-packs mode, and as the static or the animated pack when its folder is
+  // named "Static" or "Animated". A folder holding "Static" or "Animated" opens both packs in
+  // both-packs mode, else the active kind's pack in it. Anything else is told (NoPackText).
   void OpenFromOutside(const std::string& path);
 
   // ---- Recurring steps of the commands ----

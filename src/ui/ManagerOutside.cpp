@@ -16,6 +16,7 @@
 #include "PackError.h"
 #include "RunningCopy.h"
 #include "StorageManager.h"
+#include "ThemeArchive.h"
 
 namespace {
 
@@ -38,6 +39,13 @@ bool PackFolderOf(const std::string& root, TSmilePack kind, std::string& folder)
 }
 
 TSmilePack Other(TSmilePack kind) { return kind == spStatic ? spAnimated : spStatic; }
+
+// A theme's index file or archive, which the open command opens as a new pack.
+bool IsTheme(const std::string& path) {
+  const std::string name = platform::ExtractFileName(path);
+  TThemeFormat format;
+  return ThemeFormatOfIndexFile(name, format) || theme_archive::IsArchiveName(name);
+}
 
 bool HoldsPack(const std::string& folder) {
   return !platform::FindFiles(folder + DefineFileName).empty();
@@ -94,10 +102,7 @@ void TForm1::OpenFromOutside(const std::string& path) {
       isFolder ? platform::IncludeTrailingPathDelimiter(path) : platform::ExtractFilePath(path);
   TSmilePack kind = Pack->ActivePack;
   std::string open;
-  TThemeFormat theme;
-  if ((isFile || isFolder) &&
-      (HoldsPack(folder) ||
-       (isFile && ThemeFormatOfIndexFile(platform::ExtractFileName(path), theme)))) {
+  if ((isFile || isFolder) && (HoldsPack(folder) || (isFile && IsTheme(path)))) {
     open = isFolder ? folder + DefineFileName : path;
     KindOfFolder(folder, kind);
   } else if (std::string pack; isFolder && (PackFolderOf(folder, kind, pack) ||

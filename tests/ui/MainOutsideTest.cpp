@@ -2,6 +2,8 @@
 // start handed over. What a path opens, and when: as the open command would, after the save
 // question, and never in the middle of another command.
 #include <QCoreApplication>
+
+#include <cstdlib>
 #include <QToolButton>
 
 #include "CommandsFixture.h"
@@ -30,6 +32,8 @@ TEST_F(OutsideOpen, APathOpensThePackItNames) {
   const std::string theme = disk.Make("theme/");
   WriteBytes(theme + "wink.gif", pack_testing::Gif("w"));
   WriteBytes(theme + "theme", "[default]\nwink.gif ;-)\n");
+  const std::string zip = "cd '" + disk.Path() + "' && python3 -m zipfile -c theme.zip theme";
+  ASSERT_EQ(std::system(zip.c_str()), 0);
 
   struct Case {
     std::string path;
@@ -49,6 +53,7 @@ TEST_F(OutsideOpen, APathOpensThePackItNames) {
       {disk.Make("empty/"), false, spAnimated, false, spAnimated, {}},
       {disk.Path() + "missing/_define.ini", false, spAnimated, false, spAnimated, {}},
       {theme + "theme", true, spAnimated, false, spAnimated, {"aa.gif (;-))"}},
+      {disk.Path() + "theme.zip", false, spStatic, false, spStatic, {"aa.bmp (;-))"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path + (c.bothBefore ? " in both-packs mode" : ""));
