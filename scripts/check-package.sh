@@ -2,8 +2,9 @@
 # Checks a built Debian package without installing it: its control fields and file list, the
 # programs run from the package unpacked into a throwaway folder (both report the package's
 # version, the tool reads the shipped language file, the editor starts on an offscreen display
-# with the files it finds beside it), and the validators: desktop-file-validate, appstreamcli,
-# man and lintian, which may not report an error or a warning.
+# with the files it finds beside it and opens the pack it is given), and the validators:
+# desktop-file-validate, appstreamcli, man and lintian, which may not report an error or a
+# warning.
 set -euo pipefail
 deb=$(realpath "$1")
 cd "$(dirname "$0")/.."
@@ -71,21 +72,26 @@ zcat "$share/doc/fennimo/changelog.gz" | head -1 | grep -q "^fennimo ($version) 
 grep -q "<release version=\"$version\"" "$share/metainfo/org.example.fennimo.metainfo.xml" ||
   fail "the metainfo lists no release $version"
 
-# The editor as the desktop entry starts it, on an offscreen display and in a folder of its
-# own; it has started once it holds its workspace lock, and a termination request ends it.
+# The editor as the desktop entry starts it with a file from a file manager, on an offscreen
+# display and in a folder of its own: it has started once it holds its workspace lock, it opens
+# the demo pack it was given, and a termination request ends it.
 exec_line=$(sed -n 's/^Exec=//p' "$share/applications/fennimo.desktop")
-[ "$exec_line" = fennimo ] || fail "Exec=$exec_line"
+[ "$exec_line" = "fennimo %f" ] || fail "Exec=$exec_line"
 data=$root/data
+root_data="$data/Fennimo for Parlino 2005/2.0"
 mkdir "$data"
-HOME=$root XDG_DATA_HOME=$data QT_QPA_PLATFORM=offscreen "$bin/$exec_line" 2>"$root/editor.err" &
+HOME=$root XDG_DATA_HOME=$data XDG_RUNTIME_DIR= QT_QPA_PLATFORM=offscreen \
+  "$bin/${exec_line% %f}" "$PWD/examples/demo/Animated/_define.ini" 2>"$root/editor.err" &
 editor=$!
 for _ in $(seq 100); do
-  compgen -G "$data/Fennimo for Parlino 2005/2.0/*.lock" >/dev/null && break
+  [ -s "$root_data/Storage/Animated/_define.ini" ] && break
   kill -0 "$editor" 2>/dev/null || break
   sleep 0.2
 done
-compgen -G "$data/Fennimo for Parlino 2005/2.0/*.lock" >/dev/null ||
+compgen -G "$root_data/*.lock" >/dev/null ||
   fail "the editor did not start: $(cat "$root/editor.err")"
+cmp -s examples/demo/Animated/_define.ini "$root_data/Storage/Animated/_define.ini" ||
+  fail "the editor did not open the pack it was given: $(cat "$root/editor.err")"
 kill -TERM "$editor"
 status=0
 wait "$editor" || status=$?

@@ -97,8 +97,11 @@ constexpr std::string_view kTexts[] = {
     "Запись незавершённой операции %s повреждена или сделана другой версией программы. "
     "Рабочая копия оставлена как есть, программа закрывается. Чтобы начать заново, перенесите "
     "папку с этой записью в другое место.",
+    // 50: a path the program was started with that holds no pack; "%s" is the path
+    "Смайлпак %s не найден. Укажите файл _define.ini, папку смайлпака, папку с папками Static и "
+    "Animated или тему смайлов другого мессенджера (её главный файл или архив).",
 };
-static_assert(std::size(kTexts) == 50);
+static_assert(std::size(kTexts) == 51);
 
 }  // namespace
 

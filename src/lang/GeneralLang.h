@@ -17,5 +17,6 @@
 // file-type name of every picture kind, 44 that of other messengers' themes, 45 and 46 a theme
 // opened with something left out, and one that can't be read, 47 and 48 the questions before a
 // save replaces another pack ("%s" the folder, "%d" its number of smiles) or a pack changed
-// outside the editor ("%s" the folder).
+// outside the editor ("%s" the folder), 49 a damaged record of an unfinished change, 50 a path
+// the program was started with that holds no pack ("%s" the path).
 extern const TLangTable GeneralLang;

@@ -7,11 +7,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+
+#include "Ownership.h"
 
 namespace platform {
 
 namespace {
+
+// The most of a block that is read: far more than two folder paths and the header need.
+constexpr std::size_t MaxBlockSize = 1 << 20;
 
 std::uint32_t Le32(const unsigned char* p) {
   return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
@@ -31,6 +37,35 @@ bool TakeString(const unsigned char* data, std::uint64_t offset, std::uint64_t l
   if (zero == end) return false;
   out.assign(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(zero - begin));
   return true;
+}
+
+// The object's bytes, up to MaxBlockSize: what read returns is all there is, however the
+// object's size changes meanwhile.
+std::string ReadAll(int fd) {
+  std::string data;
+  char chunk[4096];
+  while (data.size() < MaxBlockSize) {
+    ssize_t n = ::pread(fd, chunk, sizeof chunk, static_cast<off_t>(data.size()));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    data.append(chunk, static_cast<std::size_t>(n));
+  }
+  if (data.size() > MaxBlockSize) data.resize(MaxBlockSize);
+  return data;
+}
+
+// Posts the named semaphore when it is this user's alone. The C library keeps the semaphore
+// "/Name" in the file /dev/shm/sem.Name; that folder is sticky, so a file found to be ours
+// can't be swapped for another user's before it is opened.
+void PostEvent(const char* name) {
+  std::string file = std::string("/dev/shm/sem.") + (name[0] == '/' ? name + 1 : name);
+  struct stat st {};
+  if (::lstat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !WritableOnlyBy(st, ::geteuid()))
+    return;
+  sem_t* event = ::sem_open(name, 0);
+  if (event == SEM_FAILED) return;
+  ::sem_post(event);
+  ::sem_close(event);
 }
 
 }  // namespace
@@ -56,25 +91,15 @@ bool ReadHostHandoff(std::string& home, std::string& open, const char* blockName
                      const char* eventName) {
   int fd = ::shm_open(blockName, O_RDONLY, 0);
   if (fd < 0) return false;
+  std::string block;
   struct stat st {};
-  bool ours = false;
-  if (::fstat(fd, &st) == 0 && st.st_size >= 12) {
-    auto size = static_cast<std::size_t>(st.st_size);
-    void* view = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
-    if (view != MAP_FAILED) {
-      ours = ParseHandoffBlock(static_cast<const unsigned char*>(view), size,
-                               static_cast<std::uint32_t>(::getpid()), home,
-                               open) == THandoffBlock::Ours;
-      ::munmap(view, size);
-    }
-  }
+  if (::fstat(fd, &st) == 0 && WritableOnlyBy(st, ::geteuid())) block = ReadAll(fd);
   ::close(fd);
-  if (!ours) return false;
-  sem_t* event = ::sem_open(eventName, 0);
-  if (event != SEM_FAILED) {
-    ::sem_post(event);
-    ::sem_close(event);
-  }
+  if (ParseHandoffBlock(reinterpret_cast<const unsigned char*>(block.data()), block.size(),
+                        static_cast<std::uint32_t>(::getpid()), home,
+                        open) != THandoffBlock::Ours)
+    return false;
+  PostEvent(eventName);
   return true;
 }
 

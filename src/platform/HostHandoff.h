@@ -7,8 +7,10 @@
 //   8  length2: bytes of string 2 without its terminator
 //   12 string 1 (the host's home folder), then a zero byte
 //   13 + length1: string 2 (the folder to open; may be empty), then a zero byte
-// The block comes from another process and is checked against the shared object's real size
-// before anything is read; a block that fails a check means an ordinary start.
+// The block comes from another process. It is taken only when it belongs to this user and no
+// one else can write it, and it is read (never mapped, so that a block cut short meanwhile
+// can't fault) and checked against its real size before anything in it is used; a block that
+// fails a check means an ordinary start. The semaphore is posted under the same condition.
 #pragma once
 
 #include <cstddef>
@@ -27,7 +29,8 @@ THandoffBlock ParseHandoffBlock(const unsigned char* data, std::size_t size, std
                                 std::string& home, std::string& open);
 
 // Reads the block for this process, if there is one, and posts the semaphore. A block for
-// another process is left unchanged. True when the block was ours and well-formed.
+// another process is left unchanged. True when the block was ours and well-formed; a semaphore
+// that is missing or not this user's alone is not posted, and the start is still hosted.
 bool ReadHostHandoff(std::string& home, std::string& open,
                      const char* blockName = HandoffBlockName,
                      const char* eventName = HandoffEventName);

@@ -17,10 +17,15 @@ int main(int argc, char** argv) {
   }
   if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
     std::printf(
-        "Usage: fennimo [--version | --help]\n"
+        "%s"
         "Starts the smile pack editor. Open packs are kept in a working copy under\n"
         "$XDG_DATA_HOME (usually ~/.local/share) and shown again at the next start.\n"
-        "See fennimo(1) and fennimo-pack(1).\n");
+        "PATH opens a pack: its _define.ini, its folder, a folder holding the packs\n"
+        "Static and Animated, or another messenger's emoticon theme (its index file or\n"
+        "archive). When the editor is running already, its window comes to the front\n"
+        "and opens PATH there.\n"
+        "See fennimo(1) and fennimo-pack(1).\n",
+        ProgramUsage);
     return 0;
   }
   return RunProgram(argc, argv);

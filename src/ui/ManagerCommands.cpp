@@ -85,6 +85,7 @@ enum {
   LockFileKey = 25,
   ReplaceOtherPackKey = 47,
   ChangedOutsideKey = 48,
+  NoPackKey = 50,
 };
 
 // True when the text holds a control character: a line break would split the definition line
@@ -318,6 +319,7 @@ void TForm1::ApplyCommandLanguage(TLang& language) {
         language.Text(GeneralLang, EPackError::GeneralKey(static_cast<EPackError::TKind>(kind)));
   NoAppDataText = language.Text(GeneralLang, NoAppDataKey);
   LockFileText = language.Text(GeneralLang, LockFileKey);
+  NoPackText = language.Text(GeneralLang, NoPackKey);
 }
 
 QShortcut* TForm1::NewShortcut(const QKeySequence& key, QWidget* scope) {
@@ -463,7 +465,10 @@ void TForm1::ToolButton1Click() {
 void TForm1::ToolButton2Click() {
   if (!Pack) return;
   std::string path = InitialPackPath();
-  if (!ChooseOpenSource(Pack->BothPacks, path)) return;
+  if (ChooseOpenSource(Pack->BothPacks, path)) OpenChosenSource(path);
+}
+
+void TForm1::OpenChosenSource(const std::string& path) {
   TThemeFormat theme;
   const std::string name = platform::ExtractFileName(path);
   if (!Pack->BothPacks && (ThemeFormatOfIndexFile(name, theme) || theme_archive::IsArchiveName(name))) {

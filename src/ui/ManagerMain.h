@@ -8,8 +8,9 @@
 // The layout and the view live in ManagerMain.cpp; start-up, shutdown and the way every command
 // runs (a close waits for it, its errors are shown) in ManagerStartup.cpp; the command handlers
 // in ManagerCommands.cpp, undo, redo and moving a smile anywhere in ManagerHistory.cpp,
-// opening another messenger's theme in ManagerThemes.cpp, and the menu bar, the title, the
-// status bar and the window's remembered size in ManagerMenus.cpp.
+// opening another messenger's theme in ManagerThemes.cpp, the menu bar, the title, the status
+// bar and the window's remembered size in ManagerMenus.cpp, and packs named from outside the
+// window (the program's argument, another start's) in ManagerOutside.cpp.
 #pragma once
 
 #include <QImage>
@@ -53,6 +54,7 @@ class TLang;
 class TLangManager;
 class TStorageManager;
 class TPaintBox;
+class TRunningCopyServer;
 namespace platform {
 class TWorkspaceLock;
 }
@@ -331,6 +333,9 @@ public:
   // cancelled it).
   void TellSaved(bool saved);
   bool ChooseOpenSource(bool both, std::string& path);
+  // Opens what the open chooser returned: a theme's index file as a new pack, else the pack (or
+  // in both-packs mode the two packs) of Path.
+  void OpenChosenSource(const std::string& path);
   bool ChooseSaveTarget(bool both, std::string& path);
   // The warning before a deletion, unless the user turned it off: what Kind (0 smile, 1 picture,
   // 2 symbol) deletes of smile Smile (and its symbol Symbol), and that undo brings it back.
@@ -355,7 +360,8 @@ public:
   // at most 676 smiles; a save that failed; a save into a folder that holds another pack ("%s"
   // the folder, "%d" its number of smiles) or whose pack was changed outside the editor ("%s");
   // the pack operations that could not be carried out, by EPackError kind. And the start's: no
-  // folder for the program's data, no lock file ("%s": the path).
+  // folder for the program's data, no lock file ("%s": the path); a path from outside that
+  // holds no pack.
   std::string UnencodableSymbolText;
   std::string CommaSymbolText;
   std::string ControlSymbolText;
@@ -366,6 +372,8 @@ public:
   std::array<std::string, EPackError::KindCount> PackErrorTexts;
   std::string NoAppDataText;
   std::string LockFileText;
+  // A path named from outside that holds no pack ("%s": the path).
+  std::string NoPackText;
   // Set by ChooseSaveTarget and AskReplace: the user cancelled the last folder choice or kept
   // what the folder held (so a save that returns false was cancelled rather than failed).
   bool SaveTargetCancelled = false;
@@ -410,6 +418,26 @@ public:
   std::string ThemeLeftOutText;
   std::string ThemeUnreadableText;
   std::string ExportFormatText, ExportedText, ExportLeftOutText, ExportFailedText;
+
+  // ---- Packs named from outside the window (ManagerOutside.cpp) ----
+  // The socket of the channel to the copy that holds this window's workspace; "" when there is
+  // no place for it that only this user can reach.
+  std::string ChannelSocketPath() const;
+  // At an ordinary start that found its workspace held by another copy: hands Path (absolute;
+  // empty for none) to that copy, which comes to the front. True when it took it: this start
+  // then ends without a window. False for every other start, and when the copy can't be
+  // reached; the start then goes on and is refused as before.
+  bool HandToRunningCopy(const std::string& path);
+  // A start of the program with Path (empty: none), this one's or another's: the window comes to
+  // the front, and Path opens through RunCommand once the window is ready and no other command
+  // runs. A path that arrives while another waits replaces it: the last one named is shown.
+  void TakeOutsideRequest(const std::string& path);
+  // Opens Path as the open command opens what its chooser returns. A pack (a _define.ini, a
+  // file beside one, a folder holding one) or a theme (its index file, an archive) opens as one
+  // pack, leaving both-packs mode, and as the static or the animated pack when its folder is
+  // named "Static" or "Animated". A folder holding "Static" or "Animated" opens both packs in
+  // both-packs mode, else the active kind's pack in it. Anything else is told (NoPackText).
+  void OpenFromOutside(const std::string& path);
 
   // ---- Recurring steps of the commands ----
   void ResetSelection();
@@ -471,12 +499,21 @@ private:
 
   // ManagerStartup.cpp
   void LeaveBusy();
+  // ManagerOutside.cpp
+  void BringToFront();
+  // Opens the path a start named once the window is ready and no command runs (again from
+  // LeaveBusy while one does).
+  void OpenOutsidePathWhenIdle();
   void InstallModelEvents();
   // The language file the global configuration names, for a manager on Directory.
   std::string ChosenLanguageFile(const std::string& directory) const;
   // Ends a start that cannot go on: the message (ErrorForm when empty), then the end of the
   // program with a failure status.
   void RefuseStart(const std::string& message);
+  // Takes the workspace lock (FormCreate) and, in an ordinary start, opens the channel on which
+  // later starts hand their paths over; lets go of both, the channel first.
+  void TakeWorkspace();
+  void ReleaseWorkspace();
   // After a command failed: the lists, the selection and the buttons as the model now is.
   void RebuildFromModel();
   void ShowError(const std::exception_ptr& error);
@@ -492,6 +529,9 @@ private:
   // global configuration could not be set up.
   bool noAppData_ = false;
   std::exception_ptr globalConfigError_;
+  bool workspaceHeldElsewhere_ = false;  // why FormCreate got no workspace lock
+  std::unique_ptr<TRunningCopyServer> channel_;
+  std::string outsidePath_;  // named from outside, not yet opened
   std::unique_ptr<QTranslator> toolkitTranslator_;
   QToolButton* scrollLeft_ = nullptr;   // the tool bar's page-scroll arrows
   QToolButton* scrollRight_ = nullptr;

@@ -22,6 +22,7 @@
 #include "HostHandoff.h"
 #include "Lang.h"
 #include "ManagerMain.h"
+#include "RunningCopy.h"
 #include "StorageManager.h"
 #include "WorkspaceLock.h"
 
@@ -57,7 +58,11 @@ void TForm1::FormCreate() {
     GlobalConfig = std::make_unique<TGlobalConfigManager>(*GlobalStorage);
   } catch (...) {
     globalConfigError_ = std::current_exception();
+    return;
   }
+  // Before the window is shown: a second start learns at once that another copy holds the
+  // workspace, and hands its path over instead of showing a window of its own.
+  TakeWorkspace();
 }
 
 TForm1::~TForm1() {
@@ -74,9 +79,9 @@ TForm1::~TForm1() {
       Pack.reset();
     } catch (...) {
     }
-    WorkspaceMutex.reset();
     Initialized = false;
   }
+  ReleaseWorkspace();
   GlobalConfig.reset();
   GlobalStorage.reset();
 }
@@ -93,6 +98,23 @@ std::string TForm1::WorkspaceLockFile() const {
   if (folder.empty()) return {};
   platform::ForceDirectories(folder);
   return folder + WorkspaceName + "StorageMutex.lock";
+}
+
+void TForm1::TakeWorkspace() {
+  std::string lockFile = WorkspaceLockFile();
+  auto refusal = platform::TWorkspaceLock::TRefusal::CannotCreate;
+  WorkspaceMutex =
+      lockFile.empty() ? nullptr : platform::TWorkspaceLock::TryAcquire(lockFile, &refusal);
+  workspaceHeldElsewhere_ = refusal == platform::TWorkspaceLock::TRefusal::HeldElsewhere;
+  // A hosted copy edits its host's packs: no other start hands it a path.
+  if (WorkspaceMutex && !Hosted)
+    channel_ = std::make_unique<TRunningCopyServer>(
+        ChannelSocketPath(), [this](const std::string& path) { TakeOutsideRequest(path); });
+}
+
+void TForm1::ReleaseWorkspace() {
+  channel_.reset();
+  WorkspaceMutex.reset();
 }
 
 void TForm1::ApplicationEvents1Idle() {
@@ -145,13 +167,10 @@ void TForm1::InitializeWorkspace() {
     RefuseStart(ErrorMessage(globalConfigError_));
     return;
   }
-  std::string lockFile = WorkspaceLockFile();
-  auto refusal = platform::TWorkspaceLock::TRefusal::CannotCreate;
-  WorkspaceMutex =
-      lockFile.empty() ? nullptr : platform::TWorkspaceLock::TryAcquire(lockFile, &refusal);
+  // Taken by FormCreate.
   if (!WorkspaceMutex) {
-    bool held = refusal == platform::TWorkspaceLock::TRefusal::HeldElsewhere;
-    RefuseStart(held ? std::string() : EPackError::Format(LockFileText, lockFile));
+    RefuseStart(workspaceHeldElsewhere_ ? std::string()
+                                        : EPackError::Format(LockFileText, WorkspaceLockFile()));
     return;
   }
 
@@ -217,7 +236,7 @@ void TForm1::InstallModelEvents() {
 void TForm1::RefuseStart(const std::string& message) {
   // Set first: the start never runs again, whatever the message's modal loop lets through.
   StartupFailed = true;
-  WorkspaceMutex.reset();
+  ReleaseWorkspace();
   if (message.empty())
     Dialogs->ErrorForm->ShowModal();
   else
@@ -265,7 +284,7 @@ bool TForm1::ShutdownWorkspace() {
   Pack.reset();
   UpdateHistoryButtons();
   UpdateTitle();
-  WorkspaceMutex.reset();
+  ReleaseWorkspace();
   Initialized = false;
   return true;
 }
@@ -289,7 +308,11 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::LeaveBusy() {
-  if (--busy_ > 0 || !closePending_) return;
+  if (--busy_ > 0) return;
+  if (!closePending_) {
+    OpenOutsidePathWhenIdle();
+    return;
+  }
   closePending_ = false;
   ResumeModalWindows();
   QTimer::singleShot(0, this, [this] { close(); });

@@ -3,13 +3,17 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "Application.h"
 #include "Dialogs.h"
+#include "Files.h"
 #include "ManagerMain.h"
+
+const char ProgramUsage[] = "Usage: fennimo [PATH]\n       fennimo --version | --help\n";
 
 namespace {
 
@@ -23,11 +27,20 @@ void OnTerminationSignal(int) {
 }  // namespace
 
 int RunProgram(int argc, char** argv) {
-  TApplication application(argc, argv);
+  TApplication application(argc, argv);  // takes Qt's own options out of the command line
+  if (argc > 2 || (argc == 2 && (argv[1][0] == '-' || argv[1][0] == '\0'))) {
+    std::fputs(ProgramUsage, stderr);
+    return 2;
+  }
+  // Absolute: another copy, started elsewhere, may be the one to open it.
+  const std::string path = argc == 2 ? platform::CanonicalPath(argv[1]) : std::string();
 
   TForm1 form1;
+  if (form1.HandToRunningCopy(path)) return EXIT_SUCCESS;
   TDialogs dialogs(&form1);
   form1.SetDialogs(&dialogs);
+  // A hosted start opens its host's packs.
+  if (!form1.Hosted) form1.TakeOutsideRequest(path);
 
   // A request to terminate (log-out, kill) closes the main window as the exit button does, so
   // the workspace is let go in order.

@@ -6,6 +6,9 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <thread>
+
 #include "TestSupport.h"
 #include "WorkspaceLock.h"
 
@@ -71,29 +74,97 @@ TEST(HandoffBlock, MalformedBlocksAreNeverReadPastTheirEnd) {
   EXPECT_EQ(open, "/open");
 }
 
-TEST(HandoffBlock, ReadFromSharedMemoryPostsTheSemaphore) {
-  std::string name = "/FennimoTestFile" + std::to_string(::getpid());
+// A block and a semaphore as a host makes them, under names of this test's own.
+class SharedHandoff : public ::testing::Test {
+protected:
+  std::string block = "/FennimoTestFile" + std::to_string(::getpid());
   std::string event = "/FennimoTestEvent" + std::to_string(::getpid());
   std::string home, open;
-  EXPECT_FALSE(platform::ReadHostHandoff(home, open, name.c_str(), event.c_str()));
 
-  auto block = platform::MakeHandoffBlock(static_cast<std::uint32_t>(::getpid()), "/h", "/o");
-  int fd = ::shm_open(name.c_str(), O_CREAT | O_RDWR, 0600);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(::write(fd, block.data(), block.size()), static_cast<ssize_t>(block.size()));
-  ::close(fd);
+  void TearDown() override {
+    ::sem_unlink(event.c_str());
+    ::shm_unlink(block.c_str());
+  }
+  int MakeBlock(const std::string& bytes) {
+    ::shm_unlink(block.c_str());
+    int fd = ::shm_open(block.c_str(), O_CREAT | O_EXCL | O_RDWR, 0600);
+    EXPECT_GE(fd, 0);
+    EXPECT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    return fd;
+  }
+  bool Read() { return platform::ReadHostHandoff(home, open, block.c_str(), event.c_str()); }
+};
+
+TEST_F(SharedHandoff, ABlockForThisProcessIsReadAndTheSemaphorePostedOnce) {
+  EXPECT_FALSE(Read());
+  auto pid = static_cast<std::uint32_t>(::getpid());
+  ::close(MakeBlock(platform::MakeHandoffBlock(pid, "/h", "/o")));
   sem_t* sem = ::sem_open(event.c_str(), O_CREAT, 0600, 0);
   ASSERT_NE(sem, SEM_FAILED);
 
-  ASSERT_TRUE(platform::ReadHostHandoff(home, open, name.c_str(), event.c_str()));
+  ASSERT_TRUE(Read());
   EXPECT_EQ(home, "/h");
   EXPECT_EQ(open, "/o");
   EXPECT_EQ(::sem_trywait(sem), 0);  // posted once
   EXPECT_NE(::sem_trywait(sem), 0);
-
   ::sem_close(sem);
-  ::sem_unlink(event.c_str());
-  ::shm_unlink(name.c_str());
+}
+
+// The block names the folders the program opens and saves to, and the semaphore is the host's:
+// neither is taken from another user, nor when someone else could have written it.
+TEST_F(SharedHandoff, OnlyTheUsersOwnBlockAndSemaphoreAreTaken) {
+  constexpr uid_t kOwn = static_cast<uid_t>(-1), kNobody = 65534;
+  struct Case {
+    const char* what;
+    mode_t blockMode;
+    uid_t blockOwner;
+    mode_t eventMode;
+    uid_t eventOwner;
+    bool taken, posted;
+  } cases[] = {
+      {"both the user's alone", 0600, kOwn, 0600, kOwn, true, true},
+      {"block the group may write", 0620, kOwn, 0600, kOwn, false, false},
+      {"block anyone may write", 0606, kOwn, 0600, kOwn, false, false},
+      {"block of another user", 0600, kNobody, 0600, kOwn, false, false},
+      {"semaphore anyone may write", 0600, kOwn, 0666, kOwn, true, false},
+      {"semaphore of another user", 0600, kOwn, 0600, kNobody, true, false},
+  };
+  std::string eventFile = "/dev/shm/sem." + event.substr(1);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    // Only the superuser can give an object away.
+    if ((c.blockOwner == kNobody || c.eventOwner == kNobody) && ::geteuid() != 0) continue;
+    auto pid = static_cast<std::uint32_t>(::getpid());
+    int fd = MakeBlock(platform::MakeHandoffBlock(pid, "/h", ""));
+    ASSERT_EQ(::fchmod(fd, c.blockMode), 0);
+    ASSERT_EQ(::fchown(fd, c.blockOwner, c.blockOwner), 0);
+    ::close(fd);
+    ::sem_unlink(event.c_str());
+    sem_t* sem = ::sem_open(event.c_str(), O_CREAT, 0600, 0);
+    ASSERT_NE(sem, SEM_FAILED);
+    ASSERT_EQ(::chmod(eventFile.c_str(), c.eventMode), 0);
+    ASSERT_EQ(::chown(eventFile.c_str(), c.eventOwner, c.eventOwner), 0);
+
+    home = open = "keep";
+    EXPECT_EQ(Read(), c.taken);
+    EXPECT_EQ(home, c.taken ? "/h" : "keep");
+    EXPECT_EQ(::sem_trywait(sem) == 0, c.posted);
+    ::sem_close(sem);
+  }
+}
+
+TEST_F(SharedHandoff, ABlockThatShrinksWhileItIsReadEndsNothing) {
+  auto bytes = platform::MakeHandoffBlock(static_cast<std::uint32_t>(::getpid()), "/h", "/o");
+  int fd = MakeBlock(bytes);
+  std::atomic<bool> done{false};
+  std::thread host([&] {
+    for (bool empty = true; !done; empty = !empty)
+      EXPECT_EQ(::ftruncate(fd, empty ? 0 : static_cast<off_t>(bytes.size())), 0);
+  });
+  for (int i = 0; i < 20000; ++i) Read();
+  done = true;
+  host.join();
+  ::close(fd);
 }
 
 TEST(WorkspaceLock, OnlyOneHolderAtATime) {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -33,18 +34,21 @@ std::string TempDir::Make(const std::string& relative) const {
 }
 
 ScopedAppData::ScopedAppData() {
-  if (const char* x = std::getenv("XDG_DATA_HOME")) hadXdg_ = true, oldXdg_ = x;
-  if (const char* h = std::getenv("HOME")) hadHome_ = true, oldHome_ = h;
+  const char* names[] = {"XDG_DATA_HOME", "HOME", "XDG_RUNTIME_DIR"};
+  for (std::size_t i = 0; i < std::size(names); ++i)
+    if (const char* value = std::getenv(names[i])) old_[i] = value;
   dataHome_ = root_.Make("data/");
   ::setenv("XDG_DATA_HOME", dataHome_.c_str(), 1);
   ::setenv("HOME", root_.Path().c_str(), 1);
+  ::setenv("XDG_RUNTIME_DIR", runtime_.Path().c_str(), 1);  // made with mode 0700
 }
 
 ScopedAppData::~ScopedAppData() {
-  if (hadXdg_) ::setenv("XDG_DATA_HOME", oldXdg_.c_str(), 1);
-  else ::unsetenv("XDG_DATA_HOME");
-  if (hadHome_) ::setenv("HOME", oldHome_.c_str(), 1);
-  else ::unsetenv("HOME");
+  const char* names[] = {"XDG_DATA_HOME", "HOME", "XDG_RUNTIME_DIR"};
+  for (std::size_t i = 0; i < std::size(names); ++i) {
+    if (old_[i]) ::setenv(names[i], old_[i]->c_str(), 1);
+    else ::unsetenv(names[i]);
+  }
 }
 
 ScopedFileSizeLimit::ScopedFileSizeLimit(unsigned long long bytes) {

@@ -2,6 +2,7 @@
 // whole-file reads and writes.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,8 +26,9 @@ private:
   std::string path_;
 };
 
-// Points XDG_DATA_HOME and HOME at a fresh temporary folder for the object's lifetime, so that
-// nothing a test does reaches the real user's folder.
+// Points XDG_DATA_HOME and HOME at a fresh temporary folder, and XDG_RUNTIME_DIR at another
+// one (private to the user), for the object's lifetime, so that nothing a test does (or a program it starts)
+// reaches the real user's folders.
 class ScopedAppData {
 public:
   ScopedAppData();
@@ -38,10 +40,9 @@ public:
   const std::string& Path() const { return dataHome_; }
 
 private:
-  TempDir root_;
+  TempDir root_, runtime_;
   std::string dataHome_;
-  std::string oldXdg_, oldHome_;
-  bool hadXdg_ = false, hadHome_ = false;
+  std::optional<std::string> old_[3];  // XDG_DATA_HOME, HOME, XDG_RUNTIME_DIR
 };
 
 // Lowers the soft file-size limit of this process (SIGXFSZ ignored), so that any write past

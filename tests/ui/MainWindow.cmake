@@ -6,6 +6,7 @@ target_link_libraries(fennimo-test-host PRIVATE fennimo_platform fennimo_options
 # only (the program users run has no such switch).
 add_executable(fennimo-dialog-log FennimoDialogLog.cpp)
 target_link_libraries(fennimo-dialog-log PRIVATE fennimo_main fennimo_options)
+fennimo_languages_beside(fennimo-dialog-log)
 
 add_test(NAME ShippedProgram.ReadsNoTestSwitchFromTheEnvironment
   COMMAND sh -c "! grep -q FENNIMO_DIALOG_LOG \"$1\"" sh $<TARGET_FILE:fennimo>)

@@ -12,9 +12,11 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <thread>
 
+#include "Channel.h"
 #include "Files.h"
 #include "HostHandoff.h"
 #include "StorageManager.h"
@@ -66,7 +68,8 @@ protected:
     return env;
   }
 
-  pid_t Spawn(const std::vector<std::string>& args, int* stdoutPipe = nullptr) {
+  pid_t Spawn(const std::vector<std::string>& args, int* stdoutPipe = nullptr,
+              const std::string& cwd = "") {
     std::vector<char*> argv;
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -76,6 +79,7 @@ protected:
     envp.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
     int pipeFds[2] = {-1, -1};
     if (stdoutPipe) {
       EXPECT_EQ(::pipe(pipeFds), 0);
@@ -140,6 +144,16 @@ protected:
     return true;
   }
 
+  // The socket on which the copy that holds the ordinary workspace takes other starts' paths.
+  std::string Channel() const { return platform::ChannelSocketPath(Root(), "Storage"); }
+
+  // The definition file of the pack the ordinary workspace holds of that kind.
+  std::string StorageDefine(const std::string& kind = "Animated") const {
+    std::string data;
+    platform::ReadFile(Root() + "Storage/" + kind + "/_define.ini", data);
+    return data;
+  }
+
   std::string DialogLog() const {
     std::string data;
     platform::ReadFile(dialogLog, data);
@@ -170,16 +184,74 @@ TEST_F(StartupTest, AnOrdinaryStartTakesTheWorkspaceAndLetsGoOnTermination) {
   EXPECT_EQ(DialogLog(), "");
 }
 
-TEST_F(StartupTest, ASecondOrdinaryStartIsRefusedAndTheFirstGoesOn) {
-  pid_t first = StartProgram();
-  ASSERT_TRUE(WaitFor([&] { return WorkspaceHeld("Storage"); }));
-  pid_t second = StartProgram();
+TEST_F(StartupTest, AStartWithAPathOpensItAndLaterStartsHandTheirsToTheRunningCopy) {
+  std::string packs = MakeHostHome();
+  // A path relative to the folder the program starts in.
+  pid_t first = Spawn({kProgram, "host/Animated"}, nullptr, disk.Path());
+  ASSERT_TRUE(WaitFor([&] { return StorageDefine() == ":a"; }));
+  ASSERT_TRUE(Exists(Channel()));
+
+  // From another folder: the running copy opens the static pack; no window of its own.
+  pid_t second = Spawn({kProgram, packs + "Static/_define.ini"}, nullptr, disk.Make("other/"));
   int code = -1;
   ASSERT_TRUE(WaitFor([&] { return Exited(second, code); }));
-  EXPECT_NE(code, 0) << "a refused start ends with a failure status";
-  EXPECT_NE(DialogLog().find("TForm8"), std::string::npos) << DialogLog();
-  EXPECT_TRUE(WorkspaceHeld("Storage"));
+  EXPECT_EQ(code, 0);
+  EXPECT_TRUE(WaitFor([&] { return StorageDefine("Static") == ":s"; }));
+  // No path: only the running window comes forward.
+  pid_t third = StartProgram();
+  ASSERT_TRUE(WaitFor([&] { return Exited(third, code); }));
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(DialogLog(), "");
   EXPECT_EQ(Terminate(first), 0);
+  EXPECT_FALSE(Exists(Channel())) << "the socket goes with the copy";
+}
+
+// The workspace is held, but no copy takes the path: held by a start that has no channel, or by
+// a copy that does not answer. The start is refused as it always was, and a copy that answers
+// later does nothing with a path whose sender has given up.
+TEST_F(StartupTest, ASecondStartThatNoCopyAnswersIsRefusedAsBefore) {
+  std::string packs = MakeHostHome();
+  for (bool stuck : {false, true}) {
+    SCOPED_TRACE(stuck ? "a stuck copy" : "a lock without a channel");
+    std::unique_ptr<platform::TWorkspaceLock> held;
+    pid_t first = -1;
+    if (stuck) {
+      first = StartProgram();
+      ASSERT_TRUE(WaitFor([&] { return Exists(Channel()); }));
+      ::kill(first, SIGSTOP);
+    } else {
+      ASSERT_TRUE(platform::ForceDirectories(Root()));
+      held = platform::TWorkspaceLock::TryAcquire(Root() + "StorageStorageMutex.lock");
+    }
+    pid_t second = Spawn({kProgram, disk.Path() + "given-up"});
+    int code = -1;
+    ASSERT_TRUE(WaitFor([&] { return Exited(second, code); }));
+    EXPECT_EQ(code, 1) << "a refused start ends with a failure status";
+    EXPECT_NE(DialogLog().find("TForm8"), std::string::npos) << DialogLog();
+    std::remove(dialogLog.c_str());
+    if (!stuck) continue;
+
+    ::kill(first, SIGCONT);
+    pid_t third = Spawn({kProgram, packs + "Animated"});
+    ASSERT_TRUE(WaitFor([&] { return Exited(third, code); }));
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(WaitFor([&] { return StorageDefine() == ":a"; }));
+    EXPECT_EQ(DialogLog(), "") << "the path given up on was not opened";
+    EXPECT_EQ(Terminate(first), 0);
+  }
+}
+
+TEST_F(StartupTest, ACommandLineItCannotTakeIsRefusedWithTheUsage) {
+  for (const auto& args : {std::vector<std::string>{kProgram, "a", "b"},
+                           std::vector<std::string>{kProgram, "--open"}}) {
+    int out = -1;
+    pid_t program = Spawn(args, &out);
+    ::close(out);
+    int code = -1;
+    ASSERT_TRUE(WaitFor([&] { return Exited(program, code); }));
+    EXPECT_EQ(code, 2) << args[1];
+  }
+  EXPECT_FALSE(WorkspaceHeld("Storage"));
 }
 
 TEST_F(StartupTest, AGlobalStateFileThatCannotBeWrittenIsToldAndTheStartEnds) {
@@ -276,4 +348,30 @@ TEST_F(StartupTest, AHostedStartWithAnOpenFolderReadsThePacksFromThere) {
   TStorageIniFile state(storage);
   EXPECT_TRUE(WaitFor(
       [&] { return state.GetString(TStorageIniFile::siSourcePath) == home + "Static/"; }));
+}
+
+TEST_F(StartupTest, TheShippedLanguagesAreFoundFromAnyCurrentFolder) {
+  // The program where the build leaves it, and as installed: bin/ beside share/fennimo/.
+  std::string installed = disk.Make("usr/bin/") + "fennimo";
+  std::error_code error;
+  std::filesystem::create_hard_link(kProgram, installed, error);
+  if (error) {
+    ASSERT_TRUE(std::filesystem::copy_file(kProgram, installed));
+  }
+  std::filesystem::create_directory_symlink(FENNIMO_SOURCE_DIR "/Languages",
+                                            disk.Make("usr/share/fennimo/") + "Languages");
+  ASSERT_TRUE(platform::ForceDirectories(Root() + "Config/"));
+  platform::TIniFile(Root() + "Config/config.ini").WriteString("Options", "LangDirectory",
+                                                               "English.lng");
+  // A folder where the lock file goes: the start ends with a message in the chosen language.
+  ASSERT_TRUE(platform::ForceDirectories(Root() + "StorageStorageMutex.lock/"));
+  for (const std::string& program : {kProgram, installed}) {
+    SCOPED_TRACE(program);
+    pid_t pid = Spawn({program}, nullptr, disk.Make("elsewhere/"));
+    int code = -1;
+    ASSERT_TRUE(WaitFor([&] { return Exited(pid, code); }));
+    EXPECT_NE(DialogLog().find("Cannot start the program: the lock file"), std::string::npos)
+        << DialogLog();
+    std::remove(dialogLog.c_str());
+  }
 }

@@ -12,6 +12,8 @@
 #include <QProgressBar>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 
 #include "TestSupport.h"
@@ -28,6 +30,9 @@ public:
     ::setenv("XDG_CONFIG_HOME", home_->Make(".config/").c_str(), 1);
     ::setenv("XDG_DATA_HOME", home_->Make(".local/share/").c_str(), 1);
     ::setenv("XDG_CACHE_HOME", home_->Make(".cache/").c_str(), 1);
+    std::string runtime = home_->Make("run/");  // the user's alone, as a session's is
+    ::chmod(runtime.c_str(), 0700);
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     // A test program may bring its own application object.
     if (!QCoreApplication::instance()) app_ = std::make_unique<QApplication>(argc_, argv_);
   }
