@@ -231,7 +231,7 @@ namespace {
 constexpr unsigned MaxCodes = 4096;
 constexpr std::size_t TableSize = MaxCodes + 1;
 // A string copy may write this many bytes past the string's end.
-constexpr std::size_t CopySlack = 8;
+constexpr std::size_t CopySlack = 16;
 // The strings of the root codes (up to 512 of them, for a minimum code size of 9) stand in
 // front of the pixels: the byte value of root r at r.
 constexpr std::size_t RootStrings = 512;
@@ -246,14 +246,19 @@ constexpr std::size_t EntryAt(std::uint64_t e) { return static_cast<std::uint32_
 constexpr std::size_t EntryLength(std::uint64_t e) { return (e >> 32) & 0xFFFF; }
 constexpr std::uint16_t EntryPrefix(std::uint64_t e) { return static_cast<std::uint16_t>(e >> 48); }
 
-// Copies `count` bytes from earlier in the same buffer (from + count <= to), eight at a time;
-// the bytes up to CopySlack past to + count are overwritten with whatever follows the source.
+// Copies `count` (at least 1) bytes from earlier in the same buffer, sixteen at a time; the
+// bytes up to CopySlack past to + count are overwritten with whatever follows the source. The
+// string may end one byte into the copy (the code being defined ends with its own first byte,
+// which the caller puts in afterwards), so any order of the loads and stores copies the bytes
+// that matter; most strings take one step.
 inline void CopyString(std::uint8_t* to, const std::uint8_t* from, std::size_t count) {
-  for (std::size_t i = 0; i < count; i += 8) {
-    std::uint64_t chunk;
-    std::memcpy(&chunk, from + i, 8);
-    std::memcpy(to + i, &chunk, 8);
-  }
+  std::uint8_t chunk[16];
+  std::size_t i = 0;
+  do {
+    std::memcpy(chunk, from + i, 16);
+    std::memcpy(to + i, chunk, 16);
+    i += 16;
+  } while (i < count);
 }
 
 // The unread bits of an image's data, taken least significant bit first from the bytes of the
@@ -291,6 +296,60 @@ struct TCodeBits {
     count -= size;
   }
 };
+
+// What the code loop of CopyCodes runs on, taken over from DecodeImage and handed back.
+struct TCopyRun {
+  TCodeBits bits;
+  unsigned codeSize, codeMask, nextCode;
+  std::uint64_t previous;  // the entry of the previous code's string (its code as the prefix)
+  std::size_t pos;         // where the next string goes
+};
+
+// Decodes codes while each is in the table or the one being defined, is neither the clear nor
+// the end code, and has room below `posLimit`; stops before the first code that isn't, or when
+// fewer than eight bytes of the sub-block are left to refill from. The entry a code makes is
+// the previous string one longer, so it is in place before the code's own string is known; the
+// code being defined is that entry, its last byte the first one of the string. A full table
+// (4096 codes) takes no entries until the next clear code.
+//
+// Kept apart from DecodeImage so that its state stays in registers.
+[[gnu::noinline]] void CopyCodes(TCopyRun& run, std::uint64_t* entries, std::uint8_t* base,
+                                 unsigned clear,
+               std::size_t posLimit) {
+  TCodeBits bits = run.bits;
+  unsigned codeSize = run.codeSize, codeMask = run.codeMask, nextCode = run.nextCode;
+  std::uint64_t previous = run.previous;
+  std::size_t pos = run.pos;
+  while (nextCode < MaxCodes) {
+    if (bits.count < codeSize && !bits.FillWord()) goto done;
+    const unsigned code = bits.Peek(codeMask);
+    if (code > nextCode || code - clear < 2 || pos > posLimit) goto done;
+    bits.Skip(codeSize);
+    entries[nextCode] = previous + (std::uint64_t{1} << 32);
+    const std::uint64_t e = entries[code];
+    const std::size_t length = EntryLength(e);
+    CopyString(base + pos, base + EntryAt(e), length);
+    if (code == nextCode) base[pos + length - 1] = base[pos];
+    previous = (e & (std::uint64_t{0xFFFF} << 32)) | pos | (std::uint64_t{code} << 48);
+    pos += length;
+    // The table fills the code width: wider codes, up to 12 bits.
+    if ((++nextCode & codeMask) == 0 && codeSize < 12) {
+      codeMask = codeMask * 2 + 1;
+      ++codeSize;
+    }
+  }
+  for (;;) {
+    if (bits.count < codeSize && !bits.FillWord()) break;
+    const unsigned code = bits.Peek(codeMask);
+    if (code - clear < 2 || pos > posLimit) break;
+    bits.Skip(codeSize);
+    const std::uint64_t e = entries[code];
+    CopyString(base + pos, base + EntryAt(e), EntryLength(e));
+    pos += EntryLength(e);
+  }
+done:
+  run = {bits, codeSize, codeMask, nextCode, previous, pos};
+}
 
 }  // namespace
 
@@ -439,32 +498,15 @@ void TGifDecoder::DecodeImage() {
     }
     unsigned code = reader.Peek(codeMask);
     if (code < copyBelow && code - clear >= 2 && pos + TableSize <= limit) {
-      // Codes in the table, and the one being defined, in a loop of their own while they come.
-      // The entry a code makes is the previous string one longer, so it is in place before the
-      // code's own string is known; the code being defined is that entry, its last byte the
-      // first one of the string.
-      TCodeBits bits = reader;
-      do {
-        bits.Skip(codeSize);
-        if (nextCode < MaxCodes) entries[nextCode] = previous + (std::uint64_t{1} << 32);
-        const std::uint64_t e = entries[code];
-        const std::size_t length = EntryLength(e);
-        CopyString(base + pos, base + EntryAt(e), length);
-        if (code == nextCode) base[pos + length - 1] = base[pos];
-        if (nextCode < MaxCodes) {
-          previous = (e & (std::uint64_t{0xFFFF} << 32)) | pos | (std::uint64_t{code} << 48);
-          // The table fills the code width: wider codes, up to 12 bits.
-          if ((++nextCode & codeMask) == 0 && codeSize < 12) {
-            codeMask = codeMask * 2 + 1;
-            ++codeSize;
-          }
-        }
-        pos += length;
-        if (bits.count < codeSize && !bits.FillWord()) break;
-        code = bits.Peek(codeMask);
-      } while (code <= nextCode && code - clear >= 2 && pos + TableSize <= limit);
-      reader = bits;
-      copyBelow = nextCode + 1;
+      TCopyRun run{reader, codeSize, codeMask, nextCode, previous, pos};
+      CopyCodes(run, entries, base, clear, limit - TableSize);
+      reader = run.bits;
+      codeSize = run.codeSize;
+      codeMask = run.codeMask;
+      nextCode = run.nextCode;
+      previous = run.previous;
+      pos = run.pos;
+      copyBelow = std::min(nextCode + 1, MaxCodes);
       continue;
     }
     reader.Skip(codeSize);
