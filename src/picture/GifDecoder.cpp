@@ -572,10 +572,21 @@ void TGifDecoder::DecodeImage() {
     }
     pos += length;
   }
+  const bool complete = dropped_ + pos - RootStrings >= std::size_t{imageWidth_} * imageHeight_;
   PlaceRows(pos);
   PlaceLastRow(pos);
-  // The end code must stand in the last data sub-block.
-  if (!terminated && ReadByte() != 0) throw EAbort(gif_messages::UnexpectedEndOfRaster);
+  if (!terminated) SkipDataAfterEndCode(complete);
+}
+
+// The end code should stand in the last data sub-block. Some encoders write more sub-blocks
+// after it; browsers and giflib show such an image, since every pixel was decoded, so once the
+// image has all its pixels they are skipped to the block terminator like an extension's. While
+// pixels are missing, data after the end code stays an error.
+void TGifDecoder::SkipDataAfterEndCode(bool complete) {
+  for (std::uint8_t size; (size = ReadByte()) != 0;) {
+    if (!complete) throw EAbort(gif_messages::UnexpectedEndOfRaster);
+    SkipBytes(size);
+  }
 }
 
 // Hands every whole row up to `pos` that is not placed yet to OutLine.

@@ -483,13 +483,21 @@ TEST_F(GifDecoderTest, GraphicControlOfSizeFiveFails) {
   EXPECT_EQ(d->GetFrameCount(), 0);
 }
 
-TEST_F(GifDecoderTest, DataSubBlockAfterTheEndCodeFails) {
-  GifBuilder gif;
-  gif.Screen(1, 1, Four).Descriptor(0, 0, 1, 1, 0).Byte(2);
+TEST_F(GifDecoderTest, DataSubBlocksAfterTheEndCodeAreSkippedOnlyWhenEveryPixelIsThere) {
   const std::string data = EncodeLzw({1}, 2);
-  gif.Byte(static_cast<int>(data.size())).Raw(data).SubBlocks("xyz").Trailer();
-  Decode(gif);
-  EXPECT_EQ(error, msg::UnexpectedEndOfRaster);
+  for (int width : {1, 2}) {
+    GifBuilder gif;
+    gif.Screen(2, 1, Four).Descriptor(0, 0, width, 1, 0).Byte(2);
+    gif.Byte(static_cast<int>(data.size())).Raw(data).Byte(3).Raw("xyz").SubBlocks("more");
+    auto d = Decode(gif.Image(1, 1, {2}, {.left = 1}).Trailer());
+    if (width == 2) {
+      EXPECT_EQ(error, "Неожиданное окончание растра");  // the second pixel is missing
+      continue;
+    }
+    ASSERT_EQ(error, "");
+    ASSERT_EQ(d->GetFrameCount(), 2);
+    EXPECT_EQ(Frame(*d, 1), (std::vector<std::uint32_t>{R, G}));
+  }
 }
 
 TEST_F(GifDecoderTest, BlockTerminatorBeforeTheEndCodeFailsWhilePixelsAreMissing) {
