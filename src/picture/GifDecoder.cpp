@@ -35,7 +35,6 @@ void TGifDecoder::FreeCanvases() {
   Release(canvasesReserved_);
   canvasesReserved_ = 0;
   ReturnWorkingMemory(std::move(work_));
-  std::vector<std::uint8_t>().swap(line_);
 }
 
 void TGifDecoder::DecodeFile() {
@@ -427,7 +426,6 @@ void TGifDecoder::PrepareImageBuffers() {
   work.rootsValid = clearCode_;
   placed_ = RootStrings;
   dropped_ = 0;
-  rowPlaced_ = false;
 }
 
 // The prefix and suffix tables of the entries written for this image ([firstFree, used)), from
@@ -594,18 +592,14 @@ void TGifDecoder::PlaceRows(std::size_t pos) {
   const std::size_t width = imageWidth_;
   if (width == 0) return;
   const std::uint8_t* base = work_->pixels.get();
-  for (; placed_ + width <= pos; placed_ += width) {
-    OutLine(base + placed_, imageWidth_);
-    rowPlaced_ = true;
-  }
+  for (; placed_ + width <= pos; placed_ += width) OutLine(base + placed_, imageWidth_);
 }
 
-// Places the whole rows and moves what follows them (and the last whole row, which a partial
-// last row repeats) to the start of the pixels; returns the new end of the pixels.
+// Places the whole rows and moves what follows them to the start of the pixels; returns the
+// new end of the pixels.
 std::size_t TGifDecoder::MakeRoom(std::size_t pos) {
   PlaceRows(pos);
-  const std::size_t from =
-      placed_ - RootStrings >= imageWidth_ ? placed_ - imageWidth_ : RootStrings;
+  const std::size_t from = placed_;
   std::uint8_t* base = work_->pixels.get();
   std::memmove(base + RootStrings, base + from, pos - from);
   const std::size_t shift = from - RootStrings;
@@ -614,15 +608,11 @@ std::size_t TGifDecoder::MakeRoom(std::size_t pos) {
   return pos - shift;
 }
 
-// A partial last row goes out whole: its tail repeats the row before (0 in the first row).
+// Of a partial last row only the decoded pixels are drawn: where the data stops short, the
+// canvas shows what it held before the image, as in browsers (after the previous image's
+// disposal, the background on the first image).
 void TGifDecoder::PlaceLastRow(std::size_t pos) {
-  if (pos <= placed_) return;
-  const std::size_t width = imageWidth_, have = pos - placed_;
-  line_.assign(width, 0);
-  const std::uint8_t* row = work_->pixels.get() + placed_;
-  if (rowPlaced_) std::memcpy(line_.data() + have, row - width + have, width - have);
-  std::memcpy(line_.data(), row, have);
-  OutLine(line_.data(), imageWidth_);
+  if (pos > placed_) DrawRow(work_->pixels.get() + placed_, static_cast<int>(pos - placed_));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -743,9 +733,15 @@ std::unique_ptr<TSmileBitmap32> TGifDecoder::TrueColorCanvas(const TSmileBitmap8
 
 void TGifDecoder::OutLine(const std::uint8_t* line, int count) {
   if (count < imageWidth_) throw EAbort(gif_messages::OutLineError);
+  DrawRow(line, imageWidth_);
+  AdvanceRow();
+}
+
+// Draws the first `count` indices of a row at the current row.
+void TGifDecoder::DrawRow(const std::uint8_t* line, int count) {
   const int y = imageTop_ + currentRow_;
   const int left = imageLeft_;
-  const int right = std::min(imageLeft_ + imageWidth_, static_cast<int>(screenWidth_));
+  const int right = std::min(imageLeft_ + count, static_cast<int>(screenWidth_));
   if (y < screenHeight_ && left < right) {
     const std::size_t n = static_cast<std::size_t>(right - left);
     // Without transparency the background index would be drawn as itself, which the
@@ -761,7 +757,6 @@ void TGifDecoder::OutLine(const std::uint8_t* line, int count) {
       else std::memcpy(row, line, n);
     }
   }
-  AdvanceRow();
 }
 
 // Rows of an interlaced image come in four passes (GIF89a appendix E): every 8th row from 0,
