@@ -252,12 +252,12 @@ constexpr std::uint16_t EntryPrefix(std::uint64_t e) { return static_cast<std::u
 // that matter; most strings take one step.
 inline void CopyString(std::uint8_t* to, const std::uint8_t* from, std::size_t count) {
   std::uint8_t chunk[16];
-  std::size_t i = 0;
-  do {
+  std::memcpy(chunk, from, 16);
+  std::memcpy(to, chunk, 16);
+  for (std::size_t i = 16; i < count; i += 16) {
     std::memcpy(chunk, from + i, 16);
     std::memcpy(to + i, chunk, 16);
-    i += 16;
-  } while (i < count);
+  }
 }
 
 // The unread bits of an image's data, taken least significant bit first from the bytes of the
@@ -313,8 +313,7 @@ struct TCopyRun {
 //
 // Kept apart from DecodeImage so that its state stays in registers.
 [[gnu::noinline]] void CopyCodes(TCopyRun& run, std::uint64_t* entries, std::uint8_t* base,
-                                 unsigned clear,
-               std::size_t posLimit) {
+                                 unsigned clear, std::size_t posLimit) {
   TCodeBits bits = run.bits;
   unsigned codeSize = run.codeSize, codeMask = run.codeMask, nextCode = run.nextCode;
   std::uint64_t previous = run.previous;
@@ -331,8 +330,9 @@ struct TCopyRun {
     if (code == nextCode) base[pos + length - 1] = base[pos];
     previous = (e & (std::uint64_t{0xFFFF} << 32)) | pos | (std::uint64_t{code} << 48);
     pos += length;
-    // The table fills the code width: wider codes, up to 12 bits.
-    if ((++nextCode & codeMask) == 0 && codeSize < 12) {
+    // The table fills the code width: wider codes, up to 12 bits, then a full table.
+    if ((++nextCode & codeMask) == 0) {
+      if (codeSize == 12) break;
       codeMask = codeMask * 2 + 1;
       ++codeSize;
     }
