@@ -1,19 +1,34 @@
-// Decoding and composing smile GIFs: TGifDecoder against giflib (DGifSlurp plus a composition
-// loop that honours disposal and transparency), on two corpora of smile-sized animations made
-// in the same run, because the corpus decides the answer:
+// Decoding and composing smile GIFs: TGifDecoder against peers that compose the same
+// whole-screen frames (PeerCanvas.h: a white canvas, transparency, disposal, one copy of the
+// canvas per frame):
+//  - giflib: DGifOpenFileName and DGifSlurp (the file read through stdio), then a composition
+//    loop over the slurped indices;
+//  - Wuffs (when the benchmark is built with FENNIMO_WUFFS_SOURCE naming its single-file
+//    release): the file read whole into memory, each image decoded straight into the canvas.
+// TGifDecoder is timed as the program uses it: created on the path (the file opened), Decode
+// (the file read, every frame composed and kept), destroyed. On every side each file's frames
+// are freed before the next file; opening and reading the file are counted on every side.
+//
+// Three corpora of smile-sized animations, made in the same run, because the corpus decides the
+// answer:
 //  - "builder": made by the tests' GIF builder from a fixed seed: 19x19 to 64x64 screens, 2 to
 //    40 frames, with and without transparency, local colour tables, interlaced images and every
 //    disposal method;
 //  - "pillow": written by Pillow (bench/make_pillow_smiles.py, run here from a fixed seed):
 //    drawn faces with many edge colours, RGBA frames quantised one by one (local tables) or one
-//    shared palette, transparent or opaque, disposal 0 to 3, optimised or whole frames.
-// Before timing, both decoders' frames are compared pixel by pixel. Each decoder runs several
-// times on each corpus, the runs interleaved in random order (the machine may be shared); the
-// end of the output gives, per corpus, the ratio of TGifDecoder's pixel rate to giflib's: the
-// ratio of the medians, and the lowest and highest ratio of runs of the same round.
+//    shared palette, transparent or opaque, disposal 0 to 3, optimised or whole frames;
+//  - "mixed": like the files of real packs (bench/make_mixed_smiles.py, fixed seed): still and
+//    animated smiles written by Pillow, ImageMagick and giflib's tools with many settings
+//    (interlaced, local tables, tiny changed-rectangle frames, 2- to 256-colour tables, odd
+//    code sizes).
+// Before timing, every peer's frames are compared with TGifDecoder's pixel by pixel. Each
+// decoder runs several times on each corpus, the runs interleaved in random order (the machine
+// may be shared); the end of the output gives, per corpus and peer, the ratio of TGifDecoder's
+// pixel rate to the peer's: the ratio of the medians, and the lowest and highest ratio of runs
+// of the same round.
 //
 // Every file's frames are freed before the next file is decoded, so glibc hands much of the heap
-// back to the system after each file and both decoders spend a large share of their time in the
+// back to the system after each file and every decoder spends a share of its time in the
 // kernel, faulting it in again. The program keeps the frames of an open pack instead; to measure
 // that way, run with GLIBC_TUNABLES=glibc.malloc.trim_threshold=268435456.
 //
@@ -34,10 +49,16 @@
 
 #include "GifBuilder.h"
 #include "GifDecoder.h"
+#include "PeerCanvas.h"
+#ifdef FENNIMO_WUFFS_HEADER
+#include "WuffsPeer.h"
+#endif
 
 namespace {
 
 using namespace gif_builder;
+using bench_peer::Canvas;
+using bench_peer::Frames;
 
 struct CorpusFile {
   std::string path;
@@ -56,7 +77,7 @@ struct Corpus {
 };
 
 std::string g_folder;
-Corpus g_builder{"builder", {}}, g_pillow{"pillow", {}};
+Corpus g_builder{"builder", {}}, g_pillow{"pillow", {}}, g_mixed{"mixed", {}};
 
 // One smile: a round face over the transparent (or plain) background on the first frame, then
 // frames that redraw a moving part of it.
@@ -121,33 +142,38 @@ std::string PythonWithPillow() {
   return {};
 }
 
-void MakePillowCorpus() {
+// Runs one of the corpus scripts beside this file: `script` OUTDIR COUNT SEED, which writes
+// PREFIX0.gif to PREFIX<COUNT-1>.gif.
+void MakeScriptCorpus(Corpus& corpus, const std::string& script, const std::string& prefix,
+                      int count) {
   const std::string python = PythonWithPillow();
   if (python.empty()) {
-    std::fprintf(stderr, "python3 with Pillow (python3-pil) is needed for the pillow corpus\n");
+    std::fprintf(stderr, "python3 with Pillow (python3-pil) is needed for the %s corpus\n",
+                 corpus.name.c_str());
     std::exit(1);
   }
-  const std::string folder = g_folder + "/pillow";
-  const std::string command = python + " " FENNIMO_SOURCE_DIR "/bench/make_pillow_smiles.py " +
-                              folder + " 150 20240601";
+  const std::string folder = g_folder + "/" + corpus.name;
+  const std::string command = python + " " FENNIMO_SOURCE_DIR "/bench/" + script + " " + folder +
+                              " " + std::to_string(count) + " 20240601";
   if (std::system(command.c_str()) != 0) {
     std::fprintf(stderr, "%s failed\n", command.c_str());
     std::exit(1);
   }
-  for (int i = 0; i < 150; ++i)
-    g_pillow.files.push_back({folder + "/pillow" + std::to_string(i) + ".gif", 0});
+  for (int i = 0; i < count; ++i)
+    corpus.files.push_back({folder + "/" + prefix + std::to_string(i) + ".gif", 0});
 }
 
-// giflib: slurp the file, then compose whole-screen frames (0x00RRGGBB) on a white canvas.
-std::vector<std::vector<std::uint32_t>> GiflibFrames(const std::string& path, int& w, int& h) {
-  std::vector<std::vector<std::uint32_t>> frames;
+// giflib: slurp the file, then compose whole-screen frames on a white canvas.
+Frames GiflibFrames(const std::string& path, int& w, int& h) {
+  Frames frames;
   int error = 0;
   GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
   if (!gif) return frames;
   if (DGifSlurp(gif) == GIF_OK) {
     w = gif->SWidth;
     h = gif->SHeight;
-    std::vector<std::uint32_t> canvas(static_cast<std::size_t>(w * h), 0xFFFFFF), saved;
+    Canvas canvas(w, h);
+    std::uint32_t* pixels = canvas.Pixels();
     for (int i = 0; i < gif->ImageCount; ++i) {
       const SavedImage& image = gif->SavedImages[i];
       GraphicsControlBlock gcb{};
@@ -157,50 +183,63 @@ std::vector<std::vector<std::uint32_t>> GiflibFrames(const std::string& path, in
           image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
       std::uint32_t colours[256] = {};
       for (int c = 0; map && c < map->ColorCount; ++c)
-        colours[c] = (map->Colors[c].Red << 16) | (map->Colors[c].Green << 8) | map->Colors[c].Blue;
-      if (gcb.DisposalMode == DISPOSE_PREVIOUS) saved = canvas;
+        colours[c] = 0xFF000000u | (map->Colors[c].Red << 16) | (map->Colors[c].Green << 8) |
+                     map->Colors[c].Blue;
+      canvas.Begin(gcb.DisposalMode);
       const GifImageDesc& d = image.ImageDesc;
       for (int y = 0; y < d.Height && d.Top + y < h; ++y)
         for (int x = 0; x < d.Width && d.Left + x < w; ++x) {
           const int index = image.RasterBits[y * d.Width + x];
           if (index != gcb.TransparentColor)
-            canvas[static_cast<std::size_t>((d.Top + y) * w + d.Left + x)] = colours[index];
+            pixels[static_cast<std::size_t>((d.Top + y) * w + d.Left + x)] = colours[index];
         }
-      frames.push_back(canvas);
-      if (gcb.DisposalMode == DISPOSE_BACKGROUND) {
-        for (int y = d.Top; y < d.Top + d.Height && y < h; ++y)
-          for (int x = d.Left; x < d.Left + d.Width && x < w; ++x)
-            canvas[static_cast<std::size_t>(y * w + x)] = 0xFFFFFF;
-      } else if (gcb.DisposalMode == DISPOSE_PREVIOUS) {
-        canvas = saved;
-      }
+      canvas.End(frames, gcb.DisposalMode, d.Left, d.Top, d.Left + d.Width, d.Top + d.Height);
     }
   }
   DGifCloseFile(gif, &error);
   return frames;
 }
 
-// Both decoders must show the same frames, or the comparison means nothing.
+// A decoder the benchmark compares against.
+struct Peer {
+  std::string name;
+  Frames (*frames)(const std::string& path, int& width, int& height);
+};
+
+const std::vector<Peer> g_peers = {
+    {"giflib", GiflibFrames},
+#ifdef FENNIMO_WUFFS_HEADER
+    {"wuffs", bench_peer::WuffsFrames},
+#endif
+};
+
+// Every peer must show TGifDecoder's frames, or the comparison means nothing.
 void VerifyCorpus(Corpus& corpus) {
   for (auto& file : corpus.files) {
-    int w = 0, h = 0;
-    const auto expected = GiflibFrames(file.path, w, h);
     TGifDecoder decoder(file.path);
     decoder.Decode();
-    if (expected.empty() || decoder.GetFrameCount() != static_cast<int>(expected.size())) {
-      std::fprintf(stderr, "%s: frame counts differ\n", file.path.c_str());
-      std::exit(1);
+    const int count = decoder.GetFrameCount();
+    int w = 0, h = 0;
+    for (const Peer& peer : g_peers) {
+      const Frames expected = peer.frames(file.path, w, h);
+      if (count == 0 || count != static_cast<int>(expected.size())) {
+        std::fprintf(stderr, "%s: %s gives %zu frames, TGifDecoder %d\n", file.path.c_str(),
+                     peer.name.c_str(), expected.size(), count);
+        std::exit(1);
+      }
+      for (int i = 0; i < count; ++i)
+        for (int y = 0; y < h; ++y)
+          for (int x = 0; x < w; ++x)
+            if (SwapRedBlue(decoder.GetFrame(i)->ColorAt(x, y)) !=
+                (expected[static_cast<std::size_t>(i)][static_cast<std::size_t>(y * w + x)] &
+                 0xFFFFFF)) {
+              std::fprintf(stderr, "%s: %s's frame %d differs at %d,%d\n", file.path.c_str(),
+                           peer.name.c_str(), i, x, y);
+              std::exit(1);
+            }
     }
-    for (int i = 0; i < decoder.GetFrameCount(); ++i)
-      for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-          if (SwapRedBlue(decoder.GetFrame(i)->ColorAt(x, y)) !=
-              expected[static_cast<std::size_t>(i)][static_cast<std::size_t>(y * w + x)]) {
-            std::fprintf(stderr, "%s: frame %d differs at %d,%d\n", file.path.c_str(), i, x, y);
-            std::exit(1);
-          }
-    file.pixels = static_cast<long long>(w) * h * decoder.GetFrameCount();
-    corpus.frames += decoder.GetFrameCount();
+    file.pixels = static_cast<long long>(w) * h * count;
+    corpus.frames += count;
   }
 }
 
@@ -221,11 +260,11 @@ void BM_TGifDecoder(benchmark::State& state, const Corpus* corpus) {
   SetRate(state, *corpus);
 }
 
-void BM_GiflibCompose(benchmark::State& state, const Corpus* corpus) {
+void BM_Peer(benchmark::State& state, const Corpus* corpus, const Peer* peer) {
   for (auto _ : state) {
     for (const auto& f : corpus->files) {
       int w = 0, h = 0;
-      auto frames = GiflibFrames(f.path, w, h);
+      auto frames = peer->frames(f.path, w, h);
       benchmark::DoNotOptimize(frames.data());
     }
   }
@@ -252,19 +291,23 @@ double Median(std::vector<double> v) {
   return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-void PrintRatio(const Corpus& corpus, RateReporter& reporter) {
+void PrintRatios(const Corpus& corpus, RateReporter& reporter) {
   const auto& ours = reporter.rates["TGifDecoder/" + corpus.name];
-  const auto& theirs = reporter.rates["giflib+compose/" + corpus.name];
-  if (ours.empty() || theirs.empty()) return;
-  std::vector<double> ratios;
-  for (std::size_t i = 0; i < std::min(ours.size(), theirs.size()); ++i)
-    ratios.push_back(ours[i] / theirs[i]);
-  std::printf(
-      "%-8s %zu files, %lld frames: TGifDecoder %.3g pixels/s, giflib + composition %.3g "
-      "pixels/s\n         ratio (TGifDecoder / giflib): %.2f (runs: %.2f to %.2f)\n",
-      corpus.name.c_str(), corpus.files.size(), corpus.frames, Median(ours), Median(theirs),
-      Median(ours) / Median(theirs), *std::min_element(ratios.begin(), ratios.end()),
-      *std::max_element(ratios.begin(), ratios.end()));
+  if (ours.empty()) return;
+  std::printf("%-8s %zu files, %lld frames: TGifDecoder %.3g pixels/s\n", corpus.name.c_str(),
+              corpus.files.size(), corpus.frames, Median(ours));
+  for (const Peer& peer : g_peers) {
+    const auto& theirs = reporter.rates[peer.name + "/" + corpus.name];
+    if (theirs.empty()) continue;
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < std::min(ours.size(), theirs.size()); ++i)
+      ratios.push_back(ours[i] / theirs[i]);
+    std::printf("         ratio to %-7s %.2f (rounds: %.2f to %.2f)  [%s %.3g pixels/s]\n",
+                (peer.name + ":").c_str(), Median(ours) / Median(theirs),
+                *std::min_element(ratios.begin(), ratios.end()),
+                *std::max_element(ratios.begin(), ratios.end()), peer.name.c_str(),
+                Median(theirs));
+  }
 }
 
 }  // namespace
@@ -281,19 +324,25 @@ int main(int argc, char** argv) {
   if (!::mkdtemp(folder)) std::abort();
   g_folder = folder;
   MakeBuilderCorpus();
-  MakePillowCorpus();
-  for (Corpus* corpus : {&g_builder, &g_pillow}) {
+  MakeScriptCorpus(g_pillow, "make_pillow_smiles.py", "pillow", 150);
+  MakeScriptCorpus(g_mixed, "make_mixed_smiles.py", "mixed", 200);
+  for (Corpus* corpus : {&g_builder, &g_pillow, &g_mixed}) {
     VerifyCorpus(*corpus);
     benchmark::RegisterBenchmark(("TGifDecoder/" + corpus->name).c_str(), BM_TGifDecoder, corpus)
         ->Unit(benchmark::kMillisecond)->MinTime(0.5)->Repetitions(7);
-    benchmark::RegisterBenchmark(("giflib+compose/" + corpus->name).c_str(), BM_GiflibCompose,
-                                 corpus)
-        ->Unit(benchmark::kMillisecond)->MinTime(0.5)->Repetitions(7);
+    for (const Peer& peer : g_peers)
+      benchmark::RegisterBenchmark((peer.name + "/" + corpus->name).c_str(), BM_Peer, corpus,
+                                   &peer)
+          ->Unit(benchmark::kMillisecond)->MinTime(0.5)->Repetitions(7);
   }
   RateReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  std::printf("\n");
-  for (const Corpus* corpus : {&g_builder, &g_pillow}) PrintRatio(*corpus, reporter);
+  std::printf("\nPixel rate of TGifDecoder over each peer's (higher is faster for TGifDecoder); "
+              "every side opens and reads the file and composes and keeps whole-screen frames.\n");
+#ifndef FENNIMO_WUFFS_HEADER
+  std::printf("Wuffs is not measured: configure with -DFENNIMO_WUFFS_SOURCE=<wuffs-v0.4.c>.\n");
+#endif
+  for (const Corpus* corpus : {&g_builder, &g_pillow, &g_mixed}) PrintRatios(*corpus, reporter);
   std::filesystem::remove_all(g_folder);
   benchmark::Shutdown();
   return 0;

@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   qt6-base-dev qt6-qpa-plugins qt6-image-formats-plugins qt6-translations-l10n libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev libarchive-dev
-  python3 python3-pil
+  python3 python3-pil imagemagick giflib-tools
   xvfb xauth xdotool fonts-dejavu-core
   dpkg-dev lintian appstream desktop-file-utils man-db
 )

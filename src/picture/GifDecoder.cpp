@@ -35,7 +35,6 @@ void TGifDecoder::FreeCanvases() {
   Release(canvasesReserved_);
   canvasesReserved_ = 0;
   ReturnWorkingMemory(std::move(work_));
-  std::vector<std::uint8_t>().swap(line_);
 }
 
 void TGifDecoder::DecodeFile() {
@@ -231,7 +230,7 @@ namespace {
 constexpr unsigned MaxCodes = 4096;
 constexpr std::size_t TableSize = MaxCodes + 1;
 // A string copy may write this many bytes past the string's end.
-constexpr std::size_t CopySlack = 8;
+constexpr std::size_t CopySlack = 16;
 // The strings of the root codes (up to 512 of them, for a minimum code size of 9) stand in
 // front of the pixels: the byte value of root r at r.
 constexpr std::size_t RootStrings = 512;
@@ -246,13 +245,18 @@ constexpr std::size_t EntryAt(std::uint64_t e) { return static_cast<std::uint32_
 constexpr std::size_t EntryLength(std::uint64_t e) { return (e >> 32) & 0xFFFF; }
 constexpr std::uint16_t EntryPrefix(std::uint64_t e) { return static_cast<std::uint16_t>(e >> 48); }
 
-// Copies `count` bytes from earlier in the same buffer (from + count <= to), eight at a time;
-// the bytes up to CopySlack past to + count are overwritten with whatever follows the source.
+// Copies `count` (at least 1) bytes from earlier in the same buffer, sixteen at a time; the
+// bytes up to CopySlack past to + count are overwritten with whatever follows the source. The
+// string may end one byte into the copy (the code being defined ends with its own first byte,
+// which the caller puts in afterwards), so any order of the loads and stores copies the bytes
+// that matter; most strings take one step.
 inline void CopyString(std::uint8_t* to, const std::uint8_t* from, std::size_t count) {
-  for (std::size_t i = 0; i < count; i += 8) {
-    std::uint64_t chunk;
-    std::memcpy(&chunk, from + i, 8);
-    std::memcpy(to + i, &chunk, 8);
+  std::uint8_t chunk[16];
+  std::memcpy(chunk, from, 16);
+  std::memcpy(to, chunk, 16);
+  for (std::size_t i = 16; i < count; i += 16) {
+    std::memcpy(chunk, from + i, 16);
+    std::memcpy(to + i, chunk, 16);
   }
 }
 
@@ -291,6 +295,60 @@ struct TCodeBits {
     count -= size;
   }
 };
+
+// What the code loop of CopyCodes runs on, taken over from DecodeImage and handed back.
+struct TCopyRun {
+  TCodeBits bits;
+  unsigned codeSize, codeMask, nextCode;
+  std::uint64_t previous;  // the entry of the previous code's string (its code as the prefix)
+  std::size_t pos;         // where the next string goes
+};
+
+// Decodes codes while each is in the table or the one being defined, is neither the clear nor
+// the end code, and has room below `posLimit`; stops before the first code that isn't, or when
+// fewer than eight bytes of the sub-block are left to refill from. The entry a code makes is
+// the previous string one longer, so it is in place before the code's own string is known; the
+// code being defined is that entry, its last byte the first one of the string. A full table
+// (4096 codes) takes no entries until the next clear code.
+//
+// Kept apart from DecodeImage so that its state stays in registers.
+[[gnu::noinline]] void CopyCodes(TCopyRun& run, std::uint64_t* entries, std::uint8_t* base,
+                                 unsigned clear, std::size_t posLimit) {
+  TCodeBits bits = run.bits;
+  unsigned codeSize = run.codeSize, codeMask = run.codeMask, nextCode = run.nextCode;
+  std::uint64_t previous = run.previous;
+  std::size_t pos = run.pos;
+  while (nextCode < MaxCodes) {
+    if (bits.count < codeSize && !bits.FillWord()) goto done;
+    const unsigned code = bits.Peek(codeMask);
+    if (code > nextCode || code - clear < 2 || pos > posLimit) goto done;
+    bits.Skip(codeSize);
+    entries[nextCode] = previous + (std::uint64_t{1} << 32);
+    const std::uint64_t e = entries[code];
+    const std::size_t length = EntryLength(e);
+    CopyString(base + pos, base + EntryAt(e), length);
+    if (code == nextCode) base[pos + length - 1] = base[pos];
+    previous = (e & (std::uint64_t{0xFFFF} << 32)) | pos | (std::uint64_t{code} << 48);
+    pos += length;
+    // The table fills the code width: wider codes, up to 12 bits, then a full table.
+    if ((++nextCode & codeMask) == 0) {
+      if (codeSize == 12) break;
+      codeMask = codeMask * 2 + 1;
+      ++codeSize;
+    }
+  }
+  for (;;) {
+    if (bits.count < codeSize && !bits.FillWord()) break;
+    const unsigned code = bits.Peek(codeMask);
+    if (code - clear < 2 || pos > posLimit) break;
+    bits.Skip(codeSize);
+    const std::uint64_t e = entries[code];
+    CopyString(base + pos, base + EntryAt(e), EntryLength(e));
+    pos += EntryLength(e);
+  }
+done:
+  run = {bits, codeSize, codeMask, nextCode, previous, pos};
+}
 
 }  // namespace
 
@@ -368,7 +426,6 @@ void TGifDecoder::PrepareImageBuffers() {
   work.rootsValid = clearCode_;
   placed_ = RootStrings;
   dropped_ = 0;
-  rowPlaced_ = false;
 }
 
 // The prefix and suffix tables of the entries written for this image ([firstFree, used)), from
@@ -439,32 +496,15 @@ void TGifDecoder::DecodeImage() {
     }
     unsigned code = reader.Peek(codeMask);
     if (code < copyBelow && code - clear >= 2 && pos + TableSize <= limit) {
-      // Codes in the table, and the one being defined, in a loop of their own while they come.
-      // The entry a code makes is the previous string one longer, so it is in place before the
-      // code's own string is known; the code being defined is that entry, its last byte the
-      // first one of the string.
-      TCodeBits bits = reader;
-      do {
-        bits.Skip(codeSize);
-        if (nextCode < MaxCodes) entries[nextCode] = previous + (std::uint64_t{1} << 32);
-        const std::uint64_t e = entries[code];
-        const std::size_t length = EntryLength(e);
-        CopyString(base + pos, base + EntryAt(e), length);
-        if (code == nextCode) base[pos + length - 1] = base[pos];
-        if (nextCode < MaxCodes) {
-          previous = (e & (std::uint64_t{0xFFFF} << 32)) | pos | (std::uint64_t{code} << 48);
-          // The table fills the code width: wider codes, up to 12 bits.
-          if ((++nextCode & codeMask) == 0 && codeSize < 12) {
-            codeMask = codeMask * 2 + 1;
-            ++codeSize;
-          }
-        }
-        pos += length;
-        if (bits.count < codeSize && !bits.FillWord()) break;
-        code = bits.Peek(codeMask);
-      } while (code <= nextCode && code - clear >= 2 && pos + TableSize <= limit);
-      reader = bits;
-      copyBelow = nextCode + 1;
+      TCopyRun run{reader, codeSize, codeMask, nextCode, previous, pos};
+      CopyCodes(run, entries, base, clear, limit - TableSize);
+      reader = run.bits;
+      codeSize = run.codeSize;
+      codeMask = run.codeMask;
+      nextCode = run.nextCode;
+      previous = run.previous;
+      pos = run.pos;
+      copyBelow = std::min(nextCode + 1, MaxCodes);
       continue;
     }
     reader.Skip(codeSize);
@@ -530,10 +570,21 @@ void TGifDecoder::DecodeImage() {
     }
     pos += length;
   }
+  const bool complete = dropped_ + pos - RootStrings >= std::size_t{imageWidth_} * imageHeight_;
   PlaceRows(pos);
   PlaceLastRow(pos);
-  // The end code must stand in the last data sub-block.
-  if (!terminated && ReadByte() != 0) throw EAbort(gif_messages::UnexpectedEndOfRaster);
+  if (!terminated) SkipDataAfterEndCode(complete);
+}
+
+// The end code should stand in the last data sub-block. Some encoders write more sub-blocks
+// after it; browsers and giflib show such an image, since every pixel was decoded, so once the
+// image has all its pixels they are skipped to the block terminator like an extension's. While
+// pixels are missing, data after the end code stays an error.
+void TGifDecoder::SkipDataAfterEndCode(bool complete) {
+  for (std::uint8_t size; (size = ReadByte()) != 0;) {
+    if (!complete) throw EAbort(gif_messages::UnexpectedEndOfRaster);
+    SkipBytes(size);
+  }
 }
 
 // Hands every whole row up to `pos` that is not placed yet to OutLine.
@@ -541,18 +592,14 @@ void TGifDecoder::PlaceRows(std::size_t pos) {
   const std::size_t width = imageWidth_;
   if (width == 0) return;
   const std::uint8_t* base = work_->pixels.get();
-  for (; placed_ + width <= pos; placed_ += width) {
-    OutLine(base + placed_, imageWidth_);
-    rowPlaced_ = true;
-  }
+  for (; placed_ + width <= pos; placed_ += width) OutLine(base + placed_, imageWidth_);
 }
 
-// Places the whole rows and moves what follows them (and the last whole row, which a partial
-// last row repeats) to the start of the pixels; returns the new end of the pixels.
+// Places the whole rows and moves what follows them to the start of the pixels; returns the
+// new end of the pixels.
 std::size_t TGifDecoder::MakeRoom(std::size_t pos) {
   PlaceRows(pos);
-  const std::size_t from =
-      placed_ - RootStrings >= imageWidth_ ? placed_ - imageWidth_ : RootStrings;
+  const std::size_t from = placed_;
   std::uint8_t* base = work_->pixels.get();
   std::memmove(base + RootStrings, base + from, pos - from);
   const std::size_t shift = from - RootStrings;
@@ -561,15 +608,11 @@ std::size_t TGifDecoder::MakeRoom(std::size_t pos) {
   return pos - shift;
 }
 
-// A partial last row goes out whole: its tail repeats the row before (0 in the first row).
+// Of a partial last row only the decoded pixels are drawn: where the data stops short, the
+// canvas shows what it held before the image, as in browsers (after the previous image's
+// disposal, the background on the first image).
 void TGifDecoder::PlaceLastRow(std::size_t pos) {
-  if (pos <= placed_) return;
-  const std::size_t width = imageWidth_, have = pos - placed_;
-  line_.assign(width, 0);
-  const std::uint8_t* row = work_->pixels.get() + placed_;
-  if (rowPlaced_) std::memcpy(line_.data() + have, row - width + have, width - have);
-  std::memcpy(line_.data(), row, have);
-  OutLine(line_.data(), imageWidth_);
+  if (pos > placed_) DrawRow(work_->pixels.get() + placed_, static_cast<int>(pos - placed_));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -690,9 +733,15 @@ std::unique_ptr<TSmileBitmap32> TGifDecoder::TrueColorCanvas(const TSmileBitmap8
 
 void TGifDecoder::OutLine(const std::uint8_t* line, int count) {
   if (count < imageWidth_) throw EAbort(gif_messages::OutLineError);
+  DrawRow(line, imageWidth_);
+  AdvanceRow();
+}
+
+// Draws the first `count` indices of a row at the current row.
+void TGifDecoder::DrawRow(const std::uint8_t* line, int count) {
   const int y = imageTop_ + currentRow_;
   const int left = imageLeft_;
-  const int right = std::min(imageLeft_ + imageWidth_, static_cast<int>(screenWidth_));
+  const int right = std::min(imageLeft_ + count, static_cast<int>(screenWidth_));
   if (y < screenHeight_ && left < right) {
     const std::size_t n = static_cast<std::size_t>(right - left);
     // Without transparency the background index would be drawn as itself, which the
@@ -708,7 +757,6 @@ void TGifDecoder::OutLine(const std::uint8_t* line, int count) {
       else std::memcpy(row, line, n);
     }
   }
-  AdvanceRow();
 }
 
 // Rows of an interlaced image come in four passes (GIF89a appendix E): every 8th row from 0,

@@ -16,15 +16,15 @@
 // pixel buffer) and the file's read buffer are kept for the next decoder on the same thread.
 //
 // Failures throw EAbort with one of the messages below; the frames appended before a failure
-// stay, and the file is closed at the end of Decode in every case. Image data that ends at its
-// block terminator without an end code is accepted once the image has all its pixels (the end
-// code that several encoders write one bit too narrow).
+// stay, and the file is closed at the end of Decode in every case. Once an image has all its
+// pixels, data that ends at its block terminator without an end code is accepted (the end code
+// that several encoders write one bit too narrow), and data sub-blocks after the end code are
+// skipped. Pixels that an image's data leaves out show the canvas as it was before the image.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "PictureDecoder.h"
 
@@ -35,7 +35,7 @@ inline constexpr const char* DataError = "Ошибка в данных";
 inline constexpr const char* UnexpectedEndOfBlock = "Неожиданное окончание блока";
 inline constexpr const char* StackOverflow = "Переполнение стека";
 inline constexpr const char* StackEmpty = "Стек пуст";
-inline constexpr const char* UnexpectedEndOfRaster = "Неожидааное окончание растра";
+inline constexpr const char* UnexpectedEndOfRaster = "Неожиданное окончание растра";
 inline constexpr const char* OutLineError = "Ошибка в OutLine";
 // Files this decoder refuses before composing anything.
 inline constexpr const char* NotAGif = "Файл не является рисунком GIF";
@@ -84,7 +84,9 @@ class TGifDecoder : public TPictureDecoder {
   void PlaceRows(std::size_t pos);
   std::size_t MakeRoom(std::size_t pos);
   void PlaceLastRow(std::size_t pos);
+  void SkipDataAfterEndCode(bool complete);
   void OutLine(const std::uint8_t* line, int count);
+  void DrawRow(const std::uint8_t* line, int count);
   void AdvanceRow();
   void AddDelay();
 
@@ -128,12 +130,10 @@ class TGifDecoder : public TPictureDecoder {
 
   // Working memory of the images' data (string table and pixel buffer), borrowed for one
   // Decode; the decoded pixels of the current image not placed yet start at placed_ in the
-  // buffer, and dropped_ pixels went before the buffer's start. line_ holds a partial last row.
+  // buffer, and dropped_ pixels went before the buffer's start.
   std::unique_ptr<TGifWorkingMemory> work_;
   std::size_t placed_ = 0;
   std::size_t dropped_ = 0;
-  bool rowPlaced_ = false;
-  std::vector<std::uint8_t> line_;
 
   // Per image: the stored quad of each colour index, and which table they come from.
   enum class TQuadsOf { None, Global, Local };

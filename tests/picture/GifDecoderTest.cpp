@@ -316,7 +316,7 @@ TEST_F(GifDecoderTest, RowsPastTheImageHeightAreDrawnBelowIt) {
 
 TEST_F(GifDecoderTest, RowsPastTheLastInterlacePassAllLandOnTheRowItEndedOn) {
   // 4,500 rows and one pixel for a 2 x 1 image: after row 0 the passes end on row 1, where every
-  // later row goes; the last, partial row repeats the tail of the row before it.
+  // later row goes; the last, partial row draws its one pixel over the row before it.
   std::vector<std::uint8_t> pixels;
   for (int i = 0; i < 9001; ++i) pixels.push_back(static_cast<std::uint8_t>(i % 3 + 1));
   for (bool compress : {true, false}) {
@@ -328,10 +328,24 @@ TEST_F(GifDecoderTest, RowsPastTheLastInterlacePassAllLandOnTheRowItEndedOn) {
   }
 }
 
-TEST_F(GifDecoderTest, PartialLastRowRepeatsTheTailOfTheRowBefore) {
+TEST_F(GifDecoderTest, PixelsTheDataLeavesOutShowTheCanvasAsBeforeTheImage) {
   auto d = Decode(OneImage(3, 3, 3, 3, EncodeLzw({1, 2, 1, 2}, 2)));
   ASSERT_EQ(error, "");
-  EXPECT_EQ(Frame(*d, 0), (std::vector<std::uint32_t>{R, G, R, G, G, R, W, W, W}));
+  EXPECT_EQ(Frame(*d, 0), (std::vector<std::uint32_t>{R, G, R, G, W, W, W, W, W}));
+  // One pixel short after a restore to background, palettised and in true colour: the last
+  // pixel shows the background the disposal left, as browsers show it.
+  for (bool local : {false, true}) {
+    ImageOptions second;
+    if (local) second.local = Four;
+    auto d = Decode(GifBuilder()
+                        .Screen(2, 2, Four)
+                        .Control(2, 0)
+                        .Image(2, 2, {1, 1, 1, 1})
+                        .Image(2, 2, {3, 3, 3}, second)
+                        .Trailer());
+    ASSERT_EQ(error, "") << local;
+    EXPECT_EQ(Frame(*d, 1), (std::vector<std::uint32_t>{B, B, B, W})) << local;
+  }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -483,13 +497,21 @@ TEST_F(GifDecoderTest, GraphicControlOfSizeFiveFails) {
   EXPECT_EQ(d->GetFrameCount(), 0);
 }
 
-TEST_F(GifDecoderTest, DataSubBlockAfterTheEndCodeFails) {
-  GifBuilder gif;
-  gif.Screen(1, 1, Four).Descriptor(0, 0, 1, 1, 0).Byte(2);
+TEST_F(GifDecoderTest, DataSubBlocksAfterTheEndCodeAreSkippedOnlyWhenEveryPixelIsThere) {
   const std::string data = EncodeLzw({1}, 2);
-  gif.Byte(static_cast<int>(data.size())).Raw(data).SubBlocks("xyz").Trailer();
-  Decode(gif);
-  EXPECT_EQ(error, msg::UnexpectedEndOfRaster);
+  for (int width : {1, 2}) {
+    GifBuilder gif;
+    gif.Screen(2, 1, Four).Descriptor(0, 0, width, 1, 0).Byte(2);
+    gif.Byte(static_cast<int>(data.size())).Raw(data).Byte(3).Raw("xyz").SubBlocks("more");
+    auto d = Decode(gif.Image(1, 1, {2}, {.left = 1}).Trailer());
+    if (width == 2) {
+      EXPECT_EQ(error, "Неожиданное окончание растра");  // the second pixel is missing
+      continue;
+    }
+    ASSERT_EQ(error, "");
+    ASSERT_EQ(d->GetFrameCount(), 2);
+    EXPECT_EQ(Frame(*d, 1), (std::vector<std::uint32_t>{R, G}));
+  }
 }
 
 TEST_F(GifDecoderTest, BlockTerminatorBeforeTheEndCodeFailsWhilePixelsAreMissing) {
