@@ -135,7 +135,7 @@ constexpr std::string_view kMainForm[] = {
     // 62: under the preview: %1×%2 the picture's size, %3 its frames, %4 the seconds of one loop, %5 the file's size
     "%1×%2 точек · кадров: %3 · цикл %4 с · файл %5",
     // 63: status bar: %1 the pack's smiles, %2 its size on disk, %3 its largest picture, %4 that one's size
-    "Смайлов: %1 · на диске %2 · самый большой: %3 (%4)",
+    "Смайлов: %1 · %2 · крупнейший: %3 (%4)",
     // 64: a picture far wider than the pack's usual ones: %1×%2 its size, %3×%4 the usual
     "Намного шире обычного: %1×%2 точек при обычных %3×%4",
     // 65: a code inside another smile's code: %1 the code, %2 the longer code, %3 that smile's number
@@ -146,8 +146,14 @@ constexpr std::string_view kMainForm[] = {
     "; где коды заменяются по порядку смайлпака, более длинный не покажется",
     // 68: a symbol just added or changed that overlaps other smiles' codes: %1 the symbol, the list follows
     "Символ %1 пересекается с символами других смайлов (он сохранён):",
+    // 69: View menu: the smiles as a grid of pictures
+    "Сетка смайлов",
+    // 70: the filter field and its Edit menu entry
+    "Фильтр по символам",
+    // 71: sizes of files: bytes, kilobytes, megabytes, separated by commas
+    "Б,КБ,МБ",
 };
-static_assert(std::size(kMainForm) == 69);
+static_assert(std::size(kMainForm) == 72);
 
 constexpr std::string_view kLoadForm[] = {
     // 0: window caption

@@ -16,7 +16,7 @@ constexpr TFlagKey kWorkspaceFlags[] = {
 };
 constexpr const char* kWorkspaceStrings[] = {"BothPath"};
 constexpr const char* kGlobalStrings[] = {"LangDirectory", "WindowGeometry", "SplitterState",
-                                          "PreviewBackground"};
+                                          "PreviewBackground", "SmileView"};
 
 // A storage whose state file says it was never set up gets the state of an empty storage.
 std::unique_ptr<platform::TIniFile> OpenConfig(TStorageManager& storage) {

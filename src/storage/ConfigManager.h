@@ -42,12 +42,14 @@ private:
 class TGlobalConfigManager {
 public:
   // The language file, and the main window's size and place, its splitter's place and its
-  // preview's background (as the window stores them).
+  // preview's background, and whether the smiles show as a list or a grid (as the window
+  // stores them).
   enum TStringIndex {
     gsLangDirectory = 0,
     gsWindowGeometry = 1,
     gsSplitter = 2,
     gsPreviewBackground = 3,
+    gsSmileView = 4,
   };
 
   explicit TGlobalConfigManager(TStorageManager& storage);

@@ -12,7 +12,9 @@ inline const QKeySequence OpenKey(Qt::CTRL | Qt::Key_O);
 inline const QKeySequence SaveKey(Qt::CTRL | Qt::Key_S);
 inline const QKeySequence SaveAsKey(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
 inline const QKeySequence CloseKey(Qt::CTRL | Qt::Key_W);
-inline const QKeySequence FindKey(Qt::CTRL | Qt::Key_F);
+inline const QKeySequence FilterKey(Qt::CTRL | Qt::Key_F);  // to the filter field
+inline const QKeySequence FindKey(Qt::CTRL | Qt::SHIFT | Qt::Key_F);
+inline const QKeySequence GridKey(Qt::CTRL | Qt::Key_G);
 inline const QKeySequence UndoKey(Qt::CTRL | Qt::Key_Z);
 inline const QKeySequence RedoKey(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
 inline const QKeySequence RedoOtherKey(Qt::CTRL | Qt::Key_Y);

@@ -42,6 +42,7 @@
 #include "SaveErrorsForm.h"
 #include "SmileExistsForm.h"
 #include "WarningForm.h"
+#include "SmileListModel.h"
 
 using namespace command_keys;
 
@@ -177,7 +178,7 @@ bool ConfirmSaveWithErrors(TForm1& window) {
     auto [kind, smile] = rows[static_cast<std::size_t>(form.ChosenRow)];
     window.SwitchToPack(kind);
     window.SelectSmile(smile);
-    window.ListBox1->scrollToItem(window.ListBox1->item(smile));
+    window.ListBox1->ScrollToRow(smile);
   }
   return false;
 }
@@ -224,11 +225,12 @@ std::vector<std::string> DroppedPictures(const QMimeData* data) {
 
 // The smile after which files dropped at Point go: dropped on the upper half of a smile they go
 // before it, on the lower half after it, below every smile at the end.
-int DropPosition(QListWidget& list, const QPoint& point) {
+int DropPosition(TSmileListBox& list, const QPoint& point) {
   QModelIndex index = list.indexAt(point);
   if (!index.isValid()) return list.count() - 1;
   QRect rect = list.visualRect(index);
-  return point.y() < rect.center().y() ? index.row() - 1 : index.row();
+  const bool before = list.IsGrid() ? point.x() < rect.center().x() : point.y() < rect.center().y();
+  return before ? index.row() - 1 : index.row();
 }
 
 // Hint text followed by its shortcut keys, as "Save smile pack (Ctrl+S)".
@@ -276,6 +278,10 @@ void TForm1::CreateCommands() {
   shortcut(SaveAsKey, this, ToolButton4);
   shortcut(CloseKey, this, ToolButton5);
   shortcut(FindKey, this, BitBtn18);
+  connect(NewShortcut(FilterKey, this), &QShortcut::activated, this,
+          [this] { FilterAction->trigger(); });
+  connect(NewShortcut(GridKey, this), &QShortcut::activated, this,
+          [this] { GridAction->toggle(); });
   shortcut(DeleteKey, ListBox1, BitBtn7);
   shortcut(UpKey, ListBox1, BitBtn12);
   shortcut(DownKey, ListBox1, BitBtn13);
@@ -725,7 +731,7 @@ void TForm1::BitBtn18Click() {
   }
   SelectSmile(foundSmile);
   SelectSymbol(foundSymbol);
-  ListBox1->scrollToItem(ListBox1->item(foundSmile));
+  ListBox1->ScrollToRow(foundSmile);
 }
 
 namespace {

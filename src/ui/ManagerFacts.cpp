@@ -4,6 +4,7 @@
 // the whole pack.
 #include <QLabel>
 #include <QLocale>
+#include <QStringList>
 #include <QStatusBar>
 
 #include <algorithm>
@@ -27,9 +28,9 @@ enum {
   WideKey = 64,
   InsideKey = 65,   // then the longer side, and what pack order does
   ConflictWarningKey = 68,
+  SizeUnitsKey = 71,  // bytes, kilobytes, megabytes, separated by commas
 };
 
-QString Size(long long bytes) { return QLocale().formattedDataSize(bytes, 1); }
 
 // The codes of the active pack, smile by smile.
 TPackCodes CodesOf(const TDefineDecoder& pack) {
@@ -43,6 +44,22 @@ TPackCodes CodesOf(const TDefineDecoder& pack) {
 void TForm1::ApplyFactsLanguage(TLang& language) {
   for (std::size_t i = 0; i < FactTexts.size(); ++i)
     FactTexts[i] = language.Text(MainFormLang, PictureFactsKey + static_cast<int>(i));
+  SizeUnits = Q(language.Text(MainFormLang, SizeUnitsKey)).split(',');
+  if (PreviewFacts) {
+    UpdatePictureFacts();
+    UpdatePackFacts();
+  }
+}
+
+QString TForm1::SizeText(long long bytes) const {
+  // Bytes up to a kilobyte, then kilobytes or megabytes with one decimal, in the window's
+  // language.
+  const QString unit = [&](int i) {
+    return i < SizeUnits.size() ? SizeUnits[i].trimmed() : QString();
+  }(bytes < 1024 ? 0 : bytes < 1024 * 1024 ? 1 : 2);
+  if (bytes < 1024) return QString::number(bytes) + " " + unit;
+  const double scaled = bytes / (bytes < 1024 * 1024 ? 1024.0 : 1024.0 * 1024.0);
+  return QString::number(scaled, 'f', 1) + " " + unit;
 }
 
 QString TForm1::ConflictText(const TPackCodes& codes, const TCodeConflict& c, bool shortSide) const {
@@ -112,7 +129,7 @@ void TForm1::UpdatePictureFacts() {
                               .arg(smile->Height)
                               .arg(smile->FrameCount)
                               .arg(QLocale().toString(smile->Duration / 1000.0, 'f', 1))
-                              .arg(Size(platform::FileSize(file))));
+                              .arg(SizeText(platform::FileSize(file))));
   } else {
     PreviewFacts->clear();
   }
@@ -124,22 +141,25 @@ void TForm1::UpdatePackFacts() {
     PackFacts->clear();
     return;
   }
-  long long total = 0, largest = -1;
-  std::string largestName;
+  // What the messenger reads: the definition file and the smiles' pictures.
   const std::string folder = Pack->StorageFolder[Pack->ActivePack];
-  for (const auto& name : platform::FindFiles(folder + "*.*")) {
+  long long total = platform::FileSize(folder + DefineFileName), largest = -1;
+  std::string largestName;
+  for (int i = 0; i < Pack->SmileCount(); ++i) {
+    if (!Pack->GetSmile(i)->HasPicture) continue;
+    const std::string name = Pack->PictureFileName(i);
     const long long size = platform::FileSize(folder + name);
-    total += size;
-    if (name != DefineFileName && size > largest) {
+    total += std::max(size, 0LL);
+    if (size > largest) {
       largest = size;
       largestName = name;
     }
   }
   PackFacts->setText(Q(FactTexts[1])
                          .arg(Pack->SmileCount())
-                         .arg(Size(total))
+                         .arg(SizeText(total))
                          .arg(largestName.empty() ? QStringLiteral("\u2014") : Q(largestName))
-                         .arg(largest < 0 ? QString() : Size(largest)));
+                         .arg(largest < 0 ? QString() : SizeText(largest)));
 }
 
 void TForm1::WarnOfConflicts(int smile, int symbol) {

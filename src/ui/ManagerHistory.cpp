@@ -20,6 +20,7 @@
 #include "Lang.h"
 #include "LangTables.h"
 #include "ManagerMain.h"
+#include "SmileListModel.h"
 
 using namespace command_keys;
 

@@ -7,6 +7,8 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
@@ -33,7 +35,8 @@
 #include "LangTables.h"
 #include "ModalResult.h"
 #include "PictureDecoder.h"
-#include "SmileListBox.h"
+#include "SmileFrames.h"
+#include "SmileListModel.h"
 
 // Every form window in this program uses these.
 #include "CheckForm.h"
@@ -76,6 +79,19 @@ QPushButton* NewGlyphButton(QWidget* parent, TGlyph glyph, const char* theme, in
 void SelectRowQuietly(QListWidget* list, int row) {
   QSignalBlocker block(list);
   if (row >= 0 && row < list->count()) {
+    list->setCurrentRow(row);
+  } else {
+    list->clearSelection();
+    list->setCurrentRow(-1);
+  }
+}
+
+// The view's selection speaks through its selection model.
+void SelectRowQuietly(TSmileListBox* list, int row) {
+  QSignalBlocker block(list->selectionModel());
+  if (row >= 0 && row < list->count()) {
+    // A smile that a command chose stays in sight, whatever the filter says.
+    list->setRowHidden(row, false);
     list->setCurrentRow(row);
   } else {
     list->clearSelection();
@@ -186,10 +202,15 @@ void TForm1::CreateControls() {
     list->viewport()->installEventFilter(this);
     return list;
   };
-  auto* smiles = new TSmileListBox(GroupBox1);
-  smiles->OnStartDrag = [this](int row) { StartSmileDrag(row); };
-  ListBox1 = makeList(smiles);
-  ListBox1->setIconSize(QSize(11, 11));
+  ListBox1 = new TSmileListBox(GroupBox1);
+  ListBox1->OnStartDrag = [this](int row) { StartSmileDrag(row); };
+  ListBox1->setMinimumSize(122, 60);
+  ListBox1->viewport()->installEventFilter(this);
+  FilterEdit = new QLineEdit(GroupBox1);
+  FilterEdit->setClearButtonEnabled(true);
+  connect(FilterEdit, &QLineEdit::textChanged, this, [this] { ApplyFilter(); });
+  // Escape in the filter clears it; Down goes on to the list.
+  FilterEdit->installEventFilter(this);
   EmptyListHint = new QLabel(ListBox1->viewport());
   EmptyListHint->setWordWrap(true);
   EmptyListHint->setTextFormat(Qt::RichText);
@@ -200,7 +221,8 @@ void TForm1::CreateControls() {
   connect(EmptyListHint, &QLabel::linkActivated, this,
           [this] { RunCommand([this] { OpenDemoPack(); }); });
   ListBox2 = makeList(new QListWidget(GroupBox1));
-  connect(ListBox1, &QListWidget::itemSelectionChanged, this, [this] { ListBox1Click(); });
+  connect(ListBox1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { ListBox1Click(); });
   connect(ListBox2, &QListWidget::itemSelectionChanged, this, [this] { ListBox2Click(); });
   auto glyphButton = [&](TGlyph glyph, const char* theme) {
     return NewGlyphButton(GroupBox1, glyph, theme, 33, 24, false);
@@ -221,9 +243,13 @@ void TForm1::CreateControls() {
   lists->setContentsMargins(8, 4, 8, 8);
   lists->setHorizontalSpacing(10);
   lists->setVerticalSpacing(6);
-  lists->addWidget(ListBox1, 0, 0);
-  lists->addWidget(ListBox2, 0, 1);
-  lists->setRowStretch(0, 1);
+  lists->addWidget(FilterEdit, 0, 0);
+  lists->addWidget(ListBox1, 1, 0);
+  lists->addWidget(ListBox2, 0, 1, 2, 1);
+  lists->setRowStretch(1, 1);
+  // The smiles take more of the width than their symbols: a grid's columns, a row's symbols.
+  lists->setColumnStretch(0, 3);
+  lists->setColumnStretch(1, 2);
   // Under each list its buttons, three by two, spread over the list's width.
   const std::array<std::array<QPushButton*, 3>, 4> rows = {{{BitBtn4, BitBtn11, BitBtn12},
                                                            {BitBtn7, BitBtn16, BitBtn13},
@@ -236,7 +262,7 @@ void TForm1::CreateControls() {
       row->addWidget(button);
       if (button != rows[r].back()) row->addStretch(1);
     }
-    lists->addLayout(row, 1 + static_cast<int>(r % 2), static_cast<int>(r / 2));
+    lists->addLayout(row, 2 + static_cast<int>(r % 2), static_cast<int>(r / 2));
   }
 
   GroupBox2 = new QGroupBox(Splitter1);
@@ -330,15 +356,14 @@ void TForm1::LayoutToolBar() {
   scrollRight_->setVisible(scrolls);
   if (!scrolls) PageScroller1->horizontalScrollBar()->setValue(0);
   // Each row of a list is as wide as the list.
-  for (QListWidget* list : {ListBox1, ListBox2})
-    list->setGridSize(QSize(list->viewport()->width(), 13));
+  ListBox2->setGridSize(QSize(ListBox2->viewport()->width(), 13));
   EmptyListHint->setGeometry(ListBox1->viewport()->rect());
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   LayoutToolBar();
-  ElideStatusFolder();
+  ElideStatusBar();
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -357,6 +382,17 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
        event->type() == QEvent::Drop) &&
       HandleSmileListDrop(event))
     return true;
+  if (watched == FilterEdit && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Escape && !FilterEdit->text().isEmpty()) {
+      FilterEdit->clear();
+      return true;
+    }
+    if (key == Qt::Key_Down || key == Qt::Key_Return || key == Qt::Key_Enter) {
+      ListBox1->setFocus();
+      return true;
+    }
+  }
   if ((watched == ListBox1->viewport() || watched == ListBox2->viewport()) &&
       event->type() == QEvent::Resize)
     LayoutToolBar();
@@ -367,8 +403,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 // Selection
 
 int TForm1::SelectedSmile() const {
-  auto items = ListBox1->selectedItems();
-  return items.isEmpty() ? -1 : ListBox1->row(items.front());
+  return ListBox1->SelectedRow();
 }
 
 int TForm1::SelectedSymbol() const {
@@ -444,28 +479,60 @@ void TForm1::ResetSelection() {
 }
 
 void TForm1::RefillSmiles(bool showCount) {
-  QSignalBlocker block(ListBox1);
-  ListBox1->clear();
-  if (!Pack) return;
-  TSmileListView list;
-  Pack->FillList(list);
+  SelectRowQuietly(ListBox1, -1);
+  std::vector<TSmileRow> rows;
   // A smile that needs attention bears a mark, and its tooltip says why; one worth a note (a
-  // code conflict, an outsize picture) a milder mark; the others keep the mark's room free, so
-  // that every caption starts in one column.
+  // code conflict, an outsize picture) a milder mark.
   ComputeNotes();
-  const QIcon mark = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-  const QIcon note = style()->standardIcon(QStyle::SP_MessageBoxInformation);
-  QPixmap blank(ListBox1->iconSize());
-  blank.fill(Qt::transparent);
-  for (const auto& item : list) {
-    auto* row = new QListWidgetItem(Q(item.Caption), ListBox1);
-    const int index = ListBox1->count() - 1;
-    const QString reasons = AttentionOf(index), notes = NotesOf(index);
-    row->setIcon(!reasons.isEmpty() ? mark : !notes.isEmpty() ? note : QIcon(blank));
-    row->setToolTip(reasons.isEmpty() || notes.isEmpty() ? reasons + notes : reasons + "\n" + notes);
+  if (Pack && Pack->LoadedPacks.Contains(Pack->ActivePack)) {
+    const TSmilePack kind = Pack->ActivePack;
+    const std::string folder = Pack->StorageFolder[kind];
+    rows.reserve(static_cast<std::size_t>(Pack->SmileCount()));
+    for (int i = 0; i < Pack->SmileCount(); ++i) {
+      const TSmile& smile = *Pack->GetSmile(i);
+      TSmileRow row;
+      row.Caption = Q(Pack->Smiles[kind][static_cast<std::size_t>(i)].Caption);
+      for (const auto& symbol : smile.Symbols.Items()) row.Symbols << SymbolText(symbol);
+      if (smile.HasPicture) {
+        row.File = folder + Pack->PictureFileName(i);
+        row.Width = smile.Width;
+        row.Height = smile.Height;
+      }
+      row.Animated = kind == spAnimated;
+      const QString reasons = AttentionOf(i), notes = NotesOf(i);
+      row.Mark = !reasons.isEmpty() ? TSmileRow::mkAttention
+                 : !notes.isEmpty() ? TSmileRow::mkNote
+                                    : TSmileRow::mkNone;
+      row.ToolTip = reasons.isEmpty() || notes.isEmpty() ? reasons + notes : reasons + "\n" + notes;
+      rows.push_back(std::move(row));
+    }
   }
-  if (showCount) StaticText1->setText(QString::number(Pack->SmileCount()));
+  ListBox1->Model()->SetRows(std::move(rows));
+  ListBox1->FitToPictures();
+  ApplyFilter();
+  if (Pack && showCount) StaticText1->setText(QString::number(Pack->SmileCount()));
 }
+
+void TForm1::ApplyFilter() {
+  const int count = ListBox1->count();
+  // The filter's text as the pack's code page has it; a text no pack can hold matches nothing.
+  std::string wanted;
+  const bool all = FilterEdit->text().isEmpty();
+  const bool encodable = platform::Utf8ToCp1251(FilterEdit->text().toStdString(), wanted);
+  wanted = platform::LowerCase1251(wanted);
+  int firstShown = -1;
+  for (int i = 0; i < count; ++i) {
+    bool shown = all;
+    if (!all && encodable && Pack)
+      for (const auto& symbol : Pack->GetSmile(i)->Symbols.Items())
+        if (platform::LowerCase1251(symbol).find(wanted) != std::string::npos) shown = true;
+    if (shown && firstShown < 0) firstShown = i;
+    if (ListBox1->isRowHidden(i) == shown) ListBox1->setRowHidden(i, !shown);
+  }
+  const int selected = SelectedSmile();
+  if (selected >= 0 && ListBox1->isRowHidden(selected)) SelectSmile(firstShown);
+}
+
 
 void TForm1::RefillSymbols(int smile) {
   QSignalBlocker block(ListBox2);
@@ -501,31 +568,6 @@ void TForm1::PaintPreview() {
   PaintBox2->update();
 }
 
-namespace {
-
-// The picture File decoded over Background: the decoder, and each frame as an image.
-std::unique_ptr<TPictureDecoder> Decode(const std::string& file, bool animated,
-                                        std::uint32_t background, std::vector<QImage>& frames) {
-  std::unique_ptr<TPictureDecoder> decoder;
-  if (animated)
-    decoder = std::make_unique<TGifDecoder>(file);
-  else
-    decoder = std::make_unique<TBmpDecoder>(file);
-  decoder->BackgroundColor = background;
-  decoder->Decode();
-  frames.clear();
-  for (int i = 0; i < decoder->GetFrameCount(); ++i) {
-    TSmileBitmap* frame = decoder->GetFrame(i);
-    if (!frame) break;
-    QImage image(frame->width, frame->height, QImage::Format_ARGB32);
-    QPainter painter(&image);
-    frame->Draw(0, 0, painter);
-    frames.push_back(std::move(image));
-  }
-  return decoder;
-}
-
-}  // namespace
 
 void TForm1::LoadPreviewFrames(int smile) {
   PreviewFrames.clear();
@@ -536,20 +578,7 @@ void TForm1::LoadPreviewFrames(int smile) {
     const bool animated = Pack->ActivePack == spAnimated;
     const std::string file = Pack->StorageFolder[Pack->ActivePack] + Pack->PictureFileName(smile);
     try {
-      PreviewPicture = Decode(file, animated, 0xFFFFFF, PreviewFrames);
-      // A frame decoded over black differs from the one over white exactly where the picture
-      // does not cover its screen: transparent there. A static smile has no transparency.
-      std::vector<QImage> overBlack;
-      if (animated) Decode(file, animated, 0x000000, overBlack);
-      for (std::size_t i = 0; i < PreviewFrames.size() && i < overBlack.size(); ++i) {
-        QImage& image = PreviewFrames[i];
-        for (int y = 0; y < image.height(); ++y) {
-          auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-          const auto* other = reinterpret_cast<const QRgb*>(overBlack[i].constScanLine(y));
-          for (int x = 0; x < image.width(); ++x)
-            if (row[x] != other[x]) row[x] = 0;
-        }
-      }
+      PreviewPicture = DecodeSmileFrames(file, animated, PreviewFrames);
       CurrentPicture = PreviewPicture.get();
     } catch (const std::exception&) {
       // The file changed on disk since the model read it: nothing to show.

@@ -31,6 +31,7 @@
 #include "DialogSeam.h"
 #include "PackError.h"
 #include "PictureDecoder.h"
+#include "SmileListModel.h"
 
 class QAbstractButton;
 class QAction;
@@ -42,6 +43,7 @@ class QSplitter;
 class QKeySequence;
 class QMimeData;
 class QShortcut;
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QScrollArea;
@@ -88,7 +90,8 @@ public:
   QToolButton* ToolButton16 = nullptr;  // redo
   QSplitter* Splitter1 = nullptr;   // between the lists and the preview
   QGroupBox* GroupBox1 = nullptr;
-  QListWidget* ListBox1 = nullptr;  // smiles
+  QLineEdit* FilterEdit = nullptr;  // shows only the smiles with a symbol holding its text
+  TSmileListBox* ListBox1 = nullptr;  // smiles, as a list or a grid
   QListWidget* ListBox2 = nullptr;  // symbols of the selected smile
   QPushButton* BitBtn4 = nullptr;   // add smile
   QPushButton* BitBtn7 = nullptr;   // delete smile
@@ -114,6 +117,7 @@ public:
   QPushButton* BitBtn9 = nullptr;   // exit
   QTimer* Timer1 = nullptr;         // preview animation
   QLabel* StatusFolder = nullptr;   // in the status bar: the folder the pack saves to
+  QString StatusText;               // the status bar's last result, whole
   QLabel* EmptyListHint = nullptr;  // over the smile list while no pack is open
   QLabel* PreviewFacts = nullptr;   // under the preview: the picture's size, frames, loop, file
   QLabel* PackFacts = nullptr;      // in the status bar: the pack's smiles, size, largest
@@ -130,6 +134,8 @@ public:
   QAction* ExportThemeAction = nullptr;
   QAction* OptionsAction = nullptr;
   QAction* ShortcutsAction = nullptr;
+  QAction* GridAction = nullptr;    // the smiles as a grid of pictures (remembered)
+  QAction* FilterAction = nullptr;  // to the filter field
   QActionGroup* Backgrounds = nullptr;  // white, dark, checkerboard
   // The preview's background.
   enum TBackground { bgWhite = 0, bgDark = 1, bgChecker = 2 };
@@ -234,8 +240,8 @@ public:
   // The result of the last save, open or import, in the status bar: Text with "%1" the number
   // of smiles of the packs the command worked on and "%2" the folder or file.
   void ShowStatus(const std::string& text, const std::string& path);
-  // The status bar's folder (its tooltip's text) shortened to fit.
-  void ElideStatusFolder();
+  // The status bar's folder (its tooltip's text) and last result shortened to fit.
+  void ElideStatusBar();
   // The smiles of the packs a pack command works on: the active pack's, or both packs' in
   // both-packs mode.
   int CommandSmileCount() const;
@@ -265,6 +271,13 @@ public:
   // What smile Index of the active pack needs, one reason a line; empty when it is whole.
   QString AttentionOf(int index) const;
 
+  // ---- The smile list's view and filter ----
+  // Shows the smiles as a grid or as a list, and remembers which.
+  void SetGridView(bool grid);
+  // Hides the smiles none of whose symbols holds the filter's text (letter case ignored); rows
+  // keep their places in the pack. A selected smile that is hidden gives way to the first shown.
+  void ApplyFilter();
+
   // ---- Notes and facts (ManagerFacts.cpp) ----
   // What the smiles of the active pack are worth a note for, besides errors: a code inside
   // another smile's code, a picture twice as wide as the pack's usual ones. Made by
@@ -284,6 +297,8 @@ public:
   // MainForm texts 62 to 68: the picture's facts, the pack's, a wide picture, a code inside
   // another, a code holding another, what pack order does then, the warning.
   std::array<std::string, 7> FactTexts;
+  QStringList SizeUnits;  // bytes, kilobytes, megabytes
+  QString SizeText(long long bytes) const;
 
   // ---- Model events ----
   void ShowProgress(TDefineDecoder* sender);

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -26,6 +27,7 @@
 #include "LangTables.h"
 #include "ManagerMain.h"
 #include "PreviewForm.h"
+#include "SmileListModel.h"
 
 using namespace command_keys;
 
@@ -59,6 +61,8 @@ enum {
   DeleteSmileWarningKey = 51,  // then the picture's and the symbol's
   NoPictureKey = 54,           // then a picture that can't be read, no symbols
   ExportThemeKey = 57,         // then its question, its result, what it left out, its failure
+  GridKey_ = 69,
+  FilterKey_ = 70,
 };
 
 // The key of a command that has one, for the menus and the list of keys.
@@ -125,11 +129,19 @@ void TForm1::CreateMenus() {
   EditMenu->addSeparator();
   for (QAbstractButton* b : {BitBtn5, BitBtn17, BitBtn6, BitBtn14, BitBtn15, BitBtn18})
     entry(EditMenu, b);
+  FilterAction = EditMenu->addAction(QString());
+  connect(FilterAction, &QAction::triggered, this, [this] {
+    FilterEdit->setFocus(Qt::ShortcutFocusReason);
+    FilterEdit->selectAll();
+  });
   EditMenu->addSeparator();
   OptionsAction = entry(EditMenu, ToolButton11);
 
   for (QAbstractButton* b : {ToolButton7, ToolButton8, ToolButton9}) entry(ViewMenu, b);
   ViewMenu->addSeparator();
+  GridAction = ViewMenu->addAction(QString());
+  GridAction->setCheckable(true);
+  connect(GridAction, &QAction::toggled, this, [this](bool grid) { SetGridView(grid); });
   BackgroundMenu = ViewMenu->addMenu(QString());
   Backgrounds = new QActionGroup(this);
   for (int b = bgWhite; b <= bgChecker; ++b) {
@@ -166,6 +178,9 @@ void TForm1::ApplyMenuLanguage(TLang& language) {
     action->setText(key.isEmpty() ? text : text + "\t" + KeyText(key));
   }
   InsertSmileAction->setText(m(InsertSmileKey));
+  GridAction->setText(m(GridKey_) + "\t" + KeyText(GridKey));
+  FilterAction->setText(m(FilterKey_) + "\t" + KeyText(FilterKey));
+  FilterEdit->setPlaceholderText(m(FilterKey_) + " (" + KeyText(FilterKey) + ")");
   ExportThemeAction->setText(m(ExportThemeKey));
   ExportFormatText = language.Text(MainFormLang, ExportThemeKey + 1);
   ExportedText = language.Text(MainFormLang, ExportThemeKey + 2);
@@ -213,6 +228,8 @@ void TForm1::ShowShortcuts() {
     QKeySequence key = CommandKey(*this, button);
     if (!key.isEmpty()) line(KeyText(key), action->text().section('\t', 0, 0));
   }
+  for (QAction* action : {FilterAction, GridAction})
+    line(KeyText(action == GridAction ? GridKey : FilterKey), action->text().section('\t', 0, 0));
   line(KeyText(RedoOtherKey), ToolButton16->toolTip().section(':', 0, 0));
   line(KeyText(EditKey), EntryText(BitBtn17->toolTip()));
   line(KeyText(FirstKey), EntryText(BitBtn12->toolTip()) + ", " + Q(MoveToEndTexts[0]));
@@ -242,6 +259,7 @@ void TForm1::UpdateTitle() {
     StatusFolder->clear();
     StatusFolder->setToolTip({});
     UpdatePackFacts();
+    ElideStatusBar();
     return;
   }
   bool assigned = Pack->SourceAssigned.Contains(a);
@@ -251,19 +269,26 @@ void TForm1::UpdateTitle() {
                           : Q(NewPackName);
   setWindowTitle(name + (Pack->IsChanged(a) ? "*" : "") + QStringLiteral(" \u2014 ") + program);
   StatusFolder->setToolTip(assigned ? Q(FolderText).arg(Q(folder)) : Q(NoFolderText));
-  ElideStatusFolder();
   UpdatePackFacts();
+  ElideStatusBar();
 }
 
-void TForm1::ElideStatusFolder() {
-  // The folder in at most half the bar, its middle left out where it is longer; the tooltip
-  // holds it whole.
+void TForm1::ElideStatusBar() {
+  // The folder in at most a third of the bar (the last result and the pack's facts share the
+  // rest), its middle left out where it is longer; the tooltip holds it whole.
   StatusFolder->setText(StatusFolder->fontMetrics().elidedText(
-      StatusFolder->toolTip(), Qt::ElideMiddle, std::max(120, width() / 2)));
+      StatusFolder->toolTip(), Qt::ElideMiddle, std::max(120, width() / 3)));
+  // The last result in what is left, whole in the bar's tooltip.
+  const int room = statusBar()->width() - StatusFolder->sizeHint().width() -
+                   PackFacts->sizeHint().width() - 40;
+  statusBar()->showMessage(
+      statusBar()->fontMetrics().elidedText(StatusText, Qt::ElideMiddle, std::max(room, 60)));
+  statusBar()->setToolTip(StatusText);
 }
 
 void TForm1::ShowStatus(const std::string& text, const std::string& path) {
-  statusBar()->showMessage(Q(text).arg(CommandSmileCount()).arg(Q(path)));
+  StatusText = Q(text).arg(CommandSmileCount()).arg(Q(path));
+  ElideStatusBar();
 }
 
 QString TForm1::AttentionOf(int index) const {
@@ -320,6 +345,16 @@ void TForm1::SetPreviewBackground(TBackground background) {
   PaintBox2->update();
 }
 
+void TForm1::SetGridView(bool grid) {
+  ListBox1->SetGrid(grid);
+  if (GridAction) GridAction->setChecked(grid);
+  const char* view = grid ? "grid" : "list";
+  if (GlobalConfig && GlobalConfig->GetString(TGlobalConfigManager::gsSmileView) != view)
+    GlobalConfig->SetString(TGlobalConfigManager::gsSmileView, view);
+  const int selected = SelectedSmile();
+  if (selected >= 0) ListBox1->ScrollToRow(selected);
+}
+
 void TForm1::RestoreWindowState() {
   QScreen* screen = this->screen();
   const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
@@ -332,6 +367,7 @@ void TForm1::RestoreWindowState() {
       return QByteArray::fromHex(QByteArray::fromStdString(GlobalConfig->GetString(index)));
     };
     restored = restoreGeometry(bytes(TGlobalConfigManager::gsWindowGeometry));
+    SetGridView(GlobalConfig->GetString(TGlobalConfigManager::gsSmileView) == "grid");
     Splitter1->restoreState(bytes(TGlobalConfigManager::gsSplitter));
   }
   // Never larger than the screen's free area, whatever the scale, with room for the frame the

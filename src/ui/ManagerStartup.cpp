@@ -25,6 +25,7 @@
 #include "RunningCopy.h"
 #include "StorageManager.h"
 #include "WorkspaceLock.h"
+#include "SmileListModel.h"
 
 // ---------------------------------------------------------------------------------------------
 // Creation and destruction
@@ -175,7 +176,7 @@ void TForm1::InitializeWorkspace() {
   }
 
   LastSmileIndex = LastSymbolIndex = -1;
-  ListBox1->clear();
+  ListBox1->Model()->SetRows({});
   ListBox2->clear();
 
   try {

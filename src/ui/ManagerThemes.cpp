@@ -171,9 +171,10 @@ void TForm1::ExportTheme() {
     TellUser(QString::fromStdString(ExportFailedText).arg(shown).toStdString() + "\n" + Visible(error));
     return;
   }
-  statusBar()->showMessage(QString::fromStdString(ExportedText)
-                               .arg(static_cast<int>(theme.theme.smiles.size()))
-                               .arg(shown));
+  StatusText = QString::fromStdString(ExportedText)
+                   .arg(static_cast<int>(theme.theme.smiles.size()))
+                   .arg(shown);
+  ElideStatusBar();
   TellLeftOut(*this, QString::fromStdString(ExportLeftOutText).arg(shown).toStdString(),
               theme.leftOut);
 }

@@ -57,14 +57,14 @@ TEST(LangCommand, ListsFindingsSectionBySectionWithRunsOfKeysAndExitsWithOne) {
                           "[Description]\n"
                           "  missing: LangUrl\n"
                           "[MainForm]\n"
-                          "  missing: 0-3, 5-7, 9-68\n"
+                          "  missing: 0-3, 5-7, 9-71\n"
                           "  unknown: 90-91, Title\n"
                           "  repeated: 4\n"
                           "[QueryForm]\n"
                           "  missing section: 0\n"
                           "[Help]\n"
                           "  unknown section\n"
-                          "Incomplete: 69 keys missing, 3 unknown keys, 1 unknown section, "
+                          "Incomplete: 72 keys missing, 3 unknown keys, 1 unknown section, "
                           "1 repeated key.\n");
 }
 

@@ -158,7 +158,7 @@ void CommandsTest::ClickSymbol(int index) { form->ListBox2->setCurrentRow(index)
 Strings CommandsTest::Smiles() const {
   Strings items;
   for (int i = 0; i < form->ListBox1->count(); ++i)
-    items.push_back(form->ListBox1->item(i)->text().toStdString());
+    items.push_back(form->ListBox1->model()->index(i, 0).data().toString().toStdString());
   return items;
 }
 

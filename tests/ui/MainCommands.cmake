@@ -8,7 +8,7 @@ target_link_libraries(fennimo_commands_testing PUBLIC
 fennimo_add_test(main_commands_tests
   QT
   SOURCES MainCommandsTest.cpp MainHistoryTest.cpp MainInterchangeTest.cpp MainOutsideTest.cpp
-          MainSessionTest.cpp
+          MainSessionTest.cpp SmileListTest.cpp
   LIBS fennimo_commands_testing
   LABELS ui)
 

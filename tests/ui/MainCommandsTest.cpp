@@ -1215,7 +1215,7 @@ private:
 TEST_F(Keyboard, PackShortcutsPressTheirButtonsOnlyWhileTheyAreEnabled) {
   ShownWindow shown(*form);
   QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);  // no pack: save is disabled
-  QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier);  // nor can anything be found
+  QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);  // nor found
   Then(Expect("QFileDialog", CancelChooser()));
   QTest::keyClick(form.get(), Qt::Key_O, Qt::ControlModifier);
 
@@ -1230,7 +1230,9 @@ TEST_F(Keyboard, PackShortcutsPressTheirButtonsOnlyWhileTheyAreEnabled) {
   Then(Expect("QFileDialog", CancelChooser()));
   QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
   Then(Expect("TForm4", TypeSymbol(":x", mrCancel)));
-  QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier);
+  QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+  QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier);  // the filter field, no dialog
+  EXPECT_TRUE(form->FilterEdit->hasFocus());
   Then(Expect("TForm11", Return(mrNo)));
   QTest::keyClick(form.get(), Qt::Key_W, Qt::ControlModifier);
   EXPECT_FALSE(Model().LoadedPacks.Contains(spAnimated));

@@ -226,6 +226,6 @@ TEST_F(Interchange, TheOpenPackIsExportedAsAThemeFromTheFileMenu) {
   EXPECT_TRUE(Exists(out + "pack2/emoticons.xml"));
   EXPECT_TRUE(Exists(out + "pack2-2/emoticons.xml"));
   EXPECT_TRUE(Exists(out + "pack2.jisp"));
-  EXPECT_EQ(form->statusBar()->currentMessage().toStdString(),
+  EXPECT_EQ(form->StatusText.toStdString(),
             "Экспортировано смайлов: 2, в " + out + "pack2.jisp");
 }

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QApplication>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -22,6 +23,7 @@
 
 #include "DialogSeam.h"
 #include "GifBuilder.h"
+#include "DefineFile.h"
 #include "Dialogs.h"
 #include "Lang.h"
 #include "ManagerMain.h"
@@ -185,5 +187,71 @@ TEST(MainWindowScreenshots, AWidePictureAndAMarkedSmile) {
     form.EditMenu->hide();
   }
   form.SetPreviewBackground(TForm1::bgWhite);
+  EXPECT_TRUE(form.ShutdownWorkspace());
+}
+
+// A full pack of 676 animated smiles as a grid, the first two with codes in each other's way;
+// then filtered; in both languages.
+TEST(MainWindowScreenshots, AFullPackAsAGridFilteredAndWithAConflict) {
+  testing_support::ScopedAppData appData;
+  testing_support::TempDir disk;
+  dialog_seam::TScriptedDialogs seam([](const std::string& e) { ADD_FAILURE() << e; });
+  std::string pack = disk.Make("Full/"), define;
+  for (int i = 0; i < 676; ++i) {
+    // A round face of its own colour that blinks.
+    const auto hue = static_cast<std::uint8_t>(i * 37 % 256);
+    gif_builder::GifBuilder face;
+    face.Screen(22, 22, {{255, 255, 255}, {hue, static_cast<std::uint8_t>(200 - hue / 2), 60},
+                         {30, 30, 30}});
+    for (int frame = 0; frame < 2; ++frame) {
+      std::vector<std::uint8_t> pixels(22 * 22, 0);
+      for (int y = 0; y < 22; ++y)
+        for (int x = 0; x < 22; ++x) {
+          const int dx = x - 11, dy = y - 11;
+          if (dx * dx + dy * dy < 100) pixels[static_cast<std::size_t>(y * 22 + x)] = 1;
+          const bool eye = (x == 7 || x == 14) && y >= 7 && y <= (frame ? 8 : 9);
+          const bool mouth = y == 15 && x >= 7 && x <= 14;
+          if (eye || mouth) pixels[static_cast<std::size_t>(y * 22 + x)] = 2;
+        }
+      face.Control(1, 0, frame ? 20 : 150);
+      face.Image(22, 22, pixels);
+    }
+    face.Trailer();
+    testing_support::WriteBytes(pack + PictureFileName(i, spAnimated), face.Bytes());
+    define += i == 0 ? ":)" : i == 1 ? ":))" : ":s" + std::to_string(i + 1) + ":";
+    define += "\r\n";
+  }
+  testing_support::WriteBytes(pack + "_define.ini", define);
+  TForm1 form;
+  TDialogs dialogs(&form);
+  form.SetDialogs(&dialogs);
+  form.ApplicationEvents1Idle();
+  ASSERT_TRUE(form.Initialized);
+  ASSERT_TRUE(form.Pack->OpenPack(pack + "_define.ini"));
+  form.RefillSmiles(true);
+  form.UpdatePackButtons();
+  form.SetGridView(true);
+  form.resize(900, 640);
+  form.show();
+  form.SelectSmile(1);
+  const QString folder = ScreenshotFolder();
+  TLang english(FENNIMO_SOURCE_DIR "/Languages/English.lng", false);
+  TLang russian("", true);
+  for (auto [language, name] : {std::pair{&russian, "ru"}, std::pair{&english, "en"}}) {
+    form.LanguageChanged(nullptr, language);
+    form.UpdateTitle();
+    form.ShowStatus(form.OpenedText, pack);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(WithTitle(form).save(folder + name + "-MainForm-grid.png"));
+    form.FilterEdit->setText(":s1");
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(WithTitle(form).save(folder + name + "-MainForm-filter.png"));
+    form.FilterEdit->clear();
+    form.SetGridView(false);
+    form.SelectSmile(1);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(WithTitle(form).save(folder + name + "-MainForm-list.png"));
+    form.SetGridView(true);
+  }
   EXPECT_TRUE(form.ShutdownWorkspace());
 }

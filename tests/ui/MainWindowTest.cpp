@@ -116,7 +116,7 @@ protected:
   Strings SmileItems() const {
     Strings items;
     for (int i = 0; i < form->ListBox1->count(); ++i)
-      items.push_back(form->ListBox1->item(i)->text().toStdString());
+      items.push_back(form->ListBox1->model()->index(i, 0).data().toString().toStdString());
     return items;
   }
   Strings SymbolItems() const {
@@ -178,8 +178,9 @@ TEST_F(MainWindowTest, ClickingTheSelectedSmileOrSymbolAgainKeepsIt) {
   ui_testing::ShowActive(*form);
   ClickSmile(1);
   ClickSymbol(0);
-  for (QListWidget* list : {form->ListBox1, form->ListBox2}) {
-    QRect item = list->visualItemRect(list->selectedItems().front());
+  for (QAbstractItemView* list : {static_cast<QAbstractItemView*>(form->ListBox1),
+                                  static_cast<QAbstractItemView*>(form->ListBox2)}) {
+    QRect item = list->visualRect(list->selectionModel()->selectedIndexes().front());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
   }
   EXPECT_EQ(form->ListBox1->currentRow(), 1);
@@ -451,7 +452,7 @@ TEST_F(MainWindowTest, TheTitleAndTheStatusBarTellWhichPackAndWhetherItIsSaved) 
   seam->Answer([](QDialog&) { return int{mrOk}; });  // the pack has a smile without a picture
   form->ToolButton3->click();
   EXPECT_EQ(form->windowTitle(), "pack \u2014 Fennimo");
-  EXPECT_EQ(form->statusBar()->currentMessage().toStdString(),
+  EXPECT_EQ(form->StatusText.toStdString(),
             "Сохранено смайлов: 4, в папку " + disk.Path() + "pack/");
 }
 
@@ -460,15 +461,16 @@ TEST_F(MainWindowTest, TheTitleAndTheStatusBarTellWhichPackAndWhetherItIsSaved) 
 TEST_F(MainWindowTest, SmilesThatNeedAttentionAreMarkedAndListedBeforeASave) {
   OpenAnimatedPack();
   form->RefillSmiles(true);
-  EXPECT_EQ(form->ListBox1->item(2)->toolTip(), "Нет рисунка");
-  EXPECT_FALSE(form->ListBox1->item(2)->icon().isNull());
-  EXPECT_EQ(form->ListBox1->item(0)->toolTip(), "");
+  const QAbstractItemModel& rows = *form->ListBox1->model();
+  EXPECT_EQ(rows.index(2, 0).data(Qt::ToolTipRole).toString(), "Нет рисунка");
+  EXPECT_EQ(rows.index(2, 0).data(TSmileListModel::MarkRole).toInt(), TSmileRow::mkAttention);
+  EXPECT_EQ(rows.index(0, 0).data(Qt::ToolTipRole).toString(), "");
   Strings listed;
   seam->Answer([&](QDialog& dialog) {
     auto* report = qobject_cast<TForm3*>(&dialog);
     if (!report) return int{mrCancel};
     for (int i = 0; i < report->ListBox1->count(); ++i)
-      listed.push_back(report->ListBox1->item(i)->text().toStdString());
+      listed.push_back(report->ListBox1->model()->index(i, 0).data().toString().toStdString());
     emit report->ListBox1->itemActivated(report->ListBox1->item(0));
     return int{mrCancel};
   });
