@@ -42,12 +42,16 @@ private:
 class TGlobalConfigManager {
 public:
   // The language file, and the main window's size and place, its splitter's place and its
-  // preview's background (as the window stores them).
+  // preview's background (as the window stores them); the chat preview's size and place, its
+  // background and the way it finds codes (as that window stores them).
   enum TStringIndex {
     gsLangDirectory = 0,
     gsWindowGeometry = 1,
     gsSplitter = 2,
     gsPreviewBackground = 3,
+    gsChatGeometry = 4,
+    gsChatBackground = 5,
+    gsChatMatching = 6,
   };
 
   explicit TGlobalConfigManager(TStorageManager& storage);
