@@ -47,6 +47,7 @@ class QPushButton;
 class QScrollArea;
 class QTimer;
 class QToolButton;
+class TChatForm;
 class TConfigManager;
 struct TDialogs;
 class TGlobalConfigManager;
@@ -131,6 +132,10 @@ public:
   QAction* OptionsAction = nullptr;
   QAction* ShortcutsAction = nullptr;
   QActionGroup* Backgrounds = nullptr;  // white, dark, checkerboard
+  // The View menu's chat preview, and its window (ChatForm.h), told after every command that
+  // the packs may have changed.
+  QAction* ChatAction = nullptr;
+  TChatForm* ChatWindow = nullptr;
   // The preview's background.
   enum TBackground { bgWhite = 0, bgDark = 1, bgChecker = 2 };
   TBackground PreviewBackground = bgWhite;
