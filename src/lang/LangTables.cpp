@@ -305,6 +305,42 @@ constexpr std::string_view kEmptyForm[] = {
 };
 static_assert(std::size(kEmptyForm) == 9);
 
+constexpr std::string_view kChatForm[] = {
+    // 0: window caption
+    "Предпросмотр в чате",
+    // 1: the main window's View menu entry that opens the window
+    "Предпросмотр в чате",
+    // 2: MessageLabel, above the message
+    "Сообщение:",
+    // 3: Message, shown while it is empty
+    "Наберите сообщение с символами смайлов, например :)",
+    // 4: ChatLabel, above the chat
+    "Так его покажет чат:",
+    // 5: BackgroundLabel, left of LightButton and DarkButton
+    "Фон:",
+    // 6: LightButton
+    "Светлый",
+    // 7: DarkButton
+    "Тёмный",
+    // 8: RuleLabel, left of LongestButton and PackOrderButton
+    "Символы:",
+    // 9: LongestButton
+    "Сначала самый длинный",
+    // 10: hint of LongestButton
+    "В каждом месте сообщения смайлом становится самый длинный символ, который там начинается",
+    // 11: PackOrderButton
+    "Первый смайл по порядку смайлпака",
+    // 12: hint of PackOrderButton
+    "Символы заменяются смайл за смайлом по порядку смайлпака: символ более раннего смайла может забрать часть символа более позднего",
+    // 13: Summary, under the chat: %1 the smiles shown, %2 the symbols pack order hides
+    "Смайлов: %1 · символов, скрытых порядком смайлпака (подчёркнуты): %2",
+    // 14: hint of a hidden symbol: %1 the symbol, %2 its smile's picture, %3 the symbol that takes part of it, %4 that one's smile's picture
+    "Где символы заменяются по порядку смайлпака, символ %1 смайла %2 не покажется: часть его забирает символ %3 смайла %4",
+    // 15: hint of a smile in the chat: %1 its picture, %2 the symbol
+    "Смайл %1: %2",
+};
+static_assert(std::size(kChatForm) == 16);
+
 }  // namespace
 
 const TLangTable MainFormLang{"MainForm", kMainForm};
@@ -319,13 +355,14 @@ const TLangTable OptionsFormLang{"OptionsForm", kOptionsForm};
 const TLangTable CheckFormLang{"CheckForm", kCheckForm};
 const TLangTable QueryFormLang{"QueryForm", kQueryForm};
 const TLangTable EmptyFormLang{"EmptyForm", kEmptyForm};
+const TLangTable ChatFormLang{"ChatForm", kChatForm};
 
 std::span<const TLangTable* const> AllLangTables() {
   static const TLangTable* const kAll[] = {
       &MainFormLang,    &GeneralLang,         &CommonLang,      &LoadFormLang,
       &SaveErrorsFormLang, &NewSymbolFormLang, &AboutFormLang,   &SmileExistsFormLang,
       &WarningFormLang, &ErrorFormLang,       &OptionsFormLang, &CheckFormLang,
-      &QueryFormLang,   &EmptyFormLang,
+      &QueryFormLang,   &EmptyFormLang,       &ChatFormLang,
   };
   return kAll;
 }

@@ -21,6 +21,7 @@ extern const TLangTable OptionsFormLang;     // "OptionsForm", keys 0-4
 extern const TLangTable CheckFormLang;       // "CheckForm", keys 0-11
 extern const TLangTable QueryFormLang;       // "QueryForm", key 0
 extern const TLangTable EmptyFormLang;       // "EmptyForm", keys 0-8
+extern const TLangTable ChatFormLang;        // "ChatForm", keys 0-15
 
 // Every table above and CommonLang and GeneralLang: MainForm, General, Common, then the
 // dialogs in the order in which the windows are created.

@@ -15,8 +15,9 @@ constexpr TFlagKey kWorkspaceFlags[] = {
     {"CloseOnExit", false},    {"ShowWarnings", true},       {"SaveOnExit", false},
 };
 constexpr const char* kWorkspaceStrings[] = {"BothPath"};
-constexpr const char* kGlobalStrings[] = {"LangDirectory", "WindowGeometry", "SplitterState",
-                                          "PreviewBackground", "SmileView"};
+constexpr const char* kGlobalStrings[] = {"LangDirectory",  "WindowGeometry", "SplitterState",
+                                          "PreviewBackground", "ChatGeometry", "ChatBackground",
+                                          "ChatMatching", "SmileView"};
 
 // A storage whose state file says it was never set up gets the state of an empty storage.
 std::unique_ptr<platform::TIniFile> OpenConfig(TStorageManager& storage) {

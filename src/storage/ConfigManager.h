@@ -43,13 +43,17 @@ class TGlobalConfigManager {
 public:
   // The language file, and the main window's size and place, its splitter's place and its
   // preview's background, and whether the smiles show as a list or a grid (as the window
-  // stores them).
+  // stores them); the chat preview's size and place, its background and the way it finds codes
+  // (as that window stores them).
   enum TStringIndex {
     gsLangDirectory = 0,
     gsWindowGeometry = 1,
     gsSplitter = 2,
     gsPreviewBackground = 3,
-    gsSmileView = 4,
+    gsChatGeometry = 4,
+    gsChatBackground = 5,
+    gsChatMatching = 6,
+    gsSmileView = 7,
   };
 
   explicit TGlobalConfigManager(TStorageManager& storage);

@@ -18,6 +18,7 @@ inline const QKeySequence GridKey(Qt::CTRL | Qt::Key_G);
 inline const QKeySequence UndoKey(Qt::CTRL | Qt::Key_Z);
 inline const QKeySequence RedoKey(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
 inline const QKeySequence RedoOtherKey(Qt::CTRL | Qt::Key_Y);
+inline const QKeySequence ChatKey(Qt::CTRL | Qt::SHIFT | Qt::Key_P);  // the chat preview
 // In the lists.
 inline const QKeySequence DeleteKey(Qt::Key_Delete);
 inline const QKeySequence UpKey(Qt::ALT | Qt::Key_Up);

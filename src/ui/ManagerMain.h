@@ -49,6 +49,7 @@ class QPushButton;
 class QScrollArea;
 class QTimer;
 class QToolButton;
+class TChatForm;
 class TConfigManager;
 struct TDialogs;
 class TGlobalConfigManager;
@@ -137,6 +138,10 @@ public:
   QAction* GridAction = nullptr;    // the smiles as a grid of pictures (remembered)
   QAction* FilterAction = nullptr;  // to the filter field
   QActionGroup* Backgrounds = nullptr;  // white, dark, checkerboard
+  // The View menu's chat preview, and its window (ChatForm.h), told after every command that
+  // the packs may have changed.
+  QAction* ChatAction = nullptr;
+  TChatForm* ChatWindow = nullptr;
   // The preview's background.
   enum TBackground { bgWhite = 0, bgDark = 1, bgChecker = 2 };
   TBackground PreviewBackground = bgWhite;

@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QToolButton>
 
+#include "ChatForm.h"
 #include "CommandKeys.h"
 #include "ConfigManager.h"
 #include "DialogSeam.h"
@@ -152,6 +153,15 @@ void TForm1::CreateMenus() {
     connect(action, &QAction::triggered, this,
             [this, b] { SetPreviewBackground(static_cast<TBackground>(b)); });
   }
+  ViewMenu->addSeparator();
+  ChatWindow = new TChatForm(Pack, GlobalConfig, this);
+  ChatAction = ViewMenu->addAction(QString());
+  ChatAction->setShortcut(ChatKey);
+  connect(ChatAction, &QAction::triggered, this, [this] {
+    ChatWindow->show();
+    ChatWindow->raise();
+    ChatWindow->activateWindow();
+  });
 
   ShortcutsAction = HelpMenu->addAction(QString());
   connect(ShortcutsAction, &QAction::triggered, this, [this] { ShowShortcuts(); });
@@ -190,6 +200,8 @@ void TForm1::ApplyMenuLanguage(TLang& language) {
   const int names[] = {WhiteKey, DarkKey, CheckerKey};
   for (QAction* action : Backgrounds->actions()) action->setText(m(names[action->data().toInt()]));
   ShortcutsAction->setText(m(ShortcutsKey));
+  ChatAction->setText(Q(language.Text(ChatFormLang, 1)));
+  ChatWindow->ApplyLanguage(language);
   ProgramName = language.Text(MainFormLang, 0);
   NewPackName = language.Text(MainFormLang, NewPackNameKey);
   SavedText = language.Text(MainFormLang, SavedKey);
@@ -231,6 +243,7 @@ void TForm1::ShowShortcuts() {
   for (QAction* action : {FilterAction, GridAction})
     line(KeyText(action == GridAction ? GridKey : FilterKey), action->text().section('\t', 0, 0));
   line(KeyText(RedoOtherKey), ToolButton16->toolTip().section(':', 0, 0));
+  line(KeyText(ChatKey), ChatAction->text());
   line(KeyText(EditKey), EntryText(BitBtn17->toolTip()));
   line(KeyText(FirstKey), EntryText(BitBtn12->toolTip()) + ", " + Q(MoveToEndTexts[0]));
   line(KeyText(LastKey), EntryText(BitBtn13->toolTip()) + ", " + Q(MoveToEndTexts[1]));
@@ -384,6 +397,7 @@ void TForm1::RestoreWindowState() {
 
 void TForm1::SaveWindowState() {
   if (!GlobalConfig) return;
+  ChatWindow->SaveState();
   try {
     GlobalConfig->SetString(TGlobalConfigManager::gsWindowGeometry,
                             saveGeometry().toHex().toStdString());

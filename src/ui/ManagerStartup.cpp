@@ -16,6 +16,7 @@
 
 #include "AppData.h"
 #include "Application.h"
+#include "ChatForm.h"
 #include "ConfigManager.h"
 #include "Dialogs.h"
 #include "Files.h"
@@ -338,9 +339,10 @@ void TForm1::RunCommand(const std::function<void()>& command) {
     ShowError(std::current_exception());
   }
   // Whatever the command did, undo and redo name the steps the model now holds, and the title
-  // whether the pack differs from its folder.
+  // whether the pack differs from its folder; the chat preview shows the packs as they now are.
   UpdateHistoryButtons();
   UpdateTitle();
+  if (ChatWindow) ChatWindow->PackChanged();
 }
 
 void TForm1::RebuildFromModel() {

@@ -144,7 +144,8 @@ TEST_F(DialogsTest, EveryKeyOfEveryDialogSectionIsShownSomewhere) {
   wired.insert("AboutForm.2");
   for (const TLangTable* table : AllLangTables()) {
     const std::string section(table->Section);
-    if (section == "MainForm" || section == "General") continue;
+    // The main window's and the chat preview's (ChatFormTest) are not dialogs of TDialogs.
+    if (section == "MainForm" || section == "General" || section == "ChatForm") continue;
     for (int key = 0; key < table->Count(); ++key)
       EXPECT_TRUE(wired.count(section + "." + std::to_string(key))) << section << "." << key;
   }

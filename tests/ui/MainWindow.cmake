@@ -47,3 +47,16 @@ add_test(NAME ProgramSmoke.OpenTheDemoPackAndSaveItElsewhere
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/smoke.sh $<TARGET_FILE:fennimo> ${PROJECT_SOURCE_DIR})
 set_tests_properties(ProgramSmoke.OpenTheDemoPackAndSaveItElsewhere PROPERTIES
   LABELS smoke TIMEOUT 300)
+
+# The chat preview on packs of its own, with screenshots at 100% and, with QT_SCALE_FACTOR=2,
+# at 200%.
+fennimo_add_test(chat_form_tests
+  QT
+  SOURCES UiTestMain.cpp ChatFormTest.cpp
+  LIBS fennimo_main fennimo_ui_testing
+  LABELS ui)
+target_include_directories(chat_form_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/picture)
+gtest_discover_tests(chat_form_tests DISCOVERY_MODE PRE_TEST TEST_SUFFIX ".at200percent"
+  PROPERTIES ENVIRONMENT "QT_SCALE_FACTOR=2"
+             ENVIRONMENT_MODIFICATION "QT_QPA_PLATFORM=set:offscreen"
+             LABELS screenshots)
