@@ -269,6 +269,14 @@ TEST_F(History, ASmileDraggedWithinTheListMovesThereInOneStep) {
   Press(UndoButton());
   EXPECT_EQ(Snapshot(), before);
 
+  // In the grid, the left half of a smile takes the dragged one before it.
+  form->SetGridView(true);
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(DragSmile(3, QPoint(ItemRect(1).left() + 2, ItemRect(1).center().y())));
+  EXPECT_EQ(StorageTags(), (Strings{"p0", "p3", "p1", "p2"}));
+  form->SetGridView(false);
+  Press(UndoButton());
+
   // A drag made for the other pack, or by another program, moves nothing.
   Press(form->ToolButton7);
   std::unique_ptr<QMimeData> otherPack = form->SmileDragData(2);
