@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks a built Debian package without installing it: its control fields and file list, the
 # programs run from the package unpacked into a throwaway folder (both report the package's
 # version, the tool reads the shipped language file, the editor starts on an offscreen display

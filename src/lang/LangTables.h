@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in texts of every language section, one table per section: the shared sections
 // "Common" and "General" and one section per window. A window sets its texts with
 // TLang::Text(<table>, key); checks of language files walk AllLangTables().

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // AboutForm: the about box. Its texts are the program's own (title, version, author, a further
 // line and the web address); only the words "Version:" and "Author:" and the caption come from
 // the language. Clicking the address opens it in the desktop's browser. OK (BitBtn1) gives

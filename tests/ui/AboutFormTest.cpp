@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The about box's own texts and its web address.
 #include <QDesktopServices>
 #include <QLabel>

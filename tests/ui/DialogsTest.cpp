@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The eleven dialogs together: which language text reaches which control, and what every
 // button, the close box and the keys end each dialog with.
 #include <QApplication>
