@@ -39,6 +39,15 @@ TEST(AboutForm, ShowsTheProgramsOwnTextsAndTheBuildsVersion) {
   EXPECT_FALSE(form.Image1->pixmap().isNull());
 }
 
+TEST(AboutForm, NamesTheLicenceInTheWindowsLanguage) {
+  TForm5 form;
+  form.ApplyLanguage(*EnglishLanguage());
+  EXPECT_EQ(form.StaticText5->text(), "License: GNU GPL version 3 or later");
+  form.ApplyLanguage(*BuiltInLanguage());
+  EXPECT_EQ(form.StaticText5->text(),
+            QString::fromUtf8("Лицензия: GNU GPL версии 3 или более поздней"));
+}
+
 TEST(AboutForm, ClickingTheAddressOpensItInTheBrowser) {
   Browser browser;
   TForm5 form;
