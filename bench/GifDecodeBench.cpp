@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding and composing smile GIFs: TGifDecoder against peers that compose the same
 // whole-screen frames (PeerCanvas.h: a white canvas, transparency, disposal, one copy of the
 // canvas per frame):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a full two-pack root into the working storage (copy, read, check, load: the model's
 // OpenPack in both-packs mode) and saving both loaded packs into a new root (SavePackAs), each
 // against a plain copy of the same folders to the same disk followed by one sync of that disk

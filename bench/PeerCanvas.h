@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Composition of a peer decoder's images into whole-screen frames, the way TGifDecoder composes
 // them: a white canvas of the logical screen, each image drawn over it (its transparent pixels
 // leave the canvas alone), the canvas copied out as the frame, then the image's disposal: 2

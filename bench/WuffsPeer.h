@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Wuffs GIF decoder as a benchmark peer (built only when FENNIMO_WUFFS_SOURCE names its
 // single-file release): the file read whole into memory, every image decoded into a whole-screen
 // canvas (PeerCanvas.h), one copy of the canvas per frame.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes a real-world-like mix of smile GIFs for the GIF decoding benchmark.
 
 Usage: make_mixed_smiles.py OUTDIR COUNT [SEED]

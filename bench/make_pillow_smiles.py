@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes animated smiles with Pillow for the GIF decoding benchmark.
 
 Usage: make_pillow_smiles.py OUTDIR COUNT [SEED]

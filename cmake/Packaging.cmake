@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What a release installs besides the programs, the language files, the desktop entry and the
 # icon: the manual pages, the software-centre metainfo, and the Debian package's changelog and
 # copyright; and the Debian package itself, made by CPack from the install rules

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Project-wide warning and sanitizer flags, applied through one interface target that every
 # library and executable links.
 add_library(fennimo_options INTERFACE)

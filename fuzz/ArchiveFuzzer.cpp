@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: a theme archive's unpacking on arbitrary bytes. Whatever the bytes, the
 // unpacking either refuses them with a message or leaves only regular files and folders inside
 // its folder, each file no larger than the bound, and the files it names are there.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: TBmpDecoder on arbitrary bytes. A decode ends in one frame, or in the
 // reader's rejection or the size bound.
 #include "BmpDecoder.h"

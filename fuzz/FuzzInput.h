@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fuzz input as a file the decoders can open: an in-memory file reached by its
 // /proc/self/fd path, rewritten for every input.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: TGifDecoder on arbitrary bytes. Only EAbort may end a decode; the frames
 // left behind must be consistent and drawable.
 #include "FuzzInput.h"

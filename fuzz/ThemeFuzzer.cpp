@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the index-file readers of the emoticon themes on arbitrary bytes. The first
 // byte chooses the format. A read either fails with a message or gives smiles with distinct
 // picture names, which can be described and written again.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Makes the files of a release from CHANGELOG.md and the project version, at build time:
 
   release_files.py man VERSION CHANGELOG TEMPLATE OUTPUT.gz

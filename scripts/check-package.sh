@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks a built Debian package without installing it: its control fields and file list, the
 # programs run from the package unpacked into a throwaway folder (both report the package's
 # version, the tool reads the shipped language file, the editor starts on an offscreen display
@@ -72,6 +73,22 @@ zcat "$share/doc/fennimo/changelog.gz" | head -1 | grep -q "^fennimo ($version) 
 grep -q "<release version=\"$version\"" "$share/metainfo/org.example.fennimo.metainfo.xml" ||
   fail "the metainfo lists no release $version"
 
+# The licence, as Debian's tools and software centres read it.
+metainfo=$share/metainfo/org.example.fennimo.metainfo.xml
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" ||
+  fail "the metainfo's project_license is not GPL-3.0-or-later"
+grep -q '<metadata_license>CC0-1.0</metadata_license>' "$metainfo" ||
+  fail "the metainfo's metadata_license is not CC0-1.0"
+copyright=$share/doc/fennimo/copyright
+head -n 1 "$copyright" |
+  grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+  fail "the copyright file is not in the machine-readable format"
+grep -qx 'Upstream-Name: fennimo' "$copyright" || fail "the copyright file names no Upstream-Name"
+awk '/^Files: \*$/ { files = 1; next } files && /^License: / { print; exit }' "$copyright" |
+  grep -qx 'License: GPL-3.0-or-later' || fail "the copyright file's Files: * is not GPL-3.0-or-later"
+grep -q '/usr/share/common-licenses/GPL-3' "$copyright" ||
+  fail "the copyright file does not point to /usr/share/common-licenses/GPL-3"
+
 # The editor as the desktop entry starts it with a file from a file manager, on an offscreen
 # display and in a folder of its own: it has started once it holds its workspace lock, it opens
 # the demo pack it was given, and a termination request ends it.
@@ -105,7 +122,9 @@ for page in "$share"/man/man1/*.1.gz; do
   [ -z "$warnings" ] || fail "man $(basename "$page"): $warnings"
 done
 lint_status=0
-lint=$(lintian --fail-on error,warning "$deb" 2>&1) || lint_status=$?
-grep -v 'running with root privileges' <<<"$lint" || true
+lint=$(lintian --fail-on error,warning --display-info "$deb" 2>&1) || lint_status=$?
+grep -v -e 'running with root privileges' -e '^I: ' <<<"$lint" || true
 [ "$lint_status" -eq 0 ] || fail "lintian reports an error or a warning"
+! grep -q copyright <<<"$lint" ||
+  fail "lintian finds fault with the copyright file: $(grep copyright <<<"$lint")"
 echo "check-package: $(basename "$deb") is sound"

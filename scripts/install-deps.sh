@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages that building, running, testing and packaging Fennimo need,
 # skipping the ones already present. As root it installs them; otherwise it prints the apt
 # command to run.

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the demo smile pack in examples/demo: a "Static" pack of BMP smiles and an "Animated"
 pack of GIF smiles, each with its _define.ini. Run it again to remake the pictures; the output
 is the same every time."""

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package fennimo_<version>_amd64.deb in a clean build folder (build/package),
 # with the compiler and linker flags Debian builds its own packages with (hardening included),
 # and checks it with scripts/check-package.sh. Install it with

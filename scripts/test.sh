@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, then builds and runs every test twice: an optimised g++ build with
 # warnings as errors, and a clang build under AddressSanitizer and UndefinedBehaviorSanitizer
 # (which also replays the fuzz targets' regression inputs). Last, the Debian package of the

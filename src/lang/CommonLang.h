@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Section "Common": the button texts that several dialogs share.
 #pragma once
 

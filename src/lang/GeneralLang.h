@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Section "General": texts that the main window reads and hands on to the pack model, the
 // progress window, the symbol dialog and the file choosers.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Languages. A language is an INI file with the extension ".lng" in the language folder: section
 // "Description" describes it, and one section per window (plus "Common" and "General") holds
 // that window's texts under the decimal key numbers. Russian is built in; a file need only hold

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compares a language file with the sections and keys the program reads, for translators and
 // for the checks of the shipped files.
 #pragma once

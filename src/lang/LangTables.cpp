@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "LangTables.h"
 
 #include <iterator>
@@ -202,8 +203,10 @@ constexpr std::string_view kAboutForm[] = {
     "Версия:",
     // 2: start of StaticText3
     "Автор:",
+    // 3: StaticText5, the licence
+    "Лицензия: GNU GPL версии 3 или более поздней",
 };
-static_assert(std::size(kAboutForm) == 3);
+static_assert(std::size(kAboutForm) == 4);
 
 constexpr std::string_view kSmileExistsForm[] = {
     // 0: window caption

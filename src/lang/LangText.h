@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How language files hold their texts: Windows-1251 bytes, or UTF-8 after a UTF-8 byte-order
 // mark. Shared by the language records and the file check; not for other units.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How a messenger finds a pack's codes in a message, and where two codes of a pack get in each
 // other's way. Codes are Windows-1251 bytes, compared with letter case ignored as the pack's
 // symbols are (ASCII and every Windows-1251 letter pair).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The model of the two smile packs being edited. TDefineDecoder holds the Static and the
 // Animated pack, each as a list of TSmile objects kept in a working storage of its own, and
 // writes every change through to that storage before an operation returns. Only saving

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The on-disk layout of a smile pack: picture names by position and the definition file
 // _define.ini (one line of comma-separated symbols per smile, bytes passed through unchanged).
 // These are the building blocks the pack model reads and writes packs with.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Editing the active pack. A picture belongs to its position, so reordering, inserting and
 // deleting smiles move picture files. Pictures that no definition line holds (a pack folder
 // often has more pictures than lines) are the user's too: the run of them that follows the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An operation on a pack that could not be carried out for a reason the user must be told. The
 // pack model throws it after making sure that nothing was lost: the storage holds its last
 // complete state and the user's folder every file either as it was or as saved. What() is the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The undo history of one pack: every edit is a step that can be undone and redone, kept in the
 // history folder of the pack's storage (TStorageJournal::HistoryFolder: in the workspace, never
 // inside the storage folder, so nothing of it travels with a saved pack) and written through in

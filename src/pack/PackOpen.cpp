@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Packs coming into the model: what the storage still holds at start-up, a new empty pack, and
 // a pack opened from a folder. Opening copies the pack into the storage's incoming folder and
 // checks it there, so the pack the storage holds stays whole until the new one replaces it in

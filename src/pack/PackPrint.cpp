@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fingerprints of packs in folders, and what the pack model does with them: telling unsaved
 // changes, and asking before a save replaces what it did not write.
 #include "PackPrint.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fingerprints of a pack as it lies in a folder, so that the model can tell later whether the
 // folder still holds what it last saw there: the pack's own folder since it was opened or saved
 // (a change made outside the editor), and the working storage since then (unsaved edits).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving a pack from its storage to a pack folder, and closing it. A save is a recorded change
 // of the folders it writes (TSaveJournal): every file is copied and made durable first, then
 // the files take their names, the pictures before the definition file, and only then go the

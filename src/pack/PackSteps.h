@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the units of the pack model share beyond its header: the scope of a long operation and
 // the commit of a change of a pack storage.
 #pragma once

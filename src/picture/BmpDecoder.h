@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TBmpDecoder turns a BMP file, the picture of a static smile, into one true-colour frame with a
 // delay of 100 ms. The file is read by Qt's BMP reader (told the format is BMP, so a file of
 // another format fails whatever its name says); every pixel of the colour of the bottom-left

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TGifDecoder turns a GIF87a or GIF89a file, the picture of an animated smile, into frames that
 // each show the whole logical screen as it looks once that image has been drawn, and one delay
 // per frame in milliseconds. Everything is decoded inside Decode.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turns any picture a user offers into the file a smile pack stores: a GIF for the animated
 // pack, a BMP for the static one. The user's file is only read.
 //

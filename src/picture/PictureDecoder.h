@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every smile picture turns into, and the common frame of the picture decoders.
 //
 // A frame (TSmileBitmap8 or TSmileBitmap32) is a device-independent bitmap in plain memory: a

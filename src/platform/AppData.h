@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-user application-data folder: $XDG_DATA_HOME when it is an absolute path, else
 // $HOME/.local/share. Created when missing.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The channel between copies of the program: a start that finds its workspace held by another
 // copy hands its argument to that copy instead of starting a window of its own. The copy that
 // holds a workspace listens on a local socket that only this user can reach; a connection

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows-1251, the code page of smile packs and language files, to and from UTF-8, and the
 // letter-case folding that symbol look-ups use.
 #pragma once

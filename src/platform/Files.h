@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files and folders, the way the rest of Fennimo needs them: paths are native (UTF-8 on this
 // platform), folder paths end in the separator, wildcard walks ignore letter case and see only
 // regular files, copies never leave a half-written file under the final name, and moves never

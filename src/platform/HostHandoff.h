@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hand-off from the host tool: a shared-memory block naming the folders of the packs it
 // wants edited, and a semaphore the program posts once it has read the block.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small INI file layer with the rules of the classic profile-file service: sections and keys
 // compare without regard to letter case and the first match wins; a value is the text after the
 // first "=", with blanks around it dropped and one pair of matching quotes removed, at most 2047

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether an object that other processes can reach (a shared-memory block, a semaphore, a
 // folder) belongs to this user alone. What another user could have put there, or could change
 // while it is read, is never taken.

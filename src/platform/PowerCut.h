@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A model of what a power cut leaves on disk, for the crash-point tests: the file layer tells it
 // every change it makes and every sync, and at the cut it puts back what the disk would hold
 // once the machine starts again. What was written to a file since its last sync is lost (the

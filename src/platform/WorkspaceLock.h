@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeps a second instance out of a workspace that is in use: an exclusive, non-blocking lock
 // on a file named after the workspace. The lock dies with its process.
 #pragma once

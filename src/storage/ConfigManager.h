@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two config.ini files: the workspace one (section "Storage": how the packs are viewed,
 // where they come from, the user's options) and the global one (section "Options": the chosen
 // language). Callers address keys by index; each class maps the index to key and default.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A save of one or more packs into users' folders, made so that a stop at any step, a power cut
 // included, leaves every folder's pack whole: the old one, or the new one once the next start
 // has finished the save.

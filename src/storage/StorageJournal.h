@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A change of a pack storage that takes several file steps (pictures moving to new positions, a
 // whole pack replacing another), made so that the process may stop at any step without losing
 // or mixing anything: the change is written down first, in the record Config/Journal, and the

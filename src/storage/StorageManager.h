@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Working storages: one private folder under the user's application-data folder per pack under
 // edit (and one per configuration), with a small state file, Config/Storage.ini, that records
 // whether the storage is set up, whether it holds a pack and where that pack came from.

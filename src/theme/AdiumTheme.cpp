@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Adium emoticon set's Emoticons.plist, an XML property list.
 #include <QByteArray>
 #include <QXmlStreamReader>

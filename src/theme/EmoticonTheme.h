@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The emoticon themes of other messengers, read and written: a theme is a folder of pictures
 // with one index file that gives each picture its text codes.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The XMPP icon set's icondef.xml.
 #include <QByteArray>
 #include <QXmlStreamReader>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The freedesktop emoticon map, emoticons.xml.
 #include <QByteArray>
 #include <QXmlStreamReader>

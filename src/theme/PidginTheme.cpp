@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pidgin theme file: "Key=Value" lines, then groups of smiley lines.
 #include <string>
 #include <vector>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Themes in archives, as they are shared: a .zip, .jisp (a zip of an XMPP icon set), .tar.gz,
 // .tar.bz2 or .tar.xz holding one theme, read with libarchive; and a theme written as a .zip or
 // .jisp.

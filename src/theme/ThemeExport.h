@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Another messenger's emoticon theme made from a smile pack.
 //
 // Each smile becomes one emoticon whose picture is the pack's own file, copied byte for byte

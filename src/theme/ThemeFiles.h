@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File helpers shared by the import and the export of themes.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A smile pack made from another messenger's emoticon theme.
 //
 // The steps are separate so that the editor can open a theme as a new pack: LoadTheme reads

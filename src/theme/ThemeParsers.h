@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What each format of EmoticonTheme supplies, and what the formats share.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the XML index readers share: the depth bound, the reader's errors, and the end of the
 // document.
 #include <QByteArray>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "AboutForm.h"
 
 #include <QDesktopServices>
@@ -61,6 +62,7 @@ TForm5::TForm5(QWidget* parent) : TModalForm(parent, 347, 218) {
   SetPixelFont(StaticText2, 16);
   StaticText3 = NewWrappedLabel("StaticText3");
   StaticText4 = NewWrappedLabel("StaticText4");
+  StaticText5 = NewLabel("StaticText5");
   Label1 = NewLabel("Label1");
   Label1->setTextFormat(Qt::RichText);
   Label1->setText(
@@ -79,6 +81,7 @@ TForm5::TForm5(QWidget* parent) : TModalForm(parent, 347, 218) {
   texts->addSpacing(Margin);
   texts->addWidget(StaticText3);
   texts->addWidget(StaticText4);
+  texts->addWidget(StaticText5);
   texts->addWidget(Label1);
 
   auto* top = new QHBoxLayout;
@@ -105,6 +108,9 @@ void TForm5::ApplyLanguage(TLang& lang) {
   setWindowTitle(text(0));
   StaticText2->setText(text(1) + QLatin1Char(' ') + QLatin1String(Version()));
   StaticText3->setText(text(2) + QLatin1String("    ") + QLatin1String(Author));
+  StaticText5->setText(text(3));
+  // The layouts nested in a window not yet shown keep the sizes of the texts they last saw.
+  for (QLayout* nested : findChildren<QLayout*>()) nested->invalidate();
   FitToTexts();
 }
 

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // AboutForm: the about box. Its texts are the program's own (title, version, author, a further
-// line and the web address); only the words "Version:" and "Author:" and the caption come from
-// the language. Clicking the address opens it in the desktop's browser. OK (BitBtn1) gives
+// line and the web address); only the words "Version:" and "Author:", the licence line and the
+// caption come from the language. Clicking the address opens it in the desktop's browser. OK (BitBtn1) gives
 // mrOk, the close box mrCancel.
 #pragma once
 
@@ -27,6 +28,7 @@ public:
   QLabel* StaticText2;   // "Version:" and the version
   QLabel* StaticText3;   // "Author:" and the author
   QLabel* StaticText4;   // the further line
+  QLabel* StaticText5;   // the licence: GNU GPL version 3 or later
   QLabel* Label1;        // the web address, a link
 
 private:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application object. Its event delivery is the program's top-level error handler: an
 // error that escapes a handler (such as "Unable to write to …") is shown in a message box and
 // the program goes on.

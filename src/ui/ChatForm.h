@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chat preview: a message the author types, shown as a chat shows it, every code replaced by
 // its smile, animated, on a light or a dark background. The codes are found as the chosen rule
 // finds them: the longest code first at each place, or smile by smile in pack order; the codes

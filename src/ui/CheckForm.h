@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CheckForm: while a pack is opened, a smile's picture file does not exist. The main window fills
 // the values (Label3 the missing file, Label8 the symbol, Label5 the next existing file) and the
 // preview of the next file's smile (Preview, Label10), then calls ShowModal. Replace (BitBtn1)

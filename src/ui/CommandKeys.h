@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's command keys, shared by the units that make the shortcuts and the hints that
 // name them. Keys of the lists work while that list has the focus; the others in the whole
 // window.

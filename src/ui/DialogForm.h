@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The traits that the program's dialogs share: the dialog font, a fixed client size, a close
 // box as the only title-bar button, a place in the middle of the screen whenever the window is
 // shown, and the language texts set by ApplyLanguage.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one way the program shows a modal window, and the folder and file choosers built on it.
 //
 // Every modal showing goes through RunModal, which normally runs the dialog's own modal loop.

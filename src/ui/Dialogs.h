@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The eleven dialogs of the program, created once at start in this order and shown again and
 // again. Owned here; the parent (the main window, or nullptr) only places them, so an owner
 // that is itself the parent must destroy this object before its widget base goes.

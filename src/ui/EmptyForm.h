@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // EmptyForm: while a pack is opened, a line of _define.ini carries no symbol. The main window
 // fills Label3 (the picture file of that line) and the preview of its smile (Preview, Label10),
 // then calls ShowModal. Delete (BitBtn1) gives mrOk, Delete all (BitBtn3) mrAll, Skip (BitBtn2,

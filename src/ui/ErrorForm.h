@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ErrorForm: at start, the workspace is in use by another running instance. OK (BitBtn2) gives
 // mrOk, the close box mrCancel; the program ends either way.
 #pragma once

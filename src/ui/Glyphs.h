@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures for the tool bar and the glyph buttons: the desktop theme's icon where there is one,
 // else a simple drawing of our own.
 #pragma once

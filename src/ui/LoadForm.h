@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LoadForm: the progress window shown while packs are opened and while the packs left in the
 // workspace are reloaded at start. Shown and hidden by the main window (show()/hide(), never
 // modally); it has no buttons, and the user cannot close it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's commands: the pack commands of the tool bar, options and about, and every
 // smile and symbol edit, with their file choosers, the warning before deletions, keyboard
 // shortcuts, and picture files (or a smile of the list itself) dropped on the smile list.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window tells about the smiles beyond their errors: codes of one smile inside another
 // smile's (which a messenger that replaces codes in pack order shows as the wrong smile),
 // pictures far wider than the pack's usual ones, and the facts of the selected picture and of

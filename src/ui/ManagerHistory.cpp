@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and redo of the active pack's edits, and moving a smile anywhere: by dragging it within
 // the smile list, or with Alt+Home and Alt+End to the first or the last place.
 //

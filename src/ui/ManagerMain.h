@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: the smiles of the active pack in one list, the symbols of the selected smile
 // in another, and an animated preview of the selected smile, with a menu bar holding every
 // command, the tool bar of pack commands and a status bar that tells where the pack saves to.

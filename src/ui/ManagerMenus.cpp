@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's menu bar, its title and status bar, and the size and place it remembers.
 // Every menu entry presses its command's button, so it does what the button does and nothing
 // while the button is disabled; the entries name the keys of their commands.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Packs named from outside the window: the path the program was started with, and the paths of
 // later starts, which find the workspace held by this copy and hand their paths over through
 // the channel (RunningCopy.h) instead of showing a window of their own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's start-up and shutdown: the global configuration, the language, the
 // workspace lock, the model and its events, the host hand-off, and the orderly end. Also the way
 // every command runs: a close that arrives meanwhile waits for it, and an error it throws is

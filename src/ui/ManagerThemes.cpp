@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening another messenger's emoticon theme: the open chooser also offers the themes' index
 // files and the archives themes come in, and such a file opens as a new pack of the active
 // kind, made from the theme (no target yet: a save asks for a folder). What the theme held that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The results that the dialogs end with and the main window reads: the numbers are the toolkit's
 // modal results, kept so that a result means the same everywhere.
 #pragma once

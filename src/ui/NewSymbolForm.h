@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // NewSymbolForm: entry of one symbol, for adding, finding and editing symbols. The main window
 // sets the caption (and, for editing, the text of Edit1) before each showing and reads Edit1
 // after mrOk. Both buttons first strip blanks and control characters from both ends of Edit1;

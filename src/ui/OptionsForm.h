@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // OptionsForm: the two workspace options and the language. The main window sets the check
 // boxes and lends LangManager (scanned, with the stored language current) before showing, and
 // reads the check boxes after mrOk. Each showing lists the manager's languages in ComboBox1

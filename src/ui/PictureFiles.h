@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture files a smile can be made of: every kind that Qt's image readers take here (the
 // pack model converts them into what the pack stores), known by their names' extensions.
 #pragma once

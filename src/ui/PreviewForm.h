@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the two file-check dialogs (CheckForm and EmptyForm) share: a preview of the smile
 // concerned, animated while the dialog is shown, and four buttons with the same results:
 // BitBtn1 mrOk, BitBtn3 mrAll, BitBtn2 mrNo (the default button), BitBtn4 and the close box

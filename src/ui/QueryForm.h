@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // QueryForm: save the changes before the packs are closed or replaced? Its caption is the main
 // window's, set by the main window whenever it applies a language. Yes (BitBtn1) gives mrYes,
 // No (BitBtn2) mrNo, Cancel (BitBtn3) and the close box mrCancel.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Both ends of the channel between copies of the program (platform/Channel.h): the copy that
 // holds a workspace listens, and a start that finds the workspace held hands its argument over.
 #pragma once

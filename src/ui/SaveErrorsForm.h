@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SaveErrorsForm: before a save, when the pack has errors, shows how many of each kind there
 // are and asks whether to save all the same. The main window writes the three counts into
 // Label7, Label8 and Label10 and lists the smiles in question in ListBox1. Yes (BitBtn1) gives

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SmileExistsForm: the symbol just entered belongs to a smile already. OK (BitBtn2) gives mrOk
 // and leaves everything as it was; "Show symbol" (BitBtn1) and the close box give mrCancel, on
 // which the main window selects that smile and symbol.

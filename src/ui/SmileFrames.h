@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A smile's picture file as images to draw.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The smiles of the active pack as the window's smile list shows them: an item model that the
 // window refills after every change of the pack, a delegate that draws a row of the list or a
 // cell of the grid, and the view that holds both.

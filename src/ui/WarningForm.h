@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WarningForm: confirmation before an operation that cannot be undone. The main window clears
 // CheckBox1 before each showing and afterwards stores the warnings option as its inverse. Yes
 // (BitBtn1) gives mrOk; Cancel (BitBtn2) and the close box give mrCancel.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shipped English language file: complete, nothing the program doesn't read, and readable
 // as Windows-1251 without a byte-order mark.
 #include <gtest/gtest.h>

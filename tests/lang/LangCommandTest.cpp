@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fennimo-pack lang: what a translator sees and the exit codes scripts rely on.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Comparing a language file with the sections and keys the program reads.
 #include "LangFileCheck.h"
 

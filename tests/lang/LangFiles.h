@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers for the language tests: language files written from UTF-8 text in the encodings the
 // program reads.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list of languages and the current language: scanning, the three ways to choose, the
 // change notification, who owns the current record, and files that change underneath.
 #include "Lang.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One language record: its description, its lookups and what bad files do to it.
 #include "Lang.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the program looks for its language folder.
 #include <gtest/gtest.h>
 #include <unistd.h>

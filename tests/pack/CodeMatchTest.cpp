@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Codes of one smile inside another's, and the two ways a messenger finds codes in a message.
 #include "CodeMatch.h"
 

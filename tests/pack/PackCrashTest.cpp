@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every operation on a pack, ended right before each of its file-system steps and syncs in
 // turn (a child process runs it), once as a killed process and once by a power cut that loses
 // whatever was not synced yet: a new model on the same storage then holds the pack as it was

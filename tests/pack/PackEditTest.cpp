@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Editing the active pack: every change reaches the storage before the operation returns.
 #include "PackFixture.h"
 

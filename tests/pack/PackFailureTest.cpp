@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes that fail part-way (the file-size limit makes every write fail while renames still
 // work): every operation reports the failure, and a new model on the same storage shows the
 // last complete state.

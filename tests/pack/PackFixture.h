@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A pack model on a private application-data folder, with packs made on disk and every question
 // of the model answered from a script, so tests read as a user's steps.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving and closing: what reaches the target folder, the save question, both-packs mode, and
 // the storage and configuration state afterwards.
 #include "PackFixture.h"

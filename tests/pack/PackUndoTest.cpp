@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and redo: every kind of edit comes back to the exact bytes of the storage, the history
 // outlives a restart, and what starts a pack anew starts its history anew.
 #include <functional>

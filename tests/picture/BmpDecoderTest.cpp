@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TBmpDecoder: the key-colour rule, one upright frame of 100 ms, and failures.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small GIF writer for hand-made test files: every block of the format can be written on its
 // own, well-formed or not, and images are LZW-encoded with the code widths a GIF decoder
 // expects (with real compression, or as one code per pixel). Used by the tests, the benchmark

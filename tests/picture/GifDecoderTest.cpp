@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TGifDecoder on hand-made files: composition of frames, delays, the palettised and true-colour
 // paths, interlacing, LZW corner cases, and every failure.
 #include <gtest/gtest.h>

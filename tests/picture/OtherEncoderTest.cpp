@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GIFs and BMPs written by another encoder (Pillow, through make_reference_images.py, run here)
 // decode to the pixels and delays that encoder was given.
 #include <gtest/gtest.h>

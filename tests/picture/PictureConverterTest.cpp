@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Converting any picture into the file a pack stores: the result is decoded with the pack's own
 // decoders and compared with what the picture shows; files already of the pack's kind are taken
 // unchanged; what is no smile picture is refused with a clear result.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers of the picture tests: colours, decoding a file made in memory, reading a frame back.
 #pragma once
 

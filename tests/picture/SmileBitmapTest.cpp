@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frames in the device-independent layout, their drawing, and the decoder base's accessors.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

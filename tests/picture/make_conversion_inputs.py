@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes pictures of every kind a user may add to a pack, made by Pillow, each with what it shows.
 
 Usage: make_conversion_inputs.py OUTDIR

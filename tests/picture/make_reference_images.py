@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes GIF and BMP files made by Pillow, each with what Pillow was given.
 
 Usage: make_reference_images.py OUTDIR

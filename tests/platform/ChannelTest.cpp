@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the channel between copies of the program lives, and how its messages are framed.
 #include "Channel.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A UTF-8 byte-order mark at the start of an INI file (as editors write it when saving "UTF-8
 // with BOM") is no part of the first line: the first section must still be found, and a write
 // must keep the mark.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What a release tells its users agrees with the programs it ships.
 
 release_test.py version VERSION PROGRAM...

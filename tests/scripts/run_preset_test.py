@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """scripts/run.sh, the way a user starts the editor, builds it with a preset that optimises and
 starts the program that preset builds."""
 import json

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers shared by the tests: temporary folders, a private application-data folder, and
 // whole-file reads and writes.
 #pragma once

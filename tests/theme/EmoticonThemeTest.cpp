@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Index files of the three theme formats, written here as their documentation describes them:
 // what is read from them, what is refused, and that a written index reads back the same.
 #include <gtest/gtest.h>

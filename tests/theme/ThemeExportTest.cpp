@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A theme made from a pack: symbols as codes, the pack's own pictures, what each format can't
 // hold, and an output folder that is written whole or not at all.
 #include <gtest/gtest.h>

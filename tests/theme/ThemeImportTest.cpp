@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A pack made from a theme: which codes become symbols, which pictures are found and converted,
 // the 676-smile limit, and a pack folder that is written whole or not at all.
 #include <gtest/gtest.h>

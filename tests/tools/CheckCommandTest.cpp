@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fennimo-pack check, run as pack authors run it: the built program on pack folders made here,
 // judged by its exit code and its report lines. The folder must come out exactly as it went in,
 // and no working storage may appear.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fennimo-pack frames, run as a program: PNG files per frame, the listing, and exit codes.
 #include <gtest/gtest.h>
 #include <sys/wait.h>

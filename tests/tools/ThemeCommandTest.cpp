@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fennimo-pack import and export, run as a pack author runs them: a theme of each format made
 // here as its documentation describes it becomes a pack; a pack exported and imported again
 // comes back byte for byte; bad usage and unreadable sources exit with 2 and write nothing.

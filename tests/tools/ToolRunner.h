@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the built fennimo-pack as a user runs it, and keeps what it printed.
 #pragma once
 

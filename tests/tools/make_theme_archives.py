@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes theme archives as Python's tarfile and zipfile make them, hostile ones among them.
 
 Usage: make_theme_archives.py OUTDIR

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The about box's own texts and its web address.
 #include <QDesktopServices>
 #include <QLabel>
@@ -36,6 +37,15 @@ TEST(AboutForm, ShowsTheProgramsOwnTextsAndTheBuildsVersion) {
   EXPECT_FALSE(form.StaticText4->text().isEmpty());
   EXPECT_NE(form.Label1->text().indexOf("https://fennimo.example.org/"), -1);
   EXPECT_FALSE(form.Image1->pixmap().isNull());
+}
+
+TEST(AboutForm, NamesTheLicenceInTheWindowsLanguage) {
+  TForm5 form;
+  form.ApplyLanguage(*EnglishLanguage());
+  EXPECT_EQ(form.StaticText5->text(), "License: GNU GPL version 3 or later");
+  form.ApplyLanguage(*BuiltInLanguage());
+  EXPECT_EQ(form.StaticText5->text(),
+            QString::fromUtf8("Лицензия: GNU GPL версии 3 или более поздней"));
 }
 
 TEST(AboutForm, ClickingTheAddressOpensItInTheBrowser) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chat preview on two small packs whose codes overlap (":)" of the first animated smile
 // inside ":))" of the second; ":)" also on the static pack's first smile): what each way of
 // finding codes shows, in both-packs mode and in one pack, and the code pack order hides

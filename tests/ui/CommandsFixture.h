@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a user drives it: a real model on a private application-data folder, packs
 // made on disk, every dialog and chooser answered from a script, and verbs for the user's steps
 // (open a pack, click a smile, press a button) and for what the window then shows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialogs' look: fixed sizes that grow only for texts that need it, and no text cut off or
 // covered in the shipped languages.
 #include <QLabel>

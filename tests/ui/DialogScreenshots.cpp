@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves every dialog, in Russian and in English, as a PNG file for a person to look at:
 // <build>/screenshots/100/ru-CheckForm.png and so on; registered a second time with
 // QT_SCALE_FACTOR=2, which writes <build>/screenshots/200/. Each dialog shows the kind of values

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The seam through which every modal showing goes: scripted answers in tests, the real modal
 // loop otherwise, and the folder and file choosers built on it.
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The eleven dialogs together: which language text reaches which control, and what every
 // button, the close box and the keys end each dialog with.
 #include <QApplication>
@@ -80,7 +81,7 @@ const std::vector<Wiring>& AllWiring() {
       {"NewSymbolForm",
        {{"BitBtn1", "Common.0"}, {"BitBtn2", "Common.1"}, {"Label1", "0"}}},
       {"AboutForm",
-       {{"BitBtn1", "Common.0"}, {"", "0"}}},
+       {{"BitBtn1", "Common.0"}, {"", "0"}, {"StaticText5", "3"}}},
       {"SmileExistsForm",
        {{"BitBtn2", "Common.0"}, {"", "0"}, {"Label1", "1"}, {"BitBtn1", "2"}}},
       {"WarningForm",

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program for tests that start it as a process: the program users run, except that no
 // dialog waits for a person. Each modal dialog is written to the file FENNIMO_DIALOG_LOG names
 // (its class, its title and, for a message, its text) and closed as with its close box.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The main window's commands in-process: every command pressed as a user would, with a real
 # model on a private application-data folder and every dialog answered through the seam.
 add_library(fennimo_commands_testing STATIC CommandsFixture.cpp)

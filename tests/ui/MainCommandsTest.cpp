@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's commands driven as a user would: buttons pressed, dialogs and choosers
 // answered through the seam, and the lists, the selection and the working storage checked
 // afterwards.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and redo in the main window, and moving a smile anywhere: every kind of edit undone and
 // redone with the storage's bytes compared, the buttons' state and hints, the keys, a restart,
 // and smiles dragged within the smile list or sent to either end.

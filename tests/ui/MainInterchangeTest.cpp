@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of any kind and other messengers' themes in the main window: pictures written by
 // another program (Pillow) added and re-pictured, converted into what the pack stores; a file
 // that is no picture refused with a message; a theme's index file or archive chosen to open as

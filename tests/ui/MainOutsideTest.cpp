@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Packs named from outside the window: the path the program was started with, or one a later
 // start handed over. What a path opens, and when: as the open command would, after the save
 // question, and never in the middle of another command.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves the main window at the steps of an editing session on the demo pack as PNG files for a
 // person to look at: <build>/screenshots/main-session/1-opened.png and so on.
 #include <QDir>

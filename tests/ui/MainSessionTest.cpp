@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One editing session as a user would have it, from opening a damaged pack to finding the work
 // again after a restart and saving a copy of it elsewhere.
 #include <QListWidget>

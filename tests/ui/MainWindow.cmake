@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up of the real program, with the test host standing in for the host tool.
 add_executable(fennimo-test-host TestHost.cpp)
 target_link_libraries(fennimo-test-host PRIVATE fennimo_platform fennimo_options)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves the main window with the demo pack loaded and an animated smile selected, in Russian and
 // in English, as <build>/screenshots/<scale>/ru-MainForm.png and en-MainForm.png, for a person
 // to look at, with its title drawn above it as a desktop would; ru-MainForm-history.png and

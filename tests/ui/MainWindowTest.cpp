@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window with a real model on a private application-data folder: selection handlers,
 // enabling rules, the preview and its animation, the pack buttons, language changes, and what
 // start-up and shutdown leave in the workspace. Every dialog is answered through the seam.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The symbol entry: both buttons trim the entry, OK returns even an empty one.
 #include <QApplication>
 #include <QLineEdit>

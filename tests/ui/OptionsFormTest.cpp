@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Options dialog and the language manager lent to it.
 #include <QCheckBox>
 #include <QComboBox>

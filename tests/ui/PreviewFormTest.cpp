@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file-check dialogs' preview: the animation while the dialog is shown, and where a frame is
 // drawn in the 81 x 73 box.
 #include <QImage>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The channel between copies of the program, both ends in this process: the listening end runs
 // on this thread's event loop, senders on threads of their own or as bare sockets.
 #include "RunningCopy.h"

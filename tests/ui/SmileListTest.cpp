@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The smile list as a list and as a grid: rows and first frames that follow every edit, undo
 // and redo, the filter with moves on the smiles' real places, and symbols that overlap.
 #include <QLineEdit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program, started as a user or the host tool would start it (offscreen): the
 // workspace lock, the host hand-off, and an orderly end on a termination request. No dialog
 // waits for a person: the program's test build logs each modal dialog to the file that

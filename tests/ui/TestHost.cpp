@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for the host tool, for tests: it creates the hand-off block and the semaphore,
 // starts a program with that program's process id in the block, and waits for the program's
 // signal.

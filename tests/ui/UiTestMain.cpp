@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entry point of the window tests: the application object every widget needs, offscreen.
 #include <gtest/gtest.h>
 

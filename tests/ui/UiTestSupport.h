@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers for the window tests: the application object, the languages, and verbs that answer
 // the dialogs a test expects (see DialogSeam.h).
 //

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Smoke test of the real program on a virtual X display, driven from the keyboard as a user
 # would: open the demo pack (Ctrl+O, type the path), save it as a new folder (Ctrl+Shift+S,
 # type the folder), then end the program with a termination request. The saved folder must hold

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fennimo-pack check PACKDIR: tells a pack author what opening the pack in the program would
 // find, without opening it there. The folder is only read: nothing in it is moved or written,
 // and no working storage is made, so the pack's model is not used; its building blocks are.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers shared by the sub-commands that read or write pack folders: the kind of pack a folder
 // holds, the kind options, and the report of what an import or export left out.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sub-commands of fennimo-pack. Each takes the arguments after its own name and returns
 // the process exit code: 0 success, 1 the command found problems, 2 bad usage or unreadable
 // input.

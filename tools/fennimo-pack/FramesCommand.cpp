@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fennimo-pack frames: decodes one smile picture and writes its frames as PNG files.
 #include <QImage>
 #include <QPainter>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fennimo-pack import: makes a smile pack from another messenger's emoticon theme.
 #include <cstdio>
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fennimo-pack lang FILE: tells a translator what a language file lacks and what it holds that
 // the program never reads, section by section.
 #include <cstdio>

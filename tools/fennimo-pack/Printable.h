@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text that came from a file, made safe to print on a terminal.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fennimo-pack: command-line tools for smile-pack authors and translators.
 #include <cstdio>
 #include <cstring>
