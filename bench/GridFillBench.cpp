@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Filling the smile grid with a full pack of 676 animated smiles and scrolling it, against a
 // plain Qt icon list of the same files (a QListWidget in icon mode whose icons Qt's own GIF
 // reader makes), measured in the same run; and a full pack opened into the window's grid, from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Smiles the benchmarks are made of: animated GIFs and 24-bit BMPs of faces, 19x19 to 64x64,
 // from a seeded generator so that every run measures the same files.
 #pragma once
