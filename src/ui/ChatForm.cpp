@@ -95,7 +95,7 @@ TChatForm::TChatForm(const std::unique_ptr<TDefineDecoder>& pack,
     : QWidget(parent, Qt::Window), pack_(pack), config_(config) {
   setObjectName(QStringLiteral("ChatForm"));
   setFont(PixelFont(11));
-  auto named = [this](auto* control, const char* name) {
+  auto named = [](auto* control, const char* name) {
     control->setObjectName(QString::fromLatin1(name));
     return control;
   };
