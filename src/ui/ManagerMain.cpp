@@ -524,8 +524,9 @@ void TForm1::ApplyFilter() {
   int firstShown = -1;
   for (int i = 0; i < count; ++i) {
     bool shown = all;
-    if (!all && encodable && Pack)
-      for (const auto& symbol : Pack->GetSmile(i)->Symbols.Items())
+    const TSmile* smile = !all && encodable && Pack ? Pack->GetSmile(i) : nullptr;
+    if (smile)
+      for (const auto& symbol : smile->Symbols.Items())
         if (platform::LowerCase1251(symbol).find(wanted) != std::string::npos) shown = true;
     if (shown && firstShown < 0) firstShown = i;
     if (ListBox1->isRowHidden(i) == shown) ListBox1->setRowHidden(i, !shown);
