@@ -209,7 +209,7 @@ void TForm1::CreateControls() {
   ListBox1->viewport()->installEventFilter(this);
   FilterEdit = new QLineEdit(GroupBox1);
   FilterEdit->setClearButtonEnabled(true);
-  connect(FilterEdit, &QLineEdit::textChanged, this, [this] { ApplyFilter(); });
+  connect(FilterEdit, &QLineEdit::textChanged, this, [this] { ApplyFilter(true); });
   // Escape in the filter clears it; Down goes on to the list.
   FilterEdit->installEventFilter(this);
   EmptyListHint = new QLabel(ListBox1->viewport());
@@ -440,7 +440,7 @@ void TForm1::ListBox1Click() {
   for (QPushButton* b : {BitBtn1, BitBtn5, BitBtn7, BitBtn11, BitBtn12, BitBtn13, BitBtn16})
     b->setEnabled(false);
   bool loaded = Pack && Pack->LoadedPacks.Contains(Pack->ActivePack);
-  StaticText1->setText(loaded ? QString::number(Pack->SmileCount()) : QString());
+  UpdateSmileCounter();
   BitBtn4->setEnabled(loaded);
   BitBtn18->setEnabled(loaded);
   update();
@@ -510,11 +510,11 @@ void TForm1::RefillSmiles(bool showCount) {
   }
   ListBox1->Model()->SetRows(std::move(rows));
   ListBox1->FitToPictures();
-  ApplyFilter();
-  if (Pack && showCount) StaticText1->setText(QString::number(Pack->SmileCount()));
+  ApplyFilter(false);
+  if (Pack && showCount) UpdateSmileCounter();
 }
 
-void TForm1::ApplyFilter() {
+void TForm1::ApplyFilter(bool textChanged) {
   const int count = ListBox1->count();
   // The filter's text as the pack's code page has it; a text no pack can hold matches nothing.
   std::string wanted;
@@ -533,6 +533,21 @@ void TForm1::ApplyFilter() {
   }
   const int selected = SelectedSmile();
   if (selected >= 0 && ListBox1->isRowHidden(selected)) SelectSmile(firstShown);
+  if (textChanged || !all) UpdateSmileCounter();
+}
+
+void TForm1::UpdateSmileCounter() {
+  if (!Pack || !Pack->LoadedPacks.Contains(Pack->ActivePack)) {
+    StaticText1->clear();
+    return;
+  }
+  // While the filter holds text: how many of the pack's smiles it shows.
+  const int count = Pack->SmileCount();
+  int shown = 0;
+  for (int i = 0; i < ListBox1->count(); ++i) shown += ListBox1->isRowHidden(i) ? 0 : 1;
+  StaticText1->setText(FilterEdit->text().isEmpty()
+                           ? QString::number(count)
+                           : QStringLiteral("%1 / %2").arg(shown).arg(count));
 }
 
 

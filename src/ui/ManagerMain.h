@@ -282,7 +282,10 @@ public:
   void SetGridView(bool grid);
   // Hides the smiles none of whose symbols holds the filter's text (letter case ignored); rows
   // keep their places in the pack. A selected smile that is hidden gives way to the first shown.
-  void ApplyFilter();
+  // The smile counter shows "shown / all" while the filter holds text (and the plain count
+  // again when TextChanged clears it).
+  void ApplyFilter(bool textChanged);
+  void UpdateSmileCounter();
 
   // ---- Notes and facts (ManagerFacts.cpp) ----
   // What the smiles of the active pack are worth a note for, besides errors: a code inside

@@ -88,6 +88,7 @@ TEST_F(SmileList, TheFilterShowsMatchingSmilesAndMovesKeepTheirRealPlaces) {
   ASSERT_TRUE(form->FilterEdit->hasFocus());
   form->FilterEdit->insert("д");  // letter case ignored, any symbol of a smile
   EXPECT_EQ(Hidden(*form), (std::vector<bool>{false, true, false, true}));
+  EXPECT_EQ(Count(), "2 / 4");
 
   ClickSmile(2);
   Press(form->BitBtn12);  // up past the hidden ":b"
@@ -100,6 +101,7 @@ TEST_F(SmileList, TheFilterShowsMatchingSmilesAndMovesKeepTheirRealPlaces) {
   EXPECT_EQ(SelectedSmile(), -1);
   QTest::keyClick(form->FilterEdit, Qt::Key_Escape);
   EXPECT_EQ(Hidden(*form), (std::vector<bool>{false, false, false, false}));
+  EXPECT_EQ(Count(), "4");
   form->hide();
 }
 
