@@ -323,6 +323,9 @@ void TForm1::CreateControls() {
 
   auto* bottom = new QHBoxLayout;
   StaticText1 = counter(central, 68);
+  // Room for the filter's "shown / all" without the box changing its size.
+  StaticText1->setMinimumWidth(
+      std::max(68, StaticText1->fontMetrics().horizontalAdvance(QStringLiteral("676 / 676")) + 16));
   bottom->addSpacing(16);
   bottom->addWidget(StaticText1);
   bottom->addStretch(1);
