@@ -138,7 +138,7 @@ void QtIconList(const TPack& pack, TResult& result) {
 }
 
 // The whole way: the window opens the pack (copy into the storage, read, check, load) and
-// shows it as a grid. Shown: the part after the model's open.
+// shows it as a grid. Shown: the milliseconds from the model's open done to the grid drawn.
 double OpenIntoTheWindow(const TPack& pack, double& shown) {
   TForm1 form;
   TDialogs dialogs(&form);

@@ -75,7 +75,7 @@ private:
   bool WriteRecord(const std::vector<TFolder>& folders) const;
 
   std::string recordPath_;
-  // The parts of earlier saves that could not be completed yet, and this save's.
+  // The folders of earlier saves that could not be completed yet, and this save's.
   std::vector<TFolder> pending_, folders_;
   std::size_t current_ = 0;
   bool begun_ = false, committed_ = false;
