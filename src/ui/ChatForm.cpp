@@ -2,7 +2,6 @@
 #include "ChatForm.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHelpEvent>
@@ -27,6 +26,7 @@
 #include "Lang.h"
 #include "LangTables.h"
 #include "SmileFrames.h"
+#include "WindowText.h"
 
 namespace {
 
@@ -47,16 +47,7 @@ enum {
   SmileKey = 15,
 };
 
-QString Q(const std::string& utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
-QFont PixelFont(int pixels) {
-  QFont font = QApplication::font();
-  if (QFontDatabase::hasFamily("Tahoma")) font.setFamily("Tahoma");
-  font.setPixelSize(pixels);
-  return font;
-}
 
 // The two backgrounds of the chat, and the text on them.
 const QColor kLightGround(255, 255, 255), kLightText(20, 20, 20);
@@ -94,14 +85,14 @@ TChatForm::TChatForm(const std::unique_ptr<TDefineDecoder>& pack,
                      const std::unique_ptr<TGlobalConfigManager>& config, QWidget* parent)
     : QWidget(parent, Qt::Window), pack_(pack), config_(config) {
   setObjectName(QStringLiteral("ChatForm"));
-  setFont(PixelFont(11));
+  setFont(WindowFont(11));
   auto named = [](auto* control, const char* name) {
     control->setObjectName(QString::fromLatin1(name));
     return control;
   };
   MessageLabel = named(new QLabel(this), "MessageLabel");
   Message = named(new QPlainTextEdit(this), "Message");
-  Message->setFont(PixelFont(14));
+  Message->setFont(WindowFont(14));
   Message->setTabChangesFocus(true);
   Message->setFixedHeight(Message->fontMetrics().lineSpacing() * 3 +
                           2 * (Message->frameWidth() + static_cast<int>(Message->document()->documentMargin())));
@@ -109,7 +100,7 @@ TChatForm::TChatForm(const std::unique_ptr<TDefineDecoder>& pack,
   MessageLabel->setBuddy(Message);
   ChatLabel = named(new QLabel(this), "ChatLabel");
   Chat = named(new QTextBrowser(this), "Chat");
-  Chat->setFont(PixelFont(14));
+  Chat->setFont(WindowFont(14));
   Chat->setOpenLinks(false);
   Chat->document()->setDocumentMargin(10);
   Chat->setMinimumHeight(80);

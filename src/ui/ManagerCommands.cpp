@@ -44,14 +44,11 @@
 #include "SmileExistsForm.h"
 #include "WarningForm.h"
 #include "SmileListModel.h"
+#include "WindowText.h"
 
 using namespace command_keys;
 
 namespace {
-
-QString Q(const std::string& utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 

@@ -15,12 +15,9 @@
 #include "Lang.h"
 #include "LangTables.h"
 #include "ManagerMain.h"
+#include "WindowText.h"
 
 namespace {
-
-QString Q(const std::string& utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 // MainForm keys of these texts.
 enum {

@@ -22,14 +22,11 @@
 #include "LangTables.h"
 #include "ManagerMain.h"
 #include "SmileListModel.h"
+#include "WindowText.h"
 
 using namespace command_keys;
 
 namespace {
-
-QString Q(const std::string& utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 // General keys of the history's texts.
 enum {

@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -45,19 +44,7 @@
 #include "LoadForm.h"
 #include "PreviewForm.h"
 #include "QueryForm.h"
-
-namespace {
-
-QString Q(const std::string& utf8) { return QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size())); }
-
-QFont WindowFont(int pixelSize) {
-  QFont font = QApplication::font();
-  if (QFontDatabase::hasFamily("Tahoma")) font.setFamily("Tahoma");
-  font.setPixelSize(pixelSize);
-  return font;
-}
-
-}  // namespace
+#include "WindowText.h"
 
 QString SymbolText(const std::string& symbol) { return Q(platform::Cp1251ToUtf8(symbol)); }
 

@@ -30,14 +30,11 @@
 #include "ManagerMain.h"
 #include "PreviewForm.h"
 #include "SmileListModel.h"
+#include "WindowText.h"
 
 using namespace command_keys;
 
 namespace {
-
-QString Q(const std::string& utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 // MainForm keys of the menus, the title, the status bar and the empty list.
 enum {
