@@ -2,6 +2,8 @@
 #include "CodeMatch.h"
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_map>
 
 #include "Cp1251.h"
 
@@ -66,13 +68,35 @@ std::vector<TCodeMatch> PackOrder(const std::string& text, const std::vector<TCo
 }  // namespace
 
 std::vector<TCodeConflict> FindConflicts(const TPackCodes& codes) {
+  // The window asks after every edit: rather than trying every code in every other, each code
+  // looks up its own pieces of the lengths that codes have.
   std::vector<TCode> lower = LowerCodes(codes);
+  std::unordered_map<std::string_view, std::vector<const TCode*>> byText;
+  std::vector<std::size_t> lengths;
+  for (const TCode& code : lower) {
+    byText[code.text].push_back(&code);
+    lengths.push_back(code.text.size());
+  }
+  std::sort(lengths.begin(), lengths.end());
+  lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
   std::vector<TCodeConflict> conflicts;
-  for (const TCode& longer : lower)
-    for (const TCode& shorter : lower)
-      if (shorter.smile != longer.smile && shorter.text.size() < longer.text.size() &&
-          longer.text.find(shorter.text) != std::string::npos)
-        conflicts.push_back({shorter.smile, shorter.symbol, longer.smile, longer.symbol});
+  std::vector<const TCode*> inside;
+  for (const TCode& longer : lower) {
+    const std::string_view text = longer.text;
+    inside.clear();
+    for (std::size_t length : lengths) {
+      if (length >= text.size()) break;
+      for (std::size_t from = 0; from + length <= text.size(); ++from)
+        if (auto found = byText.find(text.substr(from, length)); found != byText.end())
+          for (const TCode* shorter : found->second)
+            if (shorter->smile != longer.smile) inside.push_back(shorter);
+    }
+    // Each shorter code once, in pack order (the order of Lower).
+    std::sort(inside.begin(), inside.end());
+    inside.erase(std::unique(inside.begin(), inside.end()), inside.end());
+    for (const TCode* shorter : inside)
+      conflicts.push_back({shorter->smile, shorter->symbol, longer.smile, longer.symbol});
+  }
   return conflicts;
 }
 
