@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <QToolTip>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -55,6 +56,21 @@ QString ScreenshotFolder() {
   QString folder = QString(FENNIMO_BINARY_DIR "/screenshots/%1/").arg(scale);
   QDir().mkpath(folder);
   return folder;
+}
+
+// The window in Russian, then in English, with the title and the status bar of Pack: Shoot
+// saves its pictures under the file names' start it is given ("<folder>/ru-", "<folder>/en-").
+void InEachLanguage(TForm1& form, const std::string& pack,
+                    const std::function<void(const QString& start)>& shoot) {
+  TLang english(FENNIMO_SOURCE_DIR "/Languages/English.lng", false);
+  TLang russian("", true);
+  for (auto [language, name] : {std::pair{&russian, "ru-"}, std::pair{&english, "en-"}}) {
+    form.LanguageChanged(nullptr, language);
+    form.UpdateTitle();
+    form.ShowStatus(form.OpenedText, pack);
+    QCoreApplication::processEvents();
+    shoot(ScreenshotFolder() + name);
+  }
 }
 
 // The window with the hints of undo and redo drawn where they show, one below the other (the
@@ -171,22 +187,15 @@ TEST(MainWindowScreenshots, AWidePictureAndAMarkedSmile) {
   form.ListBox1->setCurrentRow(1);
   form.SetPreviewBackground(TForm1::bgChecker);
   form.show();
-  const QString folder = ScreenshotFolder();
-  TLang english(FENNIMO_SOURCE_DIR "/Languages/English.lng", false);
-  TLang russian("", true);
-  for (auto [language, name] : {std::pair{&russian, "ru"}, std::pair{&english, "en"}}) {
-    form.LanguageChanged(nullptr, language);
-    form.UpdateTitle();
-    form.ShowStatus(form.OpenedText, pack);
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(WithTitle(form).save(folder + name + "-MainForm-wide.png"));
+  InEachLanguage(form, pack, [&](const QString& start) {
+    EXPECT_TRUE(WithTitle(form).save(start + "MainForm-wide.png"));
     form.UpdateMenus();
     form.EditMenu->popup(form.mapToGlobal(form.menuBar()->actionGeometry(
                              form.EditMenu->menuAction()).bottomLeft()));
     QCoreApplication::processEvents();
-    ASSERT_TRUE(WithTitle(form, form.EditMenu).save(folder + name + "-MainForm-menu.png"));
+    EXPECT_TRUE(WithTitle(form, form.EditMenu).save(start + "MainForm-menu.png"));
     form.EditMenu->hide();
-  }
+  });
   form.SetPreviewBackground(TForm1::bgWhite);
   EXPECT_TRUE(form.ShutdownWorkspace());
 }
@@ -235,24 +244,17 @@ TEST(MainWindowScreenshots, AFullPackAsAGridFilteredAndWithAConflict) {
   form.resize(900, 640);
   form.show();
   form.SelectSmile(1);
-  const QString folder = ScreenshotFolder();
-  TLang english(FENNIMO_SOURCE_DIR "/Languages/English.lng", false);
-  TLang russian("", true);
-  for (auto [language, name] : {std::pair{&russian, "ru"}, std::pair{&english, "en"}}) {
-    form.LanguageChanged(nullptr, language);
-    form.UpdateTitle();
-    form.ShowStatus(form.OpenedText, pack);
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(WithTitle(form).save(folder + name + "-MainForm-grid.png"));
+  InEachLanguage(form, pack, [&](const QString& start) {
+    EXPECT_TRUE(WithTitle(form).save(start + "MainForm-grid.png"));
     form.FilterEdit->setText(":s1");
     QCoreApplication::processEvents();
-    ASSERT_TRUE(WithTitle(form).save(folder + name + "-MainForm-filter.png"));
+    EXPECT_TRUE(WithTitle(form).save(start + "MainForm-filter.png"));
     form.FilterEdit->clear();
     form.SetGridView(false);
     form.SelectSmile(1);
     QCoreApplication::processEvents();
-    ASSERT_TRUE(WithTitle(form).save(folder + name + "-MainForm-list.png"));
+    EXPECT_TRUE(WithTitle(form).save(start + "MainForm-list.png"));
     form.SetGridView(true);
-  }
+  });
   EXPECT_TRUE(form.ShutdownWorkspace());
 }
